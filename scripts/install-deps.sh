@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package Quimbaro needs to build, run, test, fuzz
+# and benchmark. Run as root.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  qt6-base-dev libsimpleini-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-wine fonts-liberation2 fontconfig
+  xvfb xauth xdotool imagemagick hyperfine
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,37 @@
+#pragma once
+// What a line typed into the command entry asks for. Pure: line in, action
+// out, so it can be tested and fuzzed without a window.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "calendar/dates.h"
+
+namespace quimbaro {
+
+enum class LineAction {
+    Nothing,      // empty line, or a line that matches no test: dropped
+    Exit,         // "salir"
+    Author,       // "autor"
+    Ascending,    // "ascendente"
+    Descending,   // "descendente"
+    Yesterday,    // "ayer"
+    Tomorrow,     // "mañana"
+    Today,        // "hoy"
+    ShowDate,     // a typed DD/MM/YYYY accepted by ParseDayKey
+    ChooseColour, // "color"
+    Append,       // exactly four "|" and a date field that is a DayKey
+    BadEntry,     // any other count of "|", or four "|" with a bad date
+};
+
+struct ClassifiedLine {
+    LineAction action = LineAction::Nothing;
+    CalendarDate date{};                 // ShowDate: the accepted date
+    std::array<std::string, 5> fields{}; // Append: date, time, phone, name, subject
+};
+
+// line is Windows-1252 text as read from the entry.
+ClassifiedLine ClassifyLine(std::string_view line);
+
+}  // namespace quimbaro

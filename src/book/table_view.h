@@ -1,0 +1,45 @@
+#pragma once
+// The day's appointments as a four-column table painted into a picture.
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "book/appointment.h"
+#include "surface/surface.h"
+
+namespace quimbaro {
+
+enum class Alignment : int16_t { Left = 0, Centre = 1 };
+
+struct TableCell {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    int16_t column = 0, row = 0;
+    Colour backColour = 0;
+    Colour textColour = 0;
+    QString fontFace;
+    int16_t fontSize = 0;
+    int32_t bold = 0, italic = 0, underline = 0, strikeout = 0;
+    QString text;
+    Alignment alignment = Alignment::Left;
+};
+
+inline constexpr int kGridSize = 51;
+
+// Cells addressed [column][row], columns and rows 0..50.
+struct TableGrid {
+    std::array<std::array<TableCell, kGridSize>, kGridSize> cells{};
+    TableCell& At(int column, int row) { return cells[column][row]; }
+    const TableCell& At(int column, int row) const { return cells[column][row]; }
+};
+
+inline constexpr Colour kOutlineSilver = 0xC0C0C0;
+
+void ClearTablePicture(Surface& surface, Picture& table);
+// Header from userColour (a value that is no colour paints the default),
+// rows 1..29 from the day list; draws nothing.
+void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour);
+void PaintTable(Surface& surface, Picture& table, const TableGrid& grid, int16_t columns,
+                int16_t rows, int32_t originX, int32_t originY, Colour outline);
+
+}  // namespace quimbaro

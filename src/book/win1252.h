@@ -1,0 +1,20 @@
+#pragma once
+// Windows-1252 text: the 8-bit form in which records, keys and typed lines are
+// stored and compared.
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace quimbaro {
+
+// Characters with no Windows-1252 form become '?'.
+std::string ToWin1252(const QString& text);
+QString FromWin1252(std::string_view bytes);
+
+// Lower-casing by the Windows-1252 rules: A-Z, the accented capitals
+// 0xC0-0xDE (except 0xD7), and Š Œ Ž Ÿ.
+char LowerWin1252(char ch);
+std::string LowerWin1252(std::string_view text);
+
+}  // namespace quimbaro

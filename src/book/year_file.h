@@ -1,0 +1,51 @@
+#pragma once
+// Year files: one headerless sequence of 155-byte records per year, in the
+// data folder, named after the last four characters of the DayKey + ".log".
+// Every load and append holds an exclusive advisory lock on the file so two
+// running copies never interleave their writes.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "book/appointment.h"
+
+namespace quimbaro {
+
+std::filesystem::path YearFilePath(const std::filesystem::path& folder, std::string_view dateKey);
+
+enum class StoreError {
+    None,
+    BadDate,       // the date is no DayKey: refused, nothing written
+    OpenFailed,    // folder not writable, file is a directory, ...
+    LockTimeout,   // another copy held the file past the wait
+    WriteFailed,   // short or failed write (disk full, file too large)
+    SyncFailed,    // the record could not be flushed to disk
+};
+
+struct StoreResult {
+    StoreError error = StoreError::None;
+    int systemError = 0;  // errno, when there is one
+    bool Stored() const { return error == StoreError::None; }
+    // Why the record was not stored, in Spanish, for the user.
+    std::string Reason() const;
+};
+
+// How long a load or append waits for another copy's lock.
+inline constexpr int kLockWaitMilliseconds = 2000;
+
+// Fills the day list with the first 29 records whose date equals dateKey byte
+// for byte, in file order, then sorts them by time (SortDay). Creates an empty
+// year file when there is none. On failure the list is left empty.
+StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, int16_t sortOrder,
+                    DayList& list);
+
+// Appends one record at offset n * 155 (n = whole records in the file, so a
+// partial trailing record is overwritten). Reports success only once the
+// record is on disk.
+StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_view date,
+                              std::string_view time, std::string_view phone, std::string_view name,
+                              std::string_view subject);
+
+}  // namespace quimbaro

@@ -1,0 +1,27 @@
+#pragma once
+// The settings file "Configuracion.ini" beside the program: the user's colour
+// and the sort direction of the day.
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+namespace quimbaro {
+
+inline constexpr int32_t kDefaultUserColour = 55295;  // RGB(255, 215, 0)
+inline constexpr int16_t kDefaultSortOrder = 2;
+inline constexpr const char* kSettingsFileName = "Configuracion.ini";
+
+struct SettingsStore {
+    std::filesystem::path file;  // full path of Configuracion.ini
+    int32_t userColour = 0;
+    int16_t sortOrder = 0;
+};
+
+// mode "get" reads the file into the store (defaults for what is missing, 0
+// for text without a number); "save" writes both values atomically, keeping
+// every other section and key. Any other mode does nothing. Returns false
+// when a save could not be written.
+bool Settings(std::string_view mode, SettingsStore& store);
+
+}  // namespace quimbaro

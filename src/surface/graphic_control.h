@@ -1,0 +1,32 @@
+#pragma once
+// A graphic control: a child widget that shows a retained picture of its own
+// size, takes the focus when clicked and has no tab stop.
+
+#include <QRect>
+#include <QWidget>
+
+#include "surface/surface.h"
+
+namespace quimbaro {
+
+class GraphicControl : public QWidget {
+    Q_OBJECT
+public:
+    GraphicControl(QWidget* parent, int id, const QRect& geometry);
+    int Id() const { return id_; }
+    Picture& RetainedPicture() { return picture_; }
+    const Picture& RetainedPicture() const { return picture_; }
+
+signals:
+    void Clicked(int id);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    int id_;
+    Picture picture_;
+};
+
+}  // namespace quimbaro

@@ -1,0 +1,110 @@
+#pragma once
+// The drawing surface: the small set of operations through which everything
+// is drawn, on the retained pictures of graphic controls and on off-screen
+// pictures. One target at a time; each target keeps its own colours,
+// position, font and pen width.
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <utility>
+
+namespace quimbaro {
+
+class GraphicControl;
+
+// red + 256 * green + 65536 * blue. As foreground -1 is the system's text
+// colour; as background -1 is the 3-D face colour and -2 is transparent.
+using Colour = int32_t;
+inline constexpr Colour kSystemColour = -1;
+inline constexpr Colour kTransparent = -2;
+inline constexpr Colour Rgb(int r, int g, int b) { return r + 256 * g + 65536 * b; }
+QColor ToQColor(Colour colour);
+
+enum FontStyle : int { kBold = 1, kItalic = 2, kUnderline = 4, kStrikeOut = 8 };
+
+// A created font and the metrics read when it is made.
+struct Font {
+    QFont font;
+    QFontMetrics metrics;
+    int averageCharWidth = 0;
+    int height = 0;           // ascent + descent
+    int externalLeading = 0;
+    int LineHeight() const { return height + externalLeading; }
+};
+
+struct SurfaceState {
+    Colour foreground = kSystemColour;
+    Colour background = kSystemColour;
+    QPoint position{0, 0};
+    const Font* font = nullptr;
+    int penWidth = 1;
+};
+
+// An off-screen picture, and the retained picture of a graphic control.
+struct Picture {
+    QImage image;
+    SurfaceState state;
+};
+
+class Surface {
+public:
+    explicit Surface(int dotsPerInch = 96);
+    ~Surface();
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    void SelectTarget(GraphicControl& control);
+    void SelectTarget(Picture& picture);
+    // Content is undefined until cleared.
+    static std::unique_ptr<Picture> NewPicture(int width, int height);
+
+    void SetColours(Colour foreground, Colour background);
+    // Fills the whole target; -1 is the target's background colour.
+    void ClearTarget(Colour colour);
+
+    // An equal description gives the same font again; fonts live as long as
+    // the surface.
+    const Font* NewFont(const QString& face, int points, int style, int charset);
+    void SelectFont(const Font* font);
+    // Em height in pixels: points * dpi / 72, halves to even.
+    int EmHeight(int points) const;
+
+    void SetPosition(double x, double y);  // halves to even
+    QPoint GetPosition() const;
+    // One line at the position, clipped to its band, never wrapped; the
+    // position then moves to (0, y + line height).
+    void PrintLine(const QString& text);
+    QSize TextSize(const QString& text) const;
+    void LocateCell(int column, int row);
+    // Head (what fits within limit pixels) and tail, broken at a space.
+    std::pair<QString, QString> SplitToWidth(const QString& text, int limit) const;
+
+    void SetPenWidth(int width);
+    // Covers min(x1,x2)..max(x1,x2)-1 and likewise y; outline on the border
+    // pixels, interior filled.
+    void DrawBox(int x1, int y1, int x2, int y2, Colour outline, Colour fill);
+    // Plain copy with clipping; x and y may be negative.
+    void CopyPicture(const Picture& picture, int x, int y);
+    // Repaints the current target at once if it is a graphic control.
+    void Redraw();
+
+    Picture* CurrentTarget() const { return target_; }
+
+private:
+    int dotsPerInch_;
+    Picture* target_ = nullptr;
+    GraphicControl* control_ = nullptr;
+    using FontKey = std::tuple<QString, int, int, int>;
+    std::map<FontKey, std::unique_ptr<Font>> fonts_;
+};
+
+}  // namespace quimbaro
