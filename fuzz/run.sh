@@ -15,7 +15,7 @@ fi
 jobs=${FUZZ_BUILD_JOBS:-$(nproc)}
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_CXX_COMPILER=clang++ \
   -DQUIMBARO_FUZZ=ON -DQUIMBARO_TESTS=OFF -DQUIMBARO_BENCH=OFF >/dev/null
 cmake --build build-fuzz --target fuzz_targets -j "$jobs"
 
