@@ -17,7 +17,7 @@ public:
     Picture& RetainedPicture() { return picture_; }
     const Picture& RetainedPicture() const { return picture_; }
 
-signals:
+Q_SIGNALS:
     void Clicked(int id);
 
 protected:
