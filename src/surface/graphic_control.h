@@ -19,7 +19,7 @@ public:
     // Called after drawing into the picture: schedules one repaint.
     void PictureChanged();
 
-signals:
+Q_SIGNALS:
     void Clicked(int id);
 
 protected:
