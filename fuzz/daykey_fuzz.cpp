@@ -48,7 +48,7 @@ void CheckKeyRoundTrip(const CalendarDate& date) {
 
 // Steps of up to a few years, kept inside 1601..9999.
 void CheckStepping(const CalendarDate& date, const uint8_t* data, std::size_t size) {
-    if (date.year < 1602 || date.year > 9997) return;
+    if (date.year < 1603 || date.year > 9997) return;
     const int32_t days = static_cast<int32_t>(Take16(data, size, 6) % 1461) - 730;
     StepDate step;
     step.year = static_cast<uint16_t>(date.year);

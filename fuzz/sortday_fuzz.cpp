@@ -60,17 +60,21 @@ bool EqualTimes(const std::string& a, const std::string& b) {
     return CollateCompare(a, b) == 1 && CollateCompare(b, a) == 1;
 }
 
+// Pairs and triples from the first few texts only, to keep runs fast.
 void CheckCollation(const std::vector<std::string>& texts) {
     for (const auto& a : texts) {
         FUZZ_CHECK(CollateCompare(a, a) == 1);
         FUZZ_CHECK(EqualTimes(a, LowerWin1252(a)));
-        for (const auto& b : texts) {
-            const int ab = CollateCompare(a, b);
+    }
+    const std::size_t pairs = std::min<std::size_t>(texts.size(), 12);
+    for (std::size_t i = 0; i < pairs; ++i) {
+        for (std::size_t j = 0; j < pairs; ++j) {
+            const int ab = CollateCompare(texts[i], texts[j]);
             FUZZ_CHECK(ab == 1 || ab == 2);
-            if (ab == 2) FUZZ_CHECK(CollateCompare(b, a) == 1);
+            if (ab == 2) FUZZ_CHECK(CollateCompare(texts[j], texts[i]) == 1);
         }
     }
-    const std::size_t n = std::min<std::size_t>(texts.size(), 8);
+    const std::size_t n = std::min<std::size_t>(texts.size(), 6);
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < n; ++j)
             for (std::size_t k = 0; k < n; ++k)
