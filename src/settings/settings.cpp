@@ -116,10 +116,10 @@ void Read(SettingsStore& store) {
 bool ReplaceFile(const std::filesystem::path& path, const std::string& text) {
     QSaveFile file(QFile::decodeName(path.c_str()));
     if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-        file.cancelWriting();
-        return false;
-    }
+    const bool written = file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+    // commit() alone would rename a temporary file whose buffered tail failed
+    // to reach the disk (a short write on a full disk), so flush and check first.
+    if (!written || !file.flush()) file.cancelWriting();
     return file.commit();
 }
 
