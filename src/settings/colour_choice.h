@@ -1,0 +1,24 @@
+#pragma once
+// The "color" command: Qt's colour dialog, owned by the main window.
+
+#include <QColor>
+#include <array>
+
+#include "settings/settings.h"
+
+class QWidget;
+
+namespace quimbaro {
+
+// Custom colours offered by the dialog: all black at start, kept across uses
+// within a run, never saved.
+using CustomColours = std::array<QColor, 16>;
+CustomColours InitialCustomColours();
+
+// Opens the dialog at the main window's top-left corner + (30, 30), starting
+// on RGB(128, 128, 128). On OK stores the colour in store.userColour and saves
+// the settings; Cancel or closing changes nothing. Returns true when a colour
+// was chosen.
+bool ChooseUserColour(QWidget& mainWindow, CustomColours& customColours, SettingsStore& store);
+
+}  // namespace quimbaro
