@@ -149,7 +149,7 @@ StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_v
     if (!ParseDayKey(date)) return Failure(StoreError::BadDate, 0, fileName);
     const Appointment record = MakeAppointment(date, time, phone, name, subject);
     LockedFile file;
-    StoreResult result = file.Open(folder / fileName, O_WRONLY, kLockWaitMilliseconds);
+    StoreResult result = file.Open(folder / fileName, O_RDWR, kLockWaitMilliseconds);
     if (result.Stored()) result = WriteRecord(file.fd(), record, fileName);
     if (result.Stored() && !file.Close()) result = Failure(StoreError::WriteFailed, errno, fileName);
     result.fileName = fileName;

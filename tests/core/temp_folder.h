@@ -14,8 +14,8 @@ namespace quimbaro::testing {
 
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quimbaro-XXXXXX").string();
+    explicit TempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+        std::string pattern = (base / "quimbaro-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }
@@ -30,6 +30,14 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Memory-backed when the system has it: for tests whose fsync per record
+// would otherwise measure the disk rather than the code.
+inline std::filesystem::path MemoryBackedBase() {
+    std::error_code error;
+    return std::filesystem::is_directory("/dev/shm", error) ? std::filesystem::path("/dev/shm")
+                                                             : std::filesystem::temp_directory_path();
+}
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include "book/locked_file.h"
 #include "temp_folder.h"
 
 namespace quimbaro {
@@ -78,7 +80,7 @@ TEST(YearFile, MakeAppointmentCutsEachFieldAndZeroesTheRest) {
     EXPECT_EQ(ReadField(record.subject).size(), 74u);
     const Appointment shortOne = MakeAppointment("05/12/2026", "9", std::string_view("12\0 34", 6), "", "");
     EXPECT_EQ(ReadField(shortOne.phone), "12");
-    EXPECT_EQ(Bytes(shortOne).substr(12, 6), std::string("9\0\0\0\0\0", 6));
+    EXPECT_EQ(Bytes(shortOne).substr(11, 6), std::string("9\0\0\0\0\0", 6));
 }
 
 TEST(YearFile, LoadingADayOfANewYearCreatesAnEmptyFile) {
@@ -109,7 +111,9 @@ TEST(YearFile, KeepsTheFirst29MatchesInFileOrderThenSortsThem) {
     std::set<std::string> names;
     for (int i = 0; i < kDaySlots; ++i) {
         names.insert(ReadField(list.slots[i].name));
-        if (i > 0) EXPECT_LE(ReadField(list.slots[i - 1].time), ReadField(list.slots[i].time));
+        if (i > 0) {
+            EXPECT_LE(ReadField(list.slots[i - 1].time), ReadField(list.slots[i].time));
+        }
     }
     std::set<std::string> expected;
     for (int i = 0; i < 29; ++i) expected.insert("n" + std::to_string(i));
@@ -248,6 +252,39 @@ TEST(YearFile, WaitsForAnotherCopysLockAndGivesUpAfterTheWait) {
     EXPECT_EQ(fs::file_size(file), kRecordSize);
 }
 
+// Child processes that run until the test ends, however it ends.
+struct Children {
+    std::vector<pid_t> pids;
+    ~Children() {
+        for (const pid_t child : pids) {
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+        }
+    }
+};
+
+TEST(YearFile, CopiesThatKeepTakingTheFileBackCannotStarveAnother) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "2026.log";
+    Children hogs;
+    for (int h = 0; h < 2; ++h) {
+        const pid_t child = fork();
+        if (child == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            for (;;) {  // retakes the file the moment it lets it go, holding it 2 ms a time
+                LockedFile hog;
+                if (hog.Open(file, O_RDWR, kLockWaitMilliseconds).Stored()) usleep(2000);
+            }
+        }
+        hogs.pids.push_back(child);
+    }
+    usleep(20000);
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(AppendAppointment(folder.path(), "05/12/2026", "09:30", "", "Ana", "").Stored()) << i;
+    }
+    EXPECT_EQ(fs::file_size(file), 10 * kRecordSize);
+}
+
 TEST(YearFile, AFullDiskFailsTheAppendAndKeepsEarlierRecords) {
     TempFolder folder;
     const fs::path file = folder.path() / "2026.log";
@@ -273,16 +310,20 @@ TEST(YearFile, AFullDiskFailsTheAppendAndKeepsEarlierRecords) {
 
 TEST(YearFile, ConcurrentAppendsFromSeveralProcessesAllLandIntact) {
     constexpr int kWriters = 4;
-    constexpr int kRecordsEach = 2500;
-    TempFolder folder;
+    constexpr int kRecordsEach = 5000;
+    TempFolder folder(testing::MemoryBackedBase());
     std::vector<pid_t> writers;
     for (int w = 0; w < kWriters; ++w) {
         const pid_t child = fork();
         if (child == 0) {
             for (int i = 0; i < kRecordsEach; ++i) {
                 const std::string id = std::to_string(w) + "-" + std::to_string(i);
-                if (!AppendAppointment(folder.path(), "05/12/2026", "09:30", id, "writer " + id, id + std::string(60, '#')).Stored())
+                const StoreResult result =
+                    AppendAppointment(folder.path(), "05/12/2026", "09:30", id, "writer " + id, id + std::string(60, '#'));
+                if (!result.Stored()) {
+                    ADD_FAILURE() << "writer " << id << ": " << result.Reason();
                     _exit(1);
+                }
             }
             _exit(0);
         }
