@@ -37,23 +37,13 @@ Appointment MakeAppointment(std::string_view date, std::string_view time, std::s
 
 inline constexpr int kDaySlots = 29;
 
-// Qt defines `slots` as a macro; shield the field's name so this header also
-// compiles after a Qt header. Code that includes Qt reads slots through Slot().
-#pragma push_macro("slots")
-#undef slots
-
 // Slots 1..29 are slots[0]..slots[28]; kept counts every matching record seen
 // by the last load, also those past the 29th.
 struct DayList {
     std::array<Appointment, kDaySlots> slots{};
     int kept = 0;
     void Clear() { *this = DayList{}; }
-    // Slot 1..29.
-    Appointment& Slot(int number) { return slots[number - 1]; }
-    const Appointment& Slot(int number) const { return slots[number - 1]; }
 };
-
-#pragma pop_macro("slots")
 
 // ---- implementation of the field templates ----
 template <std::size_t Width>

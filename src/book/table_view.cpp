@@ -166,7 +166,7 @@ void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour) {
         SetCell(grid.At(column, 0), column, 0, header, QString::fromUtf8(kColumns[column].header));
     }
     for (int row = 1; row <= kDaySlots; ++row) {
-        const Appointment& appointment = list.Slot(row);
+        const Appointment& appointment = list.slots[row - 1];
         for (int column = 0; column < kTableColumns; ++column) {
             SetCell(grid.At(column, row), column, row, kWhite, FieldText(appointment, column));
         }
