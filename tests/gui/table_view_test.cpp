@@ -227,6 +227,26 @@ TEST_F(TableViewTest, ThirtyRowsPaintRowTwentyNineIntoTheCanvas) {
         for (int x = 0; x < kTableWidth; x += 3) ASSERT_EQ(Pixel(*canvas, x, y), kBlack);
 }
 
+TEST_F(TableViewTest, CanvasFromTheTablePictureMatchesPaintingThirtyRows) {
+    // Wrapped subjects and over-long words in the last rows run below their
+    // cells, across row 29's top and past the table picture's bottom.
+    std::string subject;
+    while (subject.size() < 70) subject += "WWWWW ";
+    DayList list;
+    for (int slot = 0; slot < 29; ++slot)
+        list.slots[slot] = Entry("09:30", "612345678", "Ana", slot % 2 ? subject : "Consulta");
+    list.slots[26] = Entry("10:00", "1234", std::string(49, 'W'), std::string(60, 'M') + " fin");
+    list.slots[28] = Entry("20:00", "600111222", "\xDAltima cita del d\xED" "a", subject);
+
+    const auto full = Paint(list, Rgb(30, 60, 90), 30, kCanvasHeight);
+    const auto table = Paint(list, Rgb(30, 60, 90));
+    auto canvas = Surface::NewPicture(kTableWidth, kCanvasHeight);
+    surface.SelectTarget(*canvas);
+    surface.ClearTarget(0x00FF00);  // what the last day left there
+    PaintTableCanvas(surface, *canvas, *table, grid);
+    EXPECT_TRUE(SameImage(canvas->image, full->image));
+}
+
 TEST_F(TableViewTest, RowsPastThePictureAreClipped) {
     DayList list;
     list.slots[28] = Entry("20:00", "600111222", "\xDAltima", "Cita");
@@ -319,6 +339,12 @@ TEST_F(CellPaintTest, CentringRoundsHalvesToTheEvenPixel) {
     const auto odd = PaintCell(text, left, right, 1, Alignment::Centre);
     EXPECT_TRUE(SameImage(odd->image, Reference(left, right, 1, {{8, 0, text}})->image));
     EXPECT_FALSE(SameImage(odd->image, Reference(left, right, 1, {{7, 0, text}})->image));
+
+    // Each line of a broken text is centred by its own width.
+    ASSERT_LE(Width(" Hora"), right - left - 1);
+    const auto twoLines = PaintCell("Hora Hora", left, right, 1, Alignment::Centre);
+    EXPECT_TRUE(SameImage(twoLines->image,
+                          Reference(left, right, 1, {{8, 0, text}, {8, 1, text}})->image));
 }
 
 TEST_F(CellPaintTest, TextIsTrimmedAndLeftAlignedAtTheBoxCorner) {
