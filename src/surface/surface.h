@@ -11,11 +11,14 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <tuple>
 #include <utility>
+
+class QPainter;
 
 namespace quimbaro {
 
@@ -23,13 +26,22 @@ class GraphicControl;
 
 // red + 256 * green + 65536 * blue. As foreground -1 is the system's text
 // colour; as background -1 is the 3-D face colour and -2 is transparent.
+// The system colours are the application palette's WindowText and Button.
 using Colour = int32_t;
 inline constexpr Colour kSystemColour = -1;
 inline constexpr Colour kTransparent = -2;
 inline constexpr Colour Rgb(int r, int g, int b) { return r + 256 * g + 65536 * b; }
+// A plain colour value; only its low 24 bits count (the special values are
+// resolved by the surface, which knows whether they mean text or face).
 QColor ToQColor(Colour colour);
 
 enum FontStyle : int { kBold = 1, kItalic = 2, kUnderline = 4, kStrikeOut = 8 };
+
+inline std::array<int32_t, 256> UnmeasuredAdvances() {
+    std::array<int32_t, 256> advances;
+    advances.fill(-1);
+    return advances;
+}
 
 // A created font and the metrics read when it is made.
 struct Font {
@@ -39,6 +51,10 @@ struct Font {
     int height = 0;           // ascent + descent
     int externalLeading = 0;
     int LineHeight() const { return height + externalLeading; }
+    // Advances of single characters below 256 in 1/64 pixel, filled in as
+    // they are needed (-1: not yet measured); they guide SplitToWidth.
+    mutable std::array<int32_t, 256> latinAdvances = UnmeasuredAdvances();
+    int32_t CharAdvance64(QChar character) const;
 };
 
 struct SurfaceState {
@@ -49,10 +65,22 @@ struct SurfaceState {
     int penWidth = 1;
 };
 
+// The painter a surface keeps open on the picture it draws on (surface.cpp).
+struct PictureDrawing;
+
 // An off-screen picture, and the retained picture of a graphic control.
 struct Picture {
+    Picture() = default;
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
     QImage image;
     SurfaceState state;
+    // Opened on the first drawing and ended when the surface moves to another
+    // target. Declared last so that it ends before the image goes. Paint on
+    // the image with a painter of your own only while the picture is not the
+    // current target.
+    std::shared_ptr<PictureDrawing> drawing;
 };
 
 class Surface {
@@ -68,7 +96,8 @@ public:
     static std::unique_ptr<Picture> NewPicture(int width, int height);
 
     void SetColours(Colour foreground, Colour background);
-    // Fills the whole target; -1 is the target's background colour.
+    // Fills the whole target; -1 is the target's background colour. A
+    // transparent background has nothing to fill with: the face colour is used.
     void ClearTarget(Colour colour);
 
     // An equal description gives the same font again; fonts live as long as
@@ -90,7 +119,8 @@ public:
 
     void SetPenWidth(int width);
     // Covers min(x1,x2)..max(x1,x2)-1 and likewise y; outline on the border
-    // pixels, interior filled.
+    // pixels (a wider pen centred on them), interior filled. -2 as either
+    // colour leaves that part undrawn.
     void DrawBox(int x1, int y1, int x2, int y2, Colour outline, Colour fill);
     // Plain copy with clipping; x and y may be negative.
     void CopyPicture(const Picture& picture, int x, int y);
@@ -100,11 +130,22 @@ public:
     Picture* CurrentTarget() const { return target_; }
 
 private:
+    bool CanDraw() const;
+    const Font& CurrentFont() const;
+    PictureDrawing& Drawing();
+    QPainter& TextPainter(const Font& font, const SurfaceState& state);
+    void EndDrawing();
+    void TargetChanged();
+    int FitCount(const QString& text, int limit) const;
+
     int dotsPerInch_;
     Picture* target_ = nullptr;
     GraphicControl* control_ = nullptr;
     using FontKey = std::tuple<QString, int, int, int>;
     std::map<FontKey, std::unique_ptr<Font>> fonts_;
+    const Font* defaultFont_ = nullptr;
+    // The painter left open on the current target; it expires with its picture.
+    std::weak_ptr<PictureDrawing> openDrawing_;
 };
 
 }  // namespace quimbaro
