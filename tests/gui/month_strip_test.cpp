@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 #include <cstdlib>
 #include <vector>
 
@@ -133,23 +135,44 @@ TEST(MonthStrip, ShownDayInJanuaryWrapsIntoThePreviousYear) {
     EXPECT_EQ(CountPixels(image, image.rect(), kGreen), marked);
 }
 
-TEST(MonthStrip, TitlesCentredAndLettersWhite) {
-    const QImage image = RenderStrip(2024, 1, 15);
-    for (int block = 0; block < 7; ++block) {
-        const int left = BlockLeft(block);
-        // Ink of the title row; the neighbours' titles lie further out.
-        int inkLeft = 9999;
-        int inkRight = -1;
-        for (int y = kTop; y < kTop + 18; ++y) {
-            for (int x = left - 10; x < left + 150 && x < image.width(); ++x) {
-                if (x >= 0 && (image.pixel(x, y) & 0xFFFFFF) != 0) {
-                    inkLeft = std::min(inkLeft, x);
-                    inkRight = std::max(inkRight, x);
-                }
+// Width of a title in the panel's font, as the strip measures it.
+int TitleWidth(const QString& title) {
+    Surface surface;
+    std::unique_ptr<Picture> picture = Surface::NewPicture(10, 10);
+    surface.SelectTarget(*picture);
+    surface.SelectFont(surface.NewFont("Tahoma", 9, kBold, 1));
+    return surface.TextSize(title).width();
+}
+
+// Left and right ends of the ink in the title row between x0 and x1.
+std::pair<int, int> TitleInk(const QImage& image, int x0, int x1) {
+    int inkLeft = 9999;
+    int inkRight = -1;
+    for (int y = kTop; y < kTop + 18; ++y) {
+        for (int x = std::max(x0, 0); x < std::min(x1, image.width()); ++x) {
+            if ((image.pixel(x, y) & 0xFFFFFF) != 0) {
+                inkLeft = std::min(inkLeft, x);
+                inkRight = std::max(inkRight, x);
             }
         }
-        ASSERT_GE(inkRight, inkLeft) << block;
-        EXPECT_NEAR((inkLeft + inkRight + 1) / 2.0, left + 70, 3.0) << block;
+    }
+    return {inkLeft, inkRight};
+}
+
+TEST(MonthStrip, TitlesCentredAndLettersWhite) {
+    const QImage image = RenderStrip(2024, 1, 15);
+    const char* titles[7] = {"Octubre 2023", "Noviembre 2023", "Diciembre 2023", "Enero 2024",
+                             "Febrero 2024", "Marzo 2024", "Abril 2024"};
+    for (int block = 0; block < 7; ++block) {
+        const int left = BlockLeft(block);
+        const int width = TitleWidth(QString::fromLatin1(titles[block]));
+        const int titleX = (2 * left + 140 - width) / 2;
+        // The neighbours' titles lie further out than 10 pixels.
+        const auto [inkLeft, inkRight] = TitleInk(image, left - 10, left + 150);
+        EXPECT_GE(inkLeft, titleX) << block;
+        EXPECT_LE(inkLeft, titleX + 2) << block;
+        EXPECT_LT(inkRight, titleX + width) << block;
+        EXPECT_GE(inkRight, titleX + width - 3) << block;
         EXPECT_GT(CountPixels(image, QRect(left, kTop, 140, 18), kWhite), 0) << block;
         for (int column = 1; column <= 7; ++column) {
             const QRect letter(left + (column - 1) * 20, kTop + 18, 20, 18);
