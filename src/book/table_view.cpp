@@ -69,14 +69,17 @@ QString FieldText(const Appointment& appointment, int column) {
 QString TrimSpaces(const QString& text) {
     qsizetype first = 0;
     qsizetype end = text.size();
-    while (first < end && text[first] == u' ') ++first;
-    while (end > first && text[end - 1] == u' ') --end;
+    while (first < end && text[first] == u' ')
+        ++first;
+    while (end > first && text[end - 1] == u' ')
+        --end;
     return text.mid(first, end - first);
 }
 
 QString TrimLeadingSpaces(const QString& text) {
     qsizetype first = 0;
-    while (first < text.size() && text[first] == u' ') ++first;
+    while (first < text.size() && text[first] == u' ')
+        ++first;
     return text.mid(first);
 }
 
@@ -85,15 +88,13 @@ QString TrimLeadingSpaces(const QString& text) {
 // after the last one returned are empty. Breaking stops once the lines that
 // can still show (the first `shown`) are final: later splits only change
 // lines below the picture.
-std::vector<QString> BreakLines(const Surface& surface, const QString& text, int width,
-                                int shown) {
+std::vector<QString> BreakLines(const Surface& surface, const QString& text, int width, int shown) {
     const int limit = std::min(kMaxLines, shown);
     std::vector<QString> lines;
     auto [head, tail] = surface.SplitToWidth(text, width);
     lines.push_back(std::move(head));
     lines.push_back(std::move(tail));
-    while (static_cast<int>(lines.size()) < kMaxLines &&
-           static_cast<int>(lines.size()) <= limit &&
+    while (static_cast<int>(lines.size()) < kMaxLines && static_cast<int>(lines.size()) <= limit &&
            lines.back().size() > lines[lines.size() - 2].size()) {
         auto [fits, rest] = surface.SplitToWidth(lines.back(), width);
         lines.back() = TrimLeadingSpaces(fits);
@@ -116,8 +117,8 @@ int LinesShown(int y0, int lineHeight, int pictureHeight) {
 
 // Line k (from 0) sits k line heights below y0, where printing the lines
 // above it leaves the position; empty lines draw nothing, so they are skipped.
-void PrintLines(Surface& surface, const std::vector<QString>& lines, const TableCell& cell,
-                int x0, int y0, int lineHeight, int shown) {
+void PrintLines(Surface& surface, const std::vector<QString>& lines, const TableCell& cell, int x0,
+                int y0, int lineHeight, int shown) {
     const int width = cell.right - cell.left - 1;
     const int count = std::min<int>(shown, static_cast<int>(lines.size()));
     for (int k = 0; k < count; ++k) {
@@ -169,8 +170,8 @@ void PaintCell(Surface& surface, const TableCell& cell, int column, int row, int
         PaintCellText(surface, cell, text, x1 + 1, y1 + 1, pictureHeight);
 }
 
-void PaintRows(Surface& surface, Picture& picture, const TableGrid& grid, int columns,
-               int firstRow, int rows, int32_t originX, int32_t originY, Colour outline) {
+void PaintRows(Surface& surface, Picture& picture, const TableGrid& grid, int columns, int firstRow,
+               int rows, int32_t originX, int32_t originY, Colour outline) {
     // The grid has no cells beyond kGridSize; a larger count paints what exists.
     const int lastColumn = std::clamp(columns, 0, kGridSize);
     const int lastRow = std::clamp(rows, 0, kGridSize);
@@ -179,7 +180,8 @@ void PaintRows(Surface& surface, Picture& picture, const TableGrid& grid, int co
     const int height = picture.image.height();
     for (int row = std::max(firstRow, 0); row < lastRow; ++row) {
         for (int column = 0; column < lastColumn; ++column) {
-            PaintCell(surface, grid.At(column, row), column, row, originX, originY, outline, height);
+            PaintCell(surface, grid.At(column, row), column, row, originX, originY, outline,
+                      height);
         }
     }
 }
