@@ -31,7 +31,7 @@ void GraphicControl::paintEvent(QPaintEvent* event) {
 
 void GraphicControl::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton) emit Clicked(id_);
+    if (event->button() == Qt::LeftButton) Q_EMIT Clicked(id_);
 }
 
 }  // namespace quimbaro
