@@ -63,36 +63,75 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     return bytes.toStdString();
 }
 
-bool IsCommentOrBlank(std::string_view line) {
-    const std::size_t first = line.find_first_not_of(" \t\r");
-    return first == std::string_view::npos || line[first] == ';' || line[first] == '#';
+// A line with its line end; a blank one is no comment.
+bool IsCommentLine(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && (line[first] == ';' || line[first] == '#');
 }
+
+// The INI reader ends a line at '\r' as well as at '\n'.
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
 // Where the line ending just before `end` starts (end > 0).
 std::size_t LineStartBefore(std::string_view text, std::size_t end) {
-    const std::size_t last = text[end - 1] == '\n' ? end - 1 : end;
-    const std::size_t newline = last == 0 ? std::string_view::npos : text.rfind('\n', last - 1);
-    return newline == std::string_view::npos ? 0 : newline + 1;
+    std::size_t start = end;
+    if (text[start - 1] == '\n') --start;
+    if (start > 0 && text[start - 1] == '\r') --start;
+    while (start > 0 && !IsLineEnd(text[start - 1])) --start;
+    return start;
 }
 
 // The INI writer keeps only comments that stand before a section or key, so
-// comments after the last entry of a file would be lost; this is the block to
-// put back at the end ("" when there is none).
+// comments after the last entry of a file would be lost; this is the block of
+// comment lines that ends the file, to put back at the end ("" when there is
+// none). The block stops at a blank line, which keeps it the same from one
+// save to the next.
 std::string TrailingComments(std::string_view text) {
     std::size_t start = text.size();
-    bool hasComment = false;
     while (start > 0) {
         const std::size_t lineStart = LineStartBefore(text, start);
-        const std::string_view line = text.substr(lineStart, start - lineStart);
-        if (!IsCommentOrBlank(line)) break;
-        hasComment = hasComment || line.find_first_of(";#") != std::string_view::npos;
+        if (!IsCommentLine(text.substr(lineStart, start - lineStart))) break;
         start = lineStart;
     }
-    if (start == 0 || !hasComment) return "";  // a file of only comments: the writer keeps them
+    if (start == 0 || start == text.size()) return "";  // a file of only comments: the writer keeps them
     std::string block(text.substr(start));
     if (block.back() != '\n') block += '\n';
     return "\n" + block;
 }
+
+bool IsIniSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// A '[' at the start of an entry whose section name runs into the line end
+// before any ']'. The reader means to skip such a line, but it files the keys
+// after it under a name made of that line and the next key, and every save
+// writes that name back one line longer.
+bool IsBrokenSectionLine(std::string_view text, std::size_t at) {
+    std::size_t i = at + 1;
+    while (i < text.size() && IsIniSpace(text[i])) ++i;
+    while (i < text.size() && text[i] != ']' && text[i] != '\0' && !IsLineEnd(text[i])) ++i;
+    return i == text.size() || text[i] != ']';
+}
+
+// The text with a ';' put before every broken section line, which keeps the
+// line as a comment and the keys after it in the section they were in.
+std::string WithBrokenSectionsCommented(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    bool entryStart = true;  // the reader takes the first non-space after a line end as an entry
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (IsIniSpace(c)) {
+            entryStart = entryStart || IsLineEnd(c);
+        } else {
+            if (entryStart && c == '[' && IsBrokenSectionLine(text, i)) out += ';';
+            entryStart = false;
+        }
+        out += c;
+    }
+    return out;
+}
+
+SI_Error Load(IniFile& ini, std::string_view text) { return ini.LoadData(WithBrokenSectionsCommented(text)); }
 
 int64_t ReadNumber(const IniFile& ini, const char* section, const char* key, const char* fallback) {
     std::string_view value = ini.GetValue(section, key, fallback);
@@ -103,7 +142,7 @@ int64_t ReadNumber(const IniFile& ini, const char* section, const char* key, con
 void Read(SettingsStore& store) {
     IniFile ini;
     ini.SetQuotes(true);  // mean="255" reads as 255
-    if (const auto text = ReadWholeFile(store.file)) ini.LoadData(*text);
+    if (const auto text = ReadWholeFile(store.file)) Load(ini, *text);
     const std::string colour = std::to_string(kDefaultUserColour);
     const std::string order = std::to_string(kDefaultSortOrder);
     store.userColour = Clamped<int32_t>(ReadNumber(ini, kColourSection, kColourKey, colour.c_str()));
@@ -131,7 +170,7 @@ bool Save(const SettingsStore& store) {
     if (!existing) return false;
     IniFile ini;
     ini.SetSpaces(false);
-    if (ini.LoadData(*existing) < 0) return false;
+    if (Load(ini, *existing) < 0) return false;
     const bool replaceRepeats = true;
     ini.SetValue(kColourSection, kColourKey, std::to_string(store.userColour).c_str(), nullptr, replaceRepeats);
     ini.SetValue(kOrderSection, kOrderKey, std::to_string(store.sortOrder).c_str(), nullptr, replaceRepeats);
