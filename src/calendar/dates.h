@@ -37,8 +37,10 @@ int FebruaryDays(int32_t year);
 int16_t DaysInMonth(int32_t month, int32_t year);
 // The Spanish month name; empty for a month outside 1..12.
 std::string_view MonthName(int32_t month);
-// Moves the record by whole days (proleptic Gregorian calendar).
-void AddDays(StepDate& record, int32_t days);
+// Moves the record by whole days (proleptic Gregorian calendar), sets the day
+// of the week and zeroes the time. False, and the record untouched, when the
+// record is no real date or the result would leave years 1601..30827.
+bool AddDays(StepDate& record, int32_t days);
 
 // Where "today" comes from. The program uses the local clock; tests inject
 // their own.
