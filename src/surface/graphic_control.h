@@ -16,8 +16,10 @@ public:
     int Id() const { return id_; }
     Picture& RetainedPicture() { return picture_; }
     const Picture& RetainedPicture() const { return picture_; }
+    // Called after drawing into the picture: schedules one repaint.
+    void PictureChanged();
 
-signals:
+Q_SIGNALS:
     void Clicked(int id);
 
 protected:
@@ -27,6 +29,7 @@ protected:
 private:
     int id_;
     Picture picture_;
+    bool repaintPending_ = false;
 };
 
 }  // namespace quimbaro

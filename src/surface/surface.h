@@ -23,10 +23,13 @@ class GraphicControl;
 
 // red + 256 * green + 65536 * blue. As foreground -1 is the system's text
 // colour; as background -1 is the 3-D face colour and -2 is transparent.
+// The system colours are the application palette's WindowText and Button.
 using Colour = int32_t;
 inline constexpr Colour kSystemColour = -1;
 inline constexpr Colour kTransparent = -2;
 inline constexpr Colour Rgb(int r, int g, int b) { return r + 256 * g + 65536 * b; }
+// A plain colour value; only its low 24 bits count (the special values are
+// resolved by the surface, which knows whether they mean text or face).
 QColor ToQColor(Colour colour);
 
 enum FontStyle : int { kBold = 1, kItalic = 2, kUnderline = 4, kStrikeOut = 8 };
@@ -49,10 +52,22 @@ struct SurfaceState {
     int penWidth = 1;
 };
 
+// The painter a surface keeps open on the picture it draws on (surface.cpp).
+struct PictureDrawing;
+
 // An off-screen picture, and the retained picture of a graphic control.
 struct Picture {
+    Picture() = default;
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
     QImage image;
     SurfaceState state;
+    // Opened on the first drawing and ended when the surface moves to another
+    // target. Declared last so that it ends before the image goes. Paint on
+    // the image with a painter of your own only while the picture is not the
+    // current target.
+    std::shared_ptr<PictureDrawing> drawing;
 };
 
 class Surface {
@@ -100,11 +115,21 @@ public:
     Picture* CurrentTarget() const { return target_; }
 
 private:
+    bool CanDraw() const;
+    const Font& CurrentFont() const;
+    PictureDrawing& Drawing();
+    void EndDrawing();
+    void TargetChanged();
+    int FitCount(const QString& text, int limit) const;
+
     int dotsPerInch_;
     Picture* target_ = nullptr;
     GraphicControl* control_ = nullptr;
     using FontKey = std::tuple<QString, int, int, int>;
     std::map<FontKey, std::unique_ptr<Font>> fonts_;
+    const Font* defaultFont_ = nullptr;
+    // The painter left open on the current target; it expires with its picture.
+    std::weak_ptr<PictureDrawing> openDrawing_;
 };
 
 }  // namespace quimbaro
