@@ -39,7 +39,7 @@ protected:
     QImage CanvasAt(int offset) {
         QImage shown(1160, 704, QImage::Format_RGB32);
         shown.fill(Qt::black);
-        const QImage canvas = window->State().canvasImage->image.convertToFormat(QImage::Format_RGB32);
+        const QImage canvas = window->State().canvasImage->image.copy().convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < 704; ++y)
             if (y - offset >= 0 && y - offset < canvas.height())
                 std::copy_n(reinterpret_cast<const QRgb*>(canvas.constScanLine(y - offset)), 1160,

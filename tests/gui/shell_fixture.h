@@ -100,8 +100,8 @@ protected:
     }
 
     QString Cell(int column, int row) { return window->State().tableGrid->At(column, row).text; }
-    QImage AreaImage() { return window->AppointmentsArea().RetainedPicture().image.convertToFormat(QImage::Format_RGB32); }
-    QImage PanelImage() { return window->CalendarPanel().RetainedPicture().image.convertToFormat(QImage::Format_RGB32); }
+    QImage AreaImage() { return window->AppointmentsArea().RetainedPicture().image.copy().convertToFormat(QImage::Format_RGB32); }
+    QImage PanelImage() { return window->CalendarPanel().RetainedPicture().image.copy().convertToFormat(QImage::Format_RGB32); }
 
     static bool RegionHas(const QImage& image, const QRect& region, QRgb colour) {
         for (int y = region.top(); y <= region.bottom(); ++y)
