@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = ProgramFolder();
     quimbaro::SettingsStore settings{.file = folder / quimbaro::kSettingsFileName};
     quimbaro::Settings("get", settings);
-    quimbaro::ShellContext context{.dataFolder = folder, .today = quimbaro::LocalToday, .settings = settings};
+    quimbaro::ShellContext context(folder, quimbaro::LocalToday, settings);
     quimbaro::MainWindow window(context);
     window.show();
     window.raise();

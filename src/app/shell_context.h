@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 #include "calendar/dates.h"
 #include "settings/colour_choice.h"
@@ -16,6 +17,9 @@ namespace quimbaro {
 [[noreturn]] void EndProcessAtOnce(int exitCode);
 
 struct ShellContext {
+    ShellContext(std::filesystem::path folder, TodayClock clock, SettingsStore& store)
+        : dataFolder(std::move(folder)), today(std::move(clock)), settings(store) {}
+
     std::filesystem::path dataFolder;
     TodayClock today;
     SettingsStore& settings;

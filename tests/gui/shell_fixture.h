@@ -69,20 +69,24 @@ protected:
 
     MainWindow& Open() {
         Settings("get", settings);
-        context = std::make_unique<ShellContext>(ShellContext{
-            .dataFolder = folder,
-            .today = [this] { return today; },
-            .settings = settings,
-            .endProcess = [this](int code) { exitCodes.push_back(code); },
-            .afterFillStep = [this](int step) { if (onFillStep) onFillStep(step); }});
+        context = std::make_unique<ShellContext>(folder, [this] { return today; }, settings);
+        context->endProcess = [this](int code) { exitCodes.push_back(code); };
+        context->afterFillStep = [this](int step) {
+            if (onFillStep) onFillStep(step);
+        };
         window = std::make_unique<MainWindow>(*context);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return *window;
     }
 
+    // Types the line key by key into the entry, then presses Enter.
     void Type(const QString& line) {
-        QTest::keyClicks(&window->CommandLine(), line);
+        for (const QChar ch : line) {
+            // Qt's test keys are ASCII only; other letters go as key text.
+            const auto key = static_cast<Qt::Key>(ch.toUpper().unicode());
+            QTest::sendKeyEvent(QTest::Click, &window->CommandLine(), key, QString(ch), Qt::NoModifier);
+        }
         QTest::keyClick(&window->CommandLine(), Qt::Key_Return);
     }
 
