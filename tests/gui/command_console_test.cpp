@@ -175,3 +175,55 @@ TEST_F(ShellTest, FillAnimationCoversTheEntryStepByStep) {
 
 }  // namespace
 }  // namespace quimbaro::testing
+
+namespace quimbaro::testing {
+namespace {
+
+bool WaitForBox(const BoxCatcher& boxes) {
+    for (int i = 0; i < 100 && boxes.seen.empty(); ++i) QTest::qWait(10);
+    return !boxes.seen.empty();
+}
+
+TEST_F(ShellTest, UnreadableDayIsReportedNotShownEmpty) {
+    std::filesystem::create_directory(folder / "2026.log");
+    BoxCatcher boxes;
+    Open();
+    ASSERT_TRUE(WaitForBox(boxes));
+    EXPECT_TRUE(boxes.seen[0].text.startsWith("No se pudieron leer las citas del día: "))
+        << boxes.seen[0].text.toStdString();
+    EXPECT_EQ(boxes.seen[0].title, "Programador");
+    boxes.seen.clear();
+    Type("mañana");  // another year's file reads fine
+    EXPECT_TRUE(boxes.seen.empty());
+    Type("ayer");
+    EXPECT_EQ(boxes.seen.size(), 1u);
+}
+
+TEST_F(ShellTest, UnwritableSettingsAreReported) {
+    settings.file = folder / "no-such-folder" / kSettingsFileName;
+    Open();
+    BoxCatcher boxes;
+    Type("ascendente");
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text, "No se pudo guardar la configuración en Configuracion.ini");
+    EXPECT_EQ(settings.sortOrder, 1);  // still used for this run
+}
+
+TEST_F(ShellTest, ColourWordOpensTheChooserAndSavesTheChoice) {
+    Open();
+    QTimer::singleShot(50, [] {
+        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->setCurrentColor(QColor(0, 0, 255));
+        dialog->accept();
+    });
+    Type("color");
+    EXPECT_EQ(settings.userColour, 16711680);
+    EXPECT_NE(ReadText(settings.file).find("mean=16711680"), std::string::npos);
+    EXPECT_EQ(AreaImage().pixel(6, 4), kGold);  // nothing is redrawn
+    Type("hoy");
+    EXPECT_EQ(AreaImage().pixel(6, 4), QColor(0, 0, 255).rgb());
+}
+
+}  // namespace
+}  // namespace quimbaro::testing

@@ -3,6 +3,7 @@
 // settings in a temporary INI and an exit hook that only records.
 
 #include <QAbstractButton>
+#include <QColorDialog>
 #include <QApplication>
 #include <QFile>
 #include <QImage>
