@@ -53,9 +53,7 @@ void MainWindow::ActOnLine(const ClassifiedLine& line, const QString& typed) {
     case LineAction::ShowDate:
         ShowDay(line.date.year, line.date.month, line.date.day, state_->commandText);
         return;
-    case LineAction::ChooseColour:
-        ChooseUserColour(*this, context_.customColours, context_.settings);
-        return;
+    case LineAction::ChooseColour: ChooseColour(); return;
     case LineAction::Append: StoreAppointment(line, typed); return;
     case LineAction::BadEntry: RefuseLine(QString::fromUtf8(kBadEntryText), typed); return;
     }
@@ -82,7 +80,17 @@ void MainWindow::ShowDayFromToday(int32_t days) {
 // The new order shows from the next day change; the table on display stays.
 void MainWindow::SetSortOrder(int16_t sortOrder) {
     context_.settings.sortOrder = sortOrder;
-    if (Settings("save", context_.settings)) return;
+    if (!Settings("save", context_.settings)) ReportSettingsNotSaved();
+}
+
+// The new colour shows from the next day change and the next animation.
+void MainWindow::ChooseColour() {
+    const ColourChoice choice = ChooseUserColour(*this, context_.customColours, context_.settings);
+    if (choice == ColourChoice::kNotSaved) ReportSettingsNotSaved();
+}
+
+// The value stays in use for this run; the user learns it will not survive it.
+void MainWindow::ReportSettingsNotSaved() {
     const QString file = QString::fromStdString(context_.settings.file.filename().string());
     ShowProgrammerMessage(QString::fromUtf8(kSettingsNotSavedText) + file);
 }

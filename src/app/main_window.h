@@ -64,6 +64,8 @@ private:
     void ShowToday();
     void ShowDayFromToday(int32_t days);
     void SetSortOrder(int16_t sortOrder);
+    void ChooseColour();
+    void ReportSettingsNotSaved();
     void StoreAppointment(const ClassifiedLine& line, const QString& typed);
     void RefuseLine(const QString& message, const QString& typed);
 

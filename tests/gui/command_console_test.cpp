@@ -207,6 +207,10 @@ TEST_F(ShellTest, UnwritableSettingsAreReported) {
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_EQ(boxes.seen[0].text, "No se pudo guardar la configuración en Configuracion.ini");
     EXPECT_EQ(settings.sortOrder, 1);  // still used for this run
+    QTimer::singleShot(50, [] { qobject_cast<QDialog*>(QApplication::activeModalWidget())->accept(); });
+    Type("color");
+    ASSERT_EQ(boxes.seen.size(), 2u);
+    EXPECT_EQ(boxes.seen[1].text, boxes.seen[0].text);
 }
 
 TEST_F(ShellTest, ColourWordOpensTheChooserAndSavesTheChoice) {
