@@ -11,11 +11,14 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <tuple>
 #include <utility>
+
+class QPainter;
 
 namespace quimbaro {
 
@@ -34,6 +37,12 @@ QColor ToQColor(Colour colour);
 
 enum FontStyle : int { kBold = 1, kItalic = 2, kUnderline = 4, kStrikeOut = 8 };
 
+inline std::array<int32_t, 256> UnmeasuredAdvances() {
+    std::array<int32_t, 256> advances;
+    advances.fill(-1);
+    return advances;
+}
+
 // A created font and the metrics read when it is made.
 struct Font {
     QFont font;
@@ -42,6 +51,10 @@ struct Font {
     int height = 0;           // ascent + descent
     int externalLeading = 0;
     int LineHeight() const { return height + externalLeading; }
+    // Advances of single characters below 256 in 1/64 pixel, filled in as
+    // they are needed (-1: not yet measured); they guide SplitToWidth.
+    mutable std::array<int32_t, 256> latinAdvances = UnmeasuredAdvances();
+    int32_t CharAdvance64(QChar character) const;
 };
 
 struct SurfaceState {
@@ -83,7 +96,8 @@ public:
     static std::unique_ptr<Picture> NewPicture(int width, int height);
 
     void SetColours(Colour foreground, Colour background);
-    // Fills the whole target; -1 is the target's background colour.
+    // Fills the whole target; -1 is the target's background colour. A
+    // transparent background has nothing to fill with: the face colour is used.
     void ClearTarget(Colour colour);
 
     // An equal description gives the same font again; fonts live as long as
@@ -105,7 +119,8 @@ public:
 
     void SetPenWidth(int width);
     // Covers min(x1,x2)..max(x1,x2)-1 and likewise y; outline on the border
-    // pixels, interior filled.
+    // pixels (a wider pen centred on them), interior filled. -2 as either
+    // colour leaves that part undrawn.
     void DrawBox(int x1, int y1, int x2, int y2, Colour outline, Colour fill);
     // Plain copy with clipping; x and y may be negative.
     void CopyPicture(const Picture& picture, int x, int y);
@@ -118,6 +133,7 @@ private:
     bool CanDraw() const;
     const Font& CurrentFont() const;
     PictureDrawing& Drawing();
+    QPainter& TextPainter(const Font& font, const SurfaceState& state);
     void EndDrawing();
     void TargetChanged();
     int FitCount(const QString& text, int limit) const;
