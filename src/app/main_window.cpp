@@ -27,9 +27,6 @@ constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | 
 constexpr Colour kBlack = 0;
 constexpr int16_t kTableColumns = 4;
 constexpr int16_t kTableRows = 29;        // header and 28 rows: what fits in 704 rows
-constexpr int16_t kCanvasTableRows = 30;  // header and all 29 rows
-constexpr int32_t kTableOriginX = 3;
-constexpr int32_t kTableOriginY = 1;
 
 void ClearToBlack(Surface& surface) {
     surface.SetColours(kSystemColour, kBlack);
@@ -127,10 +124,7 @@ void MainWindow::PaintDay() {
 // The whole day, row 29 included, for the scroll keys.
 void MainWindow::PaintCanvas() {
     ShellState& state = *state_;
-    state.surface.SelectTarget(*state.canvasImage);
-    ClearToBlack(state.surface);
-    PaintTable(state.surface, *state.canvasImage, *state.tableGrid, kTableColumns, kCanvasTableRows,
-               kTableOriginX, kTableOriginY, kOutlineSilver);
+    PaintTableCanvas(state.surface, *state.canvasImage, *state.tablePicture, *state.tableGrid);
 }
 
 void MainWindow::PresentAppointments() {
