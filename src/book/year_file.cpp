@@ -22,15 +22,17 @@ constexpr std::size_t kDateWidth = sizeof(Appointment::date);
 // memory used does not grow with the file; always whole records.
 constexpr std::size_t kBlockRecords = 1024;
 
-std::string YearFileName(std::string_view dateKey) {
-    const std::string_view year = dateKey.size() > 4 ? dateKey.substr(dateKey.size() - 4) : dateKey;
-    return std::string(year) + ".log";
+// The last four characters, or the whole key when it is shorter.
+std::string_view YearPart(std::string_view dateKey) {
+    return dateKey.size() > 4 ? dateKey.substr(dateKey.size() - 4) : dateKey;
 }
+
+std::string YearFileName(std::string_view dateKey) { return std::string(YearPart(dateKey)) + ".log"; }
 
 // The key names a file in the folder itself: no '/' in its last four
 // characters (so no sub-folder and no way out), not "." or "..", no zero byte.
 bool NamesFileInFolder(std::string_view dateKey) {
-    const std::string_view year = dateKey.size() > 4 ? dateKey.substr(dateKey.size() - 4) : dateKey;
+    const std::string_view year = YearPart(dateKey);
     return !year.empty() && year != "." && year != ".." && year.find('/') == std::string_view::npos &&
            dateKey.find('\0') == std::string_view::npos;
 }
@@ -43,14 +45,33 @@ StoreResult Failure(StoreError error, int systemError, const std::string& fileNa
     return result;
 }
 
-// The date field reads as the bytes before its first zero, at most 11 of them.
-bool DateMatches(const char* record, std::string_view key) {
-    if (key.size() > kDateWidth || std::memcmp(record, key.data(), key.size()) != 0) return false;
-    return key.size() == kDateWidth || record[key.size()] == '\0';
-}
+// Tests a record's date field against the key: the field reads as the bytes
+// before its first zero, at most 11, so it matches when it starts with the
+// key followed by a zero (no zero when the key fills all 11 bytes). Done as
+// two masked 8-byte compares, as this runs once for every record of the file.
+class DateMatcher {
+public:
+    explicit DateMatcher(std::string_view key) : possible_(key.size() <= kDateWidth) {
+        unsigned char pattern[16] = {};
+        unsigned char mask[16] = {};
+        std::memcpy(pattern, key.data(), std::min(key.size(), kDateWidth));
+        std::memset(mask, 0xFF, std::min(key.size() + 1, kDateWidth));
+        std::memcpy(pattern_, pattern, sizeof pattern_);
+        std::memcpy(mask_, mask, sizeof mask_);
+    }
+    bool operator()(const char* record) const {
+        uint64_t word[2];
+        std::memcpy(word, record, sizeof word);  // within the record: it is 155 bytes long
+        return possible_ && (word[0] & mask_[0]) == pattern_[0] && (word[1] & mask_[1]) == pattern_[1];
+    }
 
-void KeepIfMatching(const char* record, std::string_view key, DayList& list) {
-    if (!DateMatches(record, key)) return;
+private:
+    bool possible_;
+    uint64_t pattern_[2];
+    uint64_t mask_[2];
+};
+
+void Keep(const char* record, DayList& list) {
     ++list.kept;
     if (list.kept <= kDaySlots) std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
 }
@@ -71,17 +92,36 @@ ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
 // Scans the first `records` records in file order; 0 or the errno of a
 // failed read.
 int ScanRecords(int fd, uint64_t records, std::string_view key, DayList& list) {
+    const DateMatcher matches(key);
     const auto block = std::make_unique_for_overwrite<char[]>(kBlockRecords * kRecordSize);
     while (records > 0) {
         const std::size_t wanted = static_cast<std::size_t>(std::min<uint64_t>(records, kBlockRecords));
         const ssize_t got = ReadFully(fd, block.get(), wanted * kRecordSize);
         if (got < 0) return errno;
         const std::size_t whole = static_cast<std::size_t>(got) / kRecordSize;
-        for (std::size_t i = 0; i < whole; ++i) KeepIfMatching(block.get() + i * kRecordSize, key, list);
+        for (std::size_t i = 0; i < whole; ++i) {
+            const char* record = block.get() + i * kRecordSize;
+            if (matches(record)) Keep(record, list);
+        }
         if (whole < wanted) break;  // the file got shorter than its size said
         records -= wanted;
     }
     return 0;
+}
+
+// Keeps the matching records of the year file, which is created when missing
+// and locked while it is read.
+StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key, DayList& list) {
+    LockedFile file;
+    StoreResult result = file.Open(path, O_RDONLY, kLockWaitMilliseconds);
+    if (!result.Stored()) return result;
+    struct stat info {};
+    if (fstat(file.fd(), &info) != 0) return Failure(StoreError::ReadFailed, errno, "");
+    posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);  // helps when the file is not cached
+    const uint64_t records = static_cast<uint64_t>(info.st_size) / kRecordSize;
+    if (const int readError = ScanRecords(file.fd(), records, key, list); readError != 0)
+        return Failure(StoreError::ReadFailed, readError, "");
+    return result;
 }
 
 // Writes all of data at offset, riding out interrupted and short writes;
@@ -124,22 +164,14 @@ StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKe
     list.Clear();
     const std::string fileName = YearFileName(dateKey);
     if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
-    {
-        LockedFile file;
-        StoreResult opened = file.Open(folder / fileName, O_RDONLY, kLockWaitMilliseconds);
-        opened.fileName = fileName;
-        if (!opened.Stored()) return opened;
-        struct stat info {};
-        if (fstat(file.fd(), &info) != 0) return Failure(StoreError::ReadFailed, errno, fileName);
-        posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
-        const uint64_t records = static_cast<uint64_t>(info.st_size) / kRecordSize;
-        if (const int readError = ScanRecords(file.fd(), records, dateKey, list); readError != 0) {
-            list.Clear();
-            return Failure(StoreError::ReadFailed, readError, fileName);
-        }
+    StoreResult result = ReadYearFile(folder / fileName, dateKey, list);
+    result.fileName = fileName;
+    if (!result.Stored()) {
+        list.Clear();
+        return result;
     }
     if (list.kept >= 2) SortDay(list, std::min(list.kept, kDaySlots), sortOrder);
-    return {};
+    return result;
 }
 
 StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_view date,

@@ -39,9 +39,10 @@ inline constexpr int kLockWaitMilliseconds = 2000;
 
 // Fills the day list with the first 29 records whose date equals dateKey byte
 // for byte, in file order, then sorts them by time (SortDay). Creates an empty
-// year file when there is none. On failure the list is left empty. A key
-// whose file name would leave the folder (a '/' in its last four characters,
-// "." or "..") or that holds a zero byte is refused as BadDate, nothing created.
+// year file when there is none. On failure the list is left empty. An empty
+// key, one whose file name would leave the folder (a '/' in its last four
+// characters, "." or "..") or one holding a zero byte is refused as BadDate,
+// and nothing is created.
 StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, int16_t sortOrder,
                     DayList& list);
 

@@ -131,6 +131,7 @@ TEST(YearFile, MatchesTheDateTextExactlyAcrossReadBlocks) {
     file.replace(1024 * kRecordSize, kRecordSize, Record("05/12/2026", "09:00"));
     file.replace(2999 * kRecordSize, kRecordSize, wide);
     file.replace(5 * kRecordSize, kRecordSize, Record("5/12/2026", "07:00"));
+    file[5 * kRecordSize + 10] = 'G';  // after the terminating zero: not part of the date
     file.replace(6 * kRecordSize, kRecordSize, Record("05/12/202", "07:00"));
     file.replace(7 * kRecordSize, kRecordSize, RecordWithWideDate("05/12/20261", "07:00"));
     file.replace(8 * kRecordSize, kRecordSize, RecordWithWideDate("x05/12/2026", "06:00"));
@@ -141,6 +142,8 @@ TEST(YearFile, MatchesTheDateTextExactlyAcrossReadBlocks) {
     ASSERT_EQ(list.kept, 3);
     EXPECT_EQ(ReadField(list.slots[0].time), "08:00");
     EXPECT_EQ(ReadField(list.slots[0].name), std::string(50, 'N'));
+    ASSERT_TRUE(LoadDay(folder.path(), "5/12/2026", 2, list).Stored());
+    EXPECT_EQ(list.kept, 1);
     ASSERT_TRUE(LoadDay(folder.path(), "x05/12/2026", 2, list).Stored());
     ASSERT_EQ(list.kept, 1);
     EXPECT_EQ(ReadField(list.slots[0].date), "x05/12/2026");
