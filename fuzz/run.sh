@@ -27,10 +27,16 @@ max_len_for() {
   esac
 }
 
-# The targets write their files under TMPDIR; on tmpfs the syncs cost nothing.
+# The targets write their files under TMPDIR: a folder of this run's own, on
+# tmpfs when there is one (syncs cost nothing there), removed at the end even
+# when a target stops on a fault and leaves its files behind.
+base=${TMPDIR:-/tmp}
 if [[ -z ${TMPDIR:-} && -d /dev/shm && -w /dev/shm ]]; then
-  export TMPDIR=/dev/shm
+  base=/dev/shm
 fi
+TMPDIR=$(mktemp -d "$base/quimbaro-fuzz-run.XXXXXX")
+export TMPDIR
+trap 'rm -rf "$TMPDIR"' EXIT
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=()
