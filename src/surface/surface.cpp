@@ -26,9 +26,9 @@ namespace {
 constexpr int kDefaultPoints = 8;
 constexpr int kCoordinateLimit = 1 << 28;  // far outside any picture, safe to add to
 
-// Nearest integer, halves to the even one; out-of-range input is clamped.
 int Clamped(int coordinate) { return std::clamp(coordinate, -kCoordinateLimit, kCoordinateLimit); }
 
+// Nearest integer, halves to the even one; out-of-range input is clamped.
 int RoundHalfEven(double value) {
     if (std::isnan(value)) return 0;
     value = std::clamp(value, double(-kCoordinateLimit), double(kCoordinateLimit));
@@ -49,6 +49,26 @@ QColor BackgroundColour(Colour colour) {
     return ToQColor(colour);
 }
 
+// A frame of the given thickness just inside the rectangle.
+void DrawFrame(QPainter& painter, const QRect& outer, int thickness, const QColor& colour) {
+    const int thick = std::min({thickness, outer.width(), outer.height()});
+    painter.fillRect(QRect(outer.left(), outer.top(), outer.width(), thick), colour);
+    painter.fillRect(QRect(outer.left(), outer.bottom() - thick + 1, outer.width(), thick), colour);
+    painter.fillRect(QRect(outer.left(), outer.top(), thick, outer.height()), colour);
+    painter.fillRect(QRect(outer.right() - thick + 1, outer.top(), thick, outer.height()), colour);
+}
+
+// How many leading characters fit when their single advances are added up;
+// shaping (ligatures) can make the true count differ a little.
+qsizetype EstimatedFit(const Font& font, const QString& text, int limit) {
+    int64_t width64 = 0;
+    for (qsizetype count = 0; count < text.size(); ++count) {
+        width64 += font.CharAdvance64(text[count]);
+        if (width64 > int64_t(limit) * 64 + 31) return count;  // would round above the limit
+    }
+    return text.size();
+}
+
 std::unique_ptr<Font> MakeFont(const QFont& qfont) {
     QFontMetrics metrics(qfont);
     auto font = std::make_unique<Font>(Font{qfont, metrics});
@@ -59,6 +79,17 @@ std::unique_ptr<Font> MakeFont(const QFont& qfont) {
 }
 
 }  // namespace
+
+int32_t Font::CharAdvance64(QChar character) const {
+    auto measure = [&] {
+        const double advance = QFontMetricsF(font).horizontalAdvance(character);
+        return int32_t(std::clamp(std::lround(advance * 64), 0L, long(INT32_MAX)));
+    };
+    if (character.unicode() >= latinAdvances.size()) return measure();
+    int32_t& advance = latinAdvances[character.unicode()];
+    if (advance < 0) advance = measure();
+    return advance;
+}
 
 QColor ToQColor(Colour colour) {
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
@@ -115,7 +146,7 @@ const Font* Surface::NewFont(const QString& face, int points, int style, int cha
     qfont.setItalic(style & kItalic);
     qfont.setUnderline(style & kUnderline);
     qfont.setStrikeOut(style & kStrikeOut);
-    // Text extents are plain sums of advances, as the line breaking expects.
+    // Extents and drawing without pair kerning, as the platform measures text.
     qfont.setKerning(false);
     auto& slot = fonts_[key];
     slot = MakeFont(qfont);
@@ -153,6 +184,14 @@ void Surface::PrintLine(const QString& text) {
     state.position = QPoint(0, RoundHalfEven(double(start.y()) + font.LineHeight()));
     if (text.isEmpty() || !CanDraw() || !band.intersects(target_->image.rect())) return;
 
+    QPainter& painter = TextPainter(font, state);
+    painter.setClipRect(band);
+    painter.drawText(QPoint(start.x(), start.y() + font.metrics.ascent()), text);
+    painter.setClipping(false);
+    TargetChanged();
+}
+
+QPainter& Surface::TextPainter(const Font& font, const SurfaceState& state) {
     PictureDrawing& drawing = Drawing();
     QPainter& painter = drawing.painter;
     if (drawing.font != &font) {
@@ -171,10 +210,7 @@ void Surface::PrintLine(const QString& text) {
         painter.setBackgroundMode(Qt::OpaqueMode);
         painter.setBackground(BackgroundColour(state.background));
     }
-    painter.setClipRect(band);
-    painter.drawText(QPoint(start.x(), start.y() + font.metrics.ascent()), text);
-    painter.setClipping(false);
-    TargetChanged();
+    return painter;
 }
 
 QSize Surface::TextSize(const QString& text) const {
@@ -192,19 +228,22 @@ void Surface::LocateCell(int column, int row) {
 
 // The number of leading characters whose width fits within limit. Prefix
 // widths grow with the prefix, so a binary search over measured prefixes
-// finds the same count as measuring them one by one.
+// finds the same count as measuring them one by one. The estimate from single
+// advances is nearly always right, so it and its neighbour are measured first:
+// that settles the count with two measurements (one when all fits).
 int Surface::FitCount(const QString& text, int limit) const {
-    const QFontMetrics& metrics = CurrentFont().metrics;
-    auto fits = [&](qsizetype count) {
-        return metrics.horizontalAdvance(text.left(count)) <= limit;
+    const Font& font = CurrentFont();
+    qsizetype fitting = 0;                // a prefix known to fit: the empty one does
+    qsizetype tooWide = text.size() + 1;  // no longer prefix exists, none fits
+    auto probe = [&](qsizetype count) {
+        if (count <= fitting || count >= tooWide) return;
+        const bool fits = font.metrics.horizontalAdvance(text.left(count)) <= limit;
+        (fits ? fitting : tooWide) = count;
     };
-    if (fits(text.size())) return int(text.size());
-    qsizetype fitting = 0;             // a prefix known to fit (the empty one does)
-    qsizetype tooWide = text.size();   // a prefix known not to fit
-    while (tooWide - fitting > 1) {
-        const qsizetype middle = fitting + (tooWide - fitting) / 2;
-        (fits(middle) ? fitting : tooWide) = middle;
-    }
+    const qsizetype guess = EstimatedFit(font, text, limit);
+    probe(guess);
+    probe(fitting == guess ? guess + 1 : guess - 1);
+    while (tooWide - fitting > 1) probe(fitting + (tooWide - fitting) / 2);
     return int(fitting);
 }
 
@@ -229,24 +268,18 @@ void Surface::DrawBox(int x1, int y1, int x2, int y2, Colour outline, Colour fil
                     QPoint(std::max(x1, x2) - 1, std::max(y1, y2) - 1));
     if (box.isEmpty()) return;
     const int pen = target_->state.penWidth;
-    const int outward = pen / 2;
-    const int inward = pen - 1 - outward;
+    const bool outlined = pen > 0 && outline != kTransparent;
+    const bool filled = fill != kTransparent;
+    const QRect outer = outlined ? box.adjusted(-(pen / 2), -(pen / 2), pen / 2, pen / 2) : box;
+    const QRect inside = outlined ? outer.adjusted(pen, pen, -pen, -pen) : box;
     QPainter& painter = Drawing().painter;
-    if (fill != kTransparent) {
-        const int inset = pen > 0 ? inward + 1 : 0;
-        const QRect inside = box.adjusted(inset, inset, -inset, -inset);
-        if (!inside.isEmpty()) painter.fillRect(inside, BackgroundColour(fill));
+    // Whole-pixel fills only, so the edges stay crisp.
+    if (outlined && filled) {
+        painter.fillRect(outer, ForegroundColour(outline));  // the interior is painted over next
+    } else if (outlined) {
+        DrawFrame(painter, outer, pen, ForegroundColour(outline));
     }
-    if (pen > 0 && outline != kTransparent) {
-        // The outline as four solid bands, so its edges stay crisp.
-        const QRect outer = box.adjusted(-outward, -outward, outward, outward);
-        const QColor colour = ForegroundColour(outline);
-        const int thick = std::min(pen, std::min(outer.width(), outer.height()));
-        painter.fillRect(QRect(outer.left(), outer.top(), outer.width(), thick), colour);
-        painter.fillRect(QRect(outer.left(), outer.bottom() - thick + 1, outer.width(), thick), colour);
-        painter.fillRect(QRect(outer.left(), outer.top(), thick, outer.height()), colour);
-        painter.fillRect(QRect(outer.right() - thick + 1, outer.top(), thick, outer.height()), colour);
-    }
+    if (filled && !inside.isEmpty()) painter.fillRect(inside, BackgroundColour(fill));
     TargetChanged();
 }
 

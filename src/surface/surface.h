@@ -8,9 +8,11 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -34,6 +36,12 @@ QColor ToQColor(Colour colour);
 
 enum FontStyle : int { kBold = 1, kItalic = 2, kUnderline = 4, kStrikeOut = 8 };
 
+inline std::array<int32_t, 256> UnmeasuredAdvances() {
+    std::array<int32_t, 256> advances;
+    advances.fill(-1);
+    return advances;
+}
+
 // A created font and the metrics read when it is made.
 struct Font {
     QFont font;
@@ -42,6 +50,10 @@ struct Font {
     int height = 0;           // ascent + descent
     int externalLeading = 0;
     int LineHeight() const { return height + externalLeading; }
+    // Advances of single characters below 256 in 1/64 pixel, filled in as
+    // they are needed (-1: not yet measured); they guide SplitToWidth.
+    mutable std::array<int32_t, 256> latinAdvances = UnmeasuredAdvances();
+    int32_t CharAdvance64(QChar character) const;
 };
 
 struct SurfaceState {
@@ -118,6 +130,7 @@ private:
     bool CanDraw() const;
     const Font& CurrentFont() const;
     PictureDrawing& Drawing();
+    QPainter& TextPainter(const Font& font, const SurfaceState& state);
     void EndDrawing();
     void TargetChanged();
     int FitCount(const QString& text, int limit) const;

@@ -1,0 +1,191 @@
+#include "book/table_view.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "book/phone_groups.h"
+#include "book/win1252.h"
+
+namespace quimbaro {
+
+namespace {
+
+constexpr Colour kBlack = 0;
+constexpr Colour kWhite = 0xFFFFFF;
+constexpr Colour kDefaultHeaderColour = Rgb(255, 215, 0);
+constexpr int kTableColumns = 4;
+constexpr int kRowHeight = 22;
+constexpr int kSpacing = 2;
+constexpr int kMaxLines = 100;
+constexpr int kAnsiCharset = 0;
+
+struct ColumnLayout {
+    const char* header;  // UTF-8
+    int32_t left, right;
+    Alignment alignment;
+};
+
+constexpr ColumnLayout kColumns[kTableColumns] = {
+    {"Hora", 1, 50, Alignment::Centre},
+    {"Teléfono", 51, 141, Alignment::Centre},
+    {"Nombre", 142, 542, Alignment::Left},
+    {"Asunto", 543, 1146, Alignment::Left},
+};
+
+// Only a value that is a colour fills the header; anything else (an INI edited
+// by hand) falls back to the default.
+Colour HeaderColour(Colour userColour) {
+    return userColour >= 0 && userColour <= 0xFFFFFF ? userColour : kDefaultHeaderColour;
+}
+
+void SetCell(TableCell& cell, int column, int row, Colour back, const QString& text) {
+    const ColumnLayout& layout = kColumns[column];
+    cell = TableCell{};
+    cell.left = layout.left;
+    cell.right = layout.right;
+    cell.top = row == 0 ? 1 : kRowHeight * row + 1;
+    cell.bottom = row == 0 ? 22 : cell.top + kRowHeight;
+    cell.column = static_cast<int16_t>(column);
+    cell.row = static_cast<int16_t>(row);
+    cell.backColour = back;
+    cell.textColour = kBlack;
+    cell.fontFace = QStringLiteral("Tahoma");
+    cell.fontSize = 9;
+    cell.bold = 1;
+    cell.text = text;
+    cell.alignment = row == 0 ? Alignment::Centre : layout.alignment;
+}
+
+QString FieldText(const Appointment& appointment, int column) {
+    switch (column) {
+        case 0: return FromWin1252(ReadField(appointment.time));
+        case 1: return FromWin1252(GroupPhone(ReadField(appointment.phone)));
+        case 2: return FromWin1252(ReadField(appointment.name));
+        default: return FromWin1252(ReadField(appointment.subject));
+    }
+}
+
+QString TrimSpaces(const QString& text) {
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && text[first] == u' ') ++first;
+    while (end > first && text[end - 1] == u' ') --end;
+    return text.mid(first, end - first);
+}
+
+QString TrimLeadingSpaces(const QString& text) {
+    qsizetype first = 0;
+    while (first < text.size() && text[first] == u' ') ++first;
+    return text.mid(first);
+}
+
+// Splits once, then splits again only a line that has more characters than
+// the line above it; a shorter one is taken to fit without measuring. Lines
+// after the last one returned are empty. Breaking stops once the lines that
+// can still show (the first `shown`) are final: later splits only change
+// lines below the picture.
+std::vector<QString> BreakLines(const Surface& surface, const QString& text, int width,
+                                int shown) {
+    const int limit = std::min(kMaxLines, shown);
+    std::vector<QString> lines;
+    auto [head, tail] = surface.SplitToWidth(text, width);
+    lines.push_back(std::move(head));
+    lines.push_back(std::move(tail));
+    while (static_cast<int>(lines.size()) < kMaxLines &&
+           static_cast<int>(lines.size()) <= limit &&
+           lines.back().size() > lines[lines.size() - 2].size()) {
+        auto [fits, rest] = surface.SplitToWidth(lines.back(), width);
+        lines.back() = TrimLeadingSpaces(fits);
+        lines.push_back(TrimLeadingSpaces(rest));
+    }
+    return lines;
+}
+
+int StyleBits(const TableCell& cell) {
+    return (cell.bold != 0 ? kBold : 0) | (cell.italic != 0 ? kItalic : 0) |
+           (cell.underline != 0 ? kUnderline : 0) | (cell.strikeout != 0 ? kStrikeOut : 0);
+}
+
+// How many lines starting at y0 begin above the bottom of the picture.
+int LinesShown(int y0, int lineHeight, int pictureHeight) {
+    if (y0 >= pictureHeight) return 0;
+    if (lineHeight <= 0) return kMaxLines;
+    return (pictureHeight - y0 + lineHeight - 1) / lineHeight;
+}
+
+// Line k (from 0) sits k line heights below y0, where printing the lines
+// above it leaves the position; empty lines draw nothing, so they are skipped.
+void PrintLines(Surface& surface, const std::vector<QString>& lines, const TableCell& cell,
+                int x0, int y0, int lineHeight, int shown) {
+    const int width = cell.right - cell.left - 1;
+    const int count = std::min<int>(shown, static_cast<int>(lines.size()));
+    for (int k = 0; k < count; ++k) {
+        const QString& line = lines[k];
+        const int y = y0 + k * lineHeight;
+        if (!line.isEmpty()) {
+            const double x = cell.alignment == Alignment::Centre
+                                 ? x0 + (width - surface.TextSize(line).width()) / 2.0
+                                 : x0;
+            surface.SetPosition(x, y);  // halves go to the even pixel
+            surface.PrintLine(line);
+        }
+    }
+}
+
+void PaintCell(Surface& surface, const TableCell& cell, int column, int row, int32_t originX,
+               int32_t originY, Colour outline, int pictureHeight) {
+    const int x1 = cell.left + kSpacing * column + originX;
+    const int y1 = cell.top + kSpacing * row + originY;
+    const int x2 = cell.right + kSpacing * column + originX;
+    const int y2 = cell.bottom + kSpacing * row + originY;
+    surface.DrawBox(x1, y1, x2, y2, outline, cell.backColour);
+
+    // An empty text, or one that starts below the picture, shows nothing.
+    const QString text = TrimSpaces(cell.text);
+    if (text.isEmpty() || y1 + 1 >= pictureHeight) return;
+    const Font* font =
+        surface.NewFont(TrimSpaces(cell.fontFace), cell.fontSize, StyleBits(cell), kAnsiCharset);
+    surface.SelectFont(font);
+    surface.SetColours(cell.textColour, kTransparent);
+    const int shown = LinesShown(y1 + 1, font->LineHeight(), pictureHeight);
+    const auto lines = BreakLines(surface, text, cell.right - cell.left - 1, shown);
+    PrintLines(surface, lines, cell, x1 + 1, y1 + 1, font->LineHeight(), shown);
+}
+
+}  // namespace
+
+void ClearTablePicture(Surface& surface, Picture& table) {
+    surface.SelectTarget(table);
+    surface.ClearTarget(kBlack);
+}
+
+void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour) {
+    const Colour header = HeaderColour(userColour);
+    for (int column = 0; column < kTableColumns; ++column) {
+        SetCell(grid.At(column, 0), column, 0, header, QString::fromUtf8(kColumns[column].header));
+    }
+    for (int row = 1; row <= kDaySlots; ++row) {
+        const Appointment& appointment = list.slots[row - 1];
+        for (int column = 0; column < kTableColumns; ++column) {
+            SetCell(grid.At(column, row), column, row, kWhite, FieldText(appointment, column));
+        }
+    }
+}
+
+void PaintTable(Surface& surface, Picture& table, const TableGrid& grid, int16_t columns,
+                int16_t rows, int32_t originX, int32_t originY, Colour outline) {
+    // The grid has no cells beyond kGridSize; a larger count paints what exists.
+    const int lastColumn = std::clamp<int>(columns, 0, kGridSize);
+    const int lastRow = std::clamp<int>(rows, 0, kGridSize);
+    surface.SelectTarget(table);
+    surface.SetPenWidth(1);
+    const int height = table.image.height();
+    for (int row = 0; row < lastRow; ++row) {
+        for (int column = 0; column < lastColumn; ++column) {
+            PaintCell(surface, grid.At(column, row), column, row, originX, originY, outline, height);
+        }
+    }
+}
+
+}  // namespace quimbaro
