@@ -29,9 +29,11 @@ public:
             if (run.error_occurred) failed_ = true;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-            if (median || single)
-                medians_[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            if (median || single) {
+                const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+                medians_[run.run_name.function_name] = {run.GetAdjustedRealTime() / unit,
+                                                        run.GetAdjustedCPUTime() / unit};
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -120,7 +122,7 @@ std::filesystem::path SizeFolder(const BenchData& data, int64_t records) {
     return data.folder / ("year-" + SizeLabel(records));
 }
 
-double MedianOf(const Medians& medians, const std::string& name) {
+Timing MedianOf(const Medians& medians, const std::string& name) {
     const auto found = medians.find(name);
     if (found == medians.end()) throw std::runtime_error("benchmark " + name + " did not run");
     return found->second;

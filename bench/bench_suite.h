@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "figures.h"
+
 namespace quimbaro::bench {
 
 // The day every generated file is loaded for.
@@ -21,13 +23,13 @@ struct BenchData {
     bool smoke = false;            // one quick pass: no figures worth judging
 };
 
-// Median real time per iteration in seconds, by benchmark name.
-using Medians = std::map<std::string, double>;
+// Median times per iteration in seconds, by benchmark name.
+using Medians = std::map<std::string, Timing>;
 
 std::string SizeLabel(int64_t records);  // 10000 -> "10k", 1000000 -> "1m"
 std::filesystem::path SizeFolder(const BenchData& data, int64_t records);
 // The median of a benchmark; throws when it did not run.
-double MedianOf(const Medians& medians, const std::string& name);
+Timing MedianOf(const Medians& medians, const std::string& name);
 
 void RegisterLoadDay(const BenchData& data);
 void ReportLoadDay(const BenchData& data, const Medians& medians);

@@ -72,11 +72,11 @@ void RegisterLoadDay(const BenchData& data) {
 void ReportLoadDay(const BenchData& data, const Medians& medians) {
     for (const int64_t records : data.sizes) {
         const std::string name = LoadName(records);
-        const double load = MedianOf(medians, name);
-        const double reference = MedianOf(medians, name + "_reference");
+        const Timing load = MedianOf(medians, name);
+        const Timing reference = MedianOf(medians, name + "_reference");
         PrintTimeFigure(name, "LoadDay (" + std::to_string(records) + " records)", load,
                         "read() in 1 MiB blocks", reference);
-        PrintRatio(name, load / reference, kTargetRatio);
+        PrintRatio(name, load.cpu / reference.cpu, kTargetRatio);
     }
 }
 
