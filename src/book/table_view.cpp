@@ -69,14 +69,17 @@ QString FieldText(const Appointment& appointment, int column) {
 QString TrimSpaces(const QString& text) {
     qsizetype first = 0;
     qsizetype end = text.size();
-    while (first < end && text[first] == u' ') ++first;
-    while (end > first && text[end - 1] == u' ') --end;
+    while (first < end && text[first] == u' ')
+        ++first;
+    while (end > first && text[end - 1] == u' ')
+        --end;
     return text.mid(first, end - first);
 }
 
 QString TrimLeadingSpaces(const QString& text) {
     qsizetype first = 0;
-    while (first < text.size() && text[first] == u' ') ++first;
+    while (first < text.size() && text[first] == u' ')
+        ++first;
     return text.mid(first);
 }
 
@@ -85,15 +88,13 @@ QString TrimLeadingSpaces(const QString& text) {
 // after the last one returned are empty. Breaking stops once the lines that
 // can still show (the first `shown`) are final: later splits only change
 // lines below the picture.
-std::vector<QString> BreakLines(const Surface& surface, const QString& text, int width,
-                                int shown) {
+std::vector<QString> BreakLines(const Surface& surface, const QString& text, int width, int shown) {
     const int limit = std::min(kMaxLines, shown);
     std::vector<QString> lines;
     auto [head, tail] = surface.SplitToWidth(text, width);
     lines.push_back(std::move(head));
     lines.push_back(std::move(tail));
-    while (static_cast<int>(lines.size()) < kMaxLines &&
-           static_cast<int>(lines.size()) <= limit &&
+    while (static_cast<int>(lines.size()) < kMaxLines && static_cast<int>(lines.size()) <= limit &&
            lines.back().size() > lines[lines.size() - 2].size()) {
         auto [fits, rest] = surface.SplitToWidth(lines.back(), width);
         lines.back() = TrimLeadingSpaces(fits);
@@ -116,8 +117,8 @@ int LinesShown(int y0, int lineHeight, int pictureHeight) {
 
 // Line k (from 0) sits k line heights below y0, where printing the lines
 // above it leaves the position; empty lines draw nothing, so they are skipped.
-void PrintLines(Surface& surface, const std::vector<QString>& lines, const TableCell& cell,
-                int x0, int y0, int lineHeight, int shown) {
+void PrintLines(Surface& surface, const std::vector<QString>& lines, const TableCell& cell, int x0,
+                int y0, int lineHeight, int shown) {
     const int width = cell.right - cell.left - 1;
     const int count = std::min<int>(shown, static_cast<int>(lines.size()));
     for (int k = 0; k < count; ++k) {
@@ -133,6 +134,29 @@ void PrintLines(Surface& surface, const std::vector<QString>& lines, const Table
     }
 }
 
+// The cell's text from (x0, y0) in the cell's font, broken into lines.
+void PaintCellText(Surface& surface, const TableCell& cell, const QString& text, int x0, int y0,
+                   int pictureHeight) {
+    const Font* font =
+        surface.NewFont(TrimSpaces(cell.fontFace), cell.fontSize, StyleBits(cell), kAnsiCharset);
+    surface.SelectFont(font);
+    surface.SetColours(cell.textColour, kTransparent);
+    const int width = cell.right - cell.left - 1;
+    if (cell.alignment == Alignment::Centre) {
+        // The width centring needs also tells whether the text fits whole, the
+        // first thing splitting would measure.
+        const int textWidth = surface.TextSize(text).width();
+        if (textWidth <= width) {
+            surface.SetPosition(x0 + (width - textWidth) / 2.0, y0);
+            surface.PrintLine(text);
+            return;
+        }
+    }
+    const int shown = LinesShown(y0, font->LineHeight(), pictureHeight);
+    const auto lines = BreakLines(surface, text, width, shown);
+    PrintLines(surface, lines, cell, x0, y0, font->LineHeight(), shown);
+}
+
 void PaintCell(Surface& surface, const TableCell& cell, int column, int row, int32_t originX,
                int32_t originY, Colour outline, int pictureHeight) {
     const int x1 = cell.left + kSpacing * column + originX;
@@ -140,17 +164,26 @@ void PaintCell(Surface& surface, const TableCell& cell, int column, int row, int
     const int x2 = cell.right + kSpacing * column + originX;
     const int y2 = cell.bottom + kSpacing * row + originY;
     surface.DrawBox(x1, y1, x2, y2, outline, cell.backColour);
-
     // An empty text, or one that starts below the picture, shows nothing.
     const QString text = TrimSpaces(cell.text);
-    if (text.isEmpty() || y1 + 1 >= pictureHeight) return;
-    const Font* font =
-        surface.NewFont(TrimSpaces(cell.fontFace), cell.fontSize, StyleBits(cell), kAnsiCharset);
-    surface.SelectFont(font);
-    surface.SetColours(cell.textColour, kTransparent);
-    const int shown = LinesShown(y1 + 1, font->LineHeight(), pictureHeight);
-    const auto lines = BreakLines(surface, text, cell.right - cell.left - 1, shown);
-    PrintLines(surface, lines, cell, x1 + 1, y1 + 1, font->LineHeight(), shown);
+    if (!text.isEmpty() && y1 + 1 < pictureHeight)
+        PaintCellText(surface, cell, text, x1 + 1, y1 + 1, pictureHeight);
+}
+
+void PaintRows(Surface& surface, Picture& picture, const TableGrid& grid, int columns, int firstRow,
+               int rows, int32_t originX, int32_t originY, Colour outline) {
+    // The grid has no cells beyond kGridSize; a larger count paints what exists.
+    const int lastColumn = std::clamp(columns, 0, kGridSize);
+    const int lastRow = std::clamp(rows, 0, kGridSize);
+    surface.SelectTarget(picture);
+    surface.SetPenWidth(1);
+    const int height = picture.image.height();
+    for (int row = std::max(firstRow, 0); row < lastRow; ++row) {
+        for (int column = 0; column < lastColumn; ++column) {
+            PaintCell(surface, grid.At(column, row), column, row, originX, originY, outline,
+                      height);
+        }
+    }
 }
 
 }  // namespace
@@ -175,17 +208,23 @@ void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour) {
 
 void PaintTable(Surface& surface, Picture& table, const TableGrid& grid, int16_t columns,
                 int16_t rows, int32_t originX, int32_t originY, Colour outline) {
-    // The grid has no cells beyond kGridSize; a larger count paints what exists.
-    const int lastColumn = std::clamp<int>(columns, 0, kGridSize);
-    const int lastRow = std::clamp<int>(rows, 0, kGridSize);
-    surface.SelectTarget(table);
-    surface.SetPenWidth(1);
-    const int height = table.image.height();
-    for (int row = 0; row < lastRow; ++row) {
-        for (int column = 0; column < lastColumn; ++column) {
-            PaintCell(surface, grid.At(column, row), column, row, originX, originY, outline, height);
-        }
-    }
+    PaintRows(surface, table, grid, columns, 0, rows, originX, originY, outline);
+}
+
+// Above row 29's top a painting of 30 rows is the painting of 29: what runs
+// below a cell there is black text on black or covered by row 29's boxes. So
+// the table picture is copied, only what it does not cover is cleared, and
+// only row 29 is painted.
+void PaintTableCanvas(Surface& surface, Picture& canvas, const Picture& table,
+                      const TableGrid& grid) {
+    const QSize covered = table.image.size();
+    const QSize whole = canvas.image.size();
+    surface.SelectTarget(canvas);
+    surface.DrawBox(0, covered.height(), whole.width(), whole.height(), kBlack, kBlack);
+    surface.DrawBox(covered.width(), 0, whole.width(), covered.height(), kBlack, kBlack);
+    surface.CopyPicture(table, 0, 0);
+    PaintRows(surface, canvas, grid, kTableColumns, kDaySlots, kDaySlots + 1, kTableOriginX,
+              kTableOriginY, kOutlineSilver);
 }
 
 }  // namespace quimbaro

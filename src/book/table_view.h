@@ -34,6 +34,8 @@ struct TableGrid {
 };
 
 inline constexpr Colour kOutlineSilver = 0xC0C0C0;
+inline constexpr int32_t kTableOriginX = 3;
+inline constexpr int32_t kTableOriginY = 1;
 
 void ClearTablePicture(Surface& surface, Picture& table);
 // Header from userColour (a value that is no colour paints the default),
@@ -41,5 +43,12 @@ void ClearTablePicture(Surface& surface, Picture& table);
 void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour);
 void PaintTable(Surface& surface, Picture& table, const TableGrid& grid, int16_t columns,
                 int16_t rows, int32_t originX, int32_t originY, Colour outline);
+// The whole day's table, header and rows 1..29, on a black canvas taller than
+// the table picture: the same pixels as clearing it black and
+// PaintTable(4, 30, kTableOriginX, kTableOriginY, kOutlineSilver), for about
+// a third of the work. `table` must have just been painted from `grid` with
+// PaintTable(4, 29, kTableOriginX, kTableOriginY, kOutlineSilver).
+void PaintTableCanvas(Surface& surface, Picture& canvas, const Picture& table,
+                      const TableGrid& grid);
 
 }  // namespace quimbaro

@@ -15,10 +15,17 @@ namespace quimbaro {
 using CustomColours = std::array<QColor, 16>;
 CustomColours InitialCustomColours();
 
+enum class ColourChoice {
+    kNone,      // cancelled or closed: nothing changed
+    kSaved,     // colour stored and settings written
+    kNotSaved,  // colour stored in memory, but the settings file could not be written
+};
+
 // Opens the dialog at the main window's top-left corner + (30, 30), starting
 // on RGB(128, 128, 128). On OK stores the colour in store.userColour and saves
-// the settings; Cancel or closing changes nothing. Returns true when a colour
-// was chosen.
-bool ChooseUserColour(QWidget& mainWindow, CustomColours& customColours, SettingsStore& store);
+// the settings; Cancel or closing changes nothing. The custom colours are
+// handed to the dialog and taken back from it either way.
+ColourChoice ChooseUserColour(QWidget& mainWindow, CustomColours& customColours,
+                              SettingsStore& store);
 
 }  // namespace quimbaro

