@@ -1,5 +1,6 @@
 #include "child_process.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,7 +12,7 @@
 
 namespace quimbaro::bench {
 
-ChildRun RunChild(const std::vector<std::string>& argv) {
+ChildRun RunChild(const std::vector<std::string>& argv, bool quiet) {
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
@@ -20,6 +21,11 @@ ChildRun RunChild(const std::vector<std::string>& argv) {
     const pid_t child = fork();
     if (child < 0) throw std::runtime_error("fork failed");
     if (child == 0) {
+        if (quiet) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+        }
         execv(args[0], args.data());
         _exit(127);
     }
@@ -31,7 +37,9 @@ ChildRun RunChild(const std::vector<std::string>& argv) {
     const auto end = std::chrono::steady_clock::now();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error(argv[0] + " did not exit cleanly (status " + std::to_string(status) + ")");
-    return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss};
+    const auto seconds = [](const timeval& time) { return double(time.tv_sec) + double(time.tv_usec) * 1e-6; };
+    return {std::chrono::duration<double>(end - start).count(), seconds(usage.ru_utime) + seconds(usage.ru_stime),
+            usage.ru_maxrss};
 }
 
 double Median(std::vector<double> values) {
