@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     quimbaro::SettingsStore settings{.file = folder / quimbaro::kSettingsFileName};
     quimbaro::Settings("get", settings);
-    quimbaro::ShellContext context{.dataFolder = folder, .today = quimbaro::LocalToday, .settings = settings, .afterFillStep = {}};
+    quimbaro::ShellContext context(folder, quimbaro::LocalToday, settings);
     quimbaro::MainWindow window(context);
     quimbaro::bench::QuitOnFirstPaint quitter(window);
     window.show();

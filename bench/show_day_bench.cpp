@@ -117,10 +117,7 @@ public:
         : settings_{.file = folder / kSettingsFileName,
                     .userColour = kDefaultUserColour,
                     .sortOrder = kDefaultSortOrder},
-          context_{.dataFolder = folder,
-                   .today = [] { return CalendarDate{kBenchYear, kBenchMonth, kBenchDay}; },
-                   .settings = settings_,
-                   .afterFillStep = {}},
+          context_(folder, [] { return CalendarDate{kBenchYear, kBenchMonth, kBenchDay}; }, settings_),
           window_(context_),
           font_(PanelFont()) {
         window_.show();
