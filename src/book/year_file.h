@@ -20,6 +20,7 @@ enum class StoreError {
     BadDate,       // the date is no DayKey: refused, nothing written
     OpenFailed,    // folder not writable, file is a directory, ...
     LockTimeout,   // another copy held the file past the wait
+    ReadFailed,    // the year file could not be read while loading
     WriteFailed,   // short or failed write (disk full, file too large)
     SyncFailed,    // the record could not be flushed to disk
 };
@@ -27,6 +28,7 @@ enum class StoreError {
 struct StoreResult {
     StoreError error = StoreError::None;
     int systemError = 0;  // errno, when there is one
+    std::string fileName;  // the year file's name (e.g. 2026.log), for Reason()
     bool Stored() const { return error == StoreError::None; }
     // Why the record was not stored, in Spanish, for the user.
     std::string Reason() const;
@@ -37,13 +39,17 @@ inline constexpr int kLockWaitMilliseconds = 2000;
 
 // Fills the day list with the first 29 records whose date equals dateKey byte
 // for byte, in file order, then sorts them by time (SortDay). Creates an empty
-// year file when there is none. On failure the list is left empty.
+// year file when there is none. On failure the list is left empty. An empty
+// key, one whose file name would leave the folder (a '/' in its last four
+// characters, "." or "..") or one holding a zero byte is refused as BadDate,
+// and nothing is created.
 StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, int16_t sortOrder,
                     DayList& list);
 
 // Appends one record at offset n * 155 (n = whole records in the file, so a
-// partial trailing record is overwritten). Reports success only once the
-// record is on disk.
+// partial trailing record is overwritten). Only a date that ParseDayKey
+// accepts is stored; anything else is BadDate and no file is touched. Reports
+// success only once the record is on disk.
 StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_view date,
                               std::string_view time, std::string_view phone, std::string_view name,
                               std::string_view subject);

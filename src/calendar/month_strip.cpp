@@ -1,6 +1,7 @@
 #include "calendar/month_strip.h"
 
 #include <array>
+#include <string_view>
 
 #include "calendar/dates.h"
 #include "settings/settings.h"
@@ -54,14 +55,16 @@ void PrintAt(Surface& surface, const QString& text, int x, int y, Colour colour)
 }
 
 QString TitleText(const MonthBlock& block) {
-    return QString::fromUtf8(MonthName(block.month).data(), MonthName(block.month).size()) + ' ' +
+    const std::string_view name = MonthName(block.month);
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) + ' ' +
            QString::number(block.year);
 }
 
 void DrawWeekdayLetters(Surface& surface, const MonthBlock& block) {
     const int y = block.top + RowStep(block.cellSize);
     for (int i = 0; i < 7; ++i) {
-        PrintAt(surface, QLatin1String(kWeekdayLetters[i]), block.left + i * ColumnStep(block.cellSize), y, kWhite);
+        const int x = block.left + i * ColumnStep(block.cellSize);
+        PrintAt(surface, QLatin1String(kWeekdayLetters[i]), x, y, kWhite);
     }
 }
 

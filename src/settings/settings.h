@@ -19,9 +19,11 @@ struct SettingsStore {
 };
 
 // mode "get" reads the file into the store (defaults for what is missing, 0
-// for text without a number); "save" writes both values atomically, keeping
-// every other section and key. Any other mode does nothing. Returns false
-// when a save could not be written.
+// for text without a number, a fraction rounded to the nearest integer, a
+// number beyond the field's range clamped to its nearest end, e.g. 70000 for
+// the sort order gives 32767); it never creates the file. "save" writes both
+// values atomically, keeping every other section, key and comment. Any other
+// mode does nothing. Returns false only when a save could not be written.
 bool Settings(std::string_view mode, SettingsStore& store);
 
 }  // namespace quimbaro

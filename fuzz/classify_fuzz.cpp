@@ -1,0 +1,98 @@
+// The console's line classifier on arbitrary bytes: whatever action it returns
+// must agree with the line itself, and a line no test claims must match none.
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/classify_line.h"
+#include "book/appointment.h"
+#include "book/win1252.h"
+#include "calendar/dates.h"
+#include "fuzz_folder.h"
+
+namespace {
+
+using namespace quimbaro;
+
+struct Word {
+    std::string_view text;
+    LineAction action;
+};
+
+// "mañana" in Windows-1252.
+constexpr std::array<Word, 8> kWords{{{"salir", LineAction::Exit},
+                                      {"autor", LineAction::Author},
+                                      {"ascendente", LineAction::Ascending},
+                                      {"descendente", LineAction::Descending},
+                                      {"ayer", LineAction::Yesterday},
+                                      {"ma\xF1" "ana", LineAction::Tomorrow},
+                                      {"hoy", LineAction::Today},
+                                      {"color", LineAction::ChooseColour}}};
+
+std::optional<LineAction> WordAction(std::string_view line) {
+    const std::string lowered = LowerWin1252(line);
+    for (const Word& word : kWords)
+        if (lowered == word.text) return word.action;
+    return std::nullopt;
+}
+
+std::string_view FirstField(std::string_view line) { return line.substr(0, line.find('|')); }
+
+std::string Joined(const std::array<std::string, 5>& fields) {
+    std::string line = fields[0];
+    for (std::size_t i = 1; i < fields.size(); ++i) line += '|' + fields[i];
+    return line;
+}
+
+// What storing a field keeps: up to the first zero byte, at most width - 1.
+std::string Kept(std::string_view text, std::size_t width) {
+    return std::string(text.substr(0, std::min(text.find('\0'), width - 1)));
+}
+
+void CheckAppend(std::string_view line, const ClassifiedLine& result) {
+    FUZZ_CHECK(Joined(result.fields) == line);
+    FUZZ_CHECK(ParseDayKey(result.fields[0]).has_value());
+    const auto& f = result.fields;
+    const Appointment record = MakeAppointment(f[0], f[1], f[2], f[3], f[4]);
+    FUZZ_CHECK(ReadField(record.date) == Kept(f[0], sizeof record.date));
+    FUZZ_CHECK(ReadField(record.time) == Kept(f[1], sizeof record.time));
+    FUZZ_CHECK(ReadField(record.phone) == Kept(f[2], sizeof record.phone));
+    FUZZ_CHECK(ReadField(record.name) == Kept(f[3], sizeof record.name));
+    FUZZ_CHECK(ReadField(record.subject) == Kept(f[4], sizeof record.subject));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    const std::string_view line(reinterpret_cast<const char*>(data), size);
+    const ClassifiedLine result = ClassifyLine(line);
+    const auto separators = std::count(line.begin(), line.end(), '|');
+    const auto word = WordAction(line);
+    const auto date = ParseDayKey(line);
+
+    switch (result.action) {
+    case LineAction::Append:
+        FUZZ_CHECK(!word && !date && separators == 4);
+        CheckAppend(line, result);
+        break;
+    case LineAction::ShowDate:
+        FUZZ_CHECK(!word && date && *date == result.date);
+        break;
+    case LineAction::BadEntry:
+        FUZZ_CHECK(!word && !date && separators >= 1);
+        FUZZ_CHECK(separators != 4 || !ParseDayKey(FirstField(line)));
+        break;
+    case LineAction::Nothing:
+        FUZZ_CHECK(!word && !date && separators == 0);
+        break;
+    default:
+        FUZZ_CHECK(word && *word == result.action);
+        break;
+    }
+    return 0;
+}

@@ -1,0 +1,13 @@
+#include "app/shell_context.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace quimbaro {
+
+void EndProcessAtOnce(int exitCode) {
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
+}
+
+}  // namespace quimbaro

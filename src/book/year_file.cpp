@@ -1,0 +1,191 @@
+#include "book/year_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "book/collation.h"
+#include "book/locked_file.h"
+#include "calendar/dates.h"
+
+namespace quimbaro {
+namespace {
+
+constexpr std::size_t kDateWidth = sizeof(Appointment::date);
+// Big enough that scanning costs about what a plain read does, bounded so the
+// memory used does not grow with the file; always whole records.
+constexpr std::size_t kBlockRecords = 1024;
+
+// The last four characters, or the whole key when it is shorter.
+std::string_view YearPart(std::string_view dateKey) {
+    return dateKey.size() > 4 ? dateKey.substr(dateKey.size() - 4) : dateKey;
+}
+
+std::string YearFileName(std::string_view dateKey) { return std::string(YearPart(dateKey)) + ".log"; }
+
+// The key names a file in the folder itself: no '/' in its last four
+// characters (so no sub-folder and no way out), not "." or "..", no zero byte.
+bool NamesFileInFolder(std::string_view dateKey) {
+    const std::string_view year = YearPart(dateKey);
+    return !year.empty() && year != "." && year != ".." && year.find('/') == std::string_view::npos &&
+           dateKey.find('\0') == std::string_view::npos;
+}
+
+StoreResult Failure(StoreError error, int systemError, const std::string& fileName) {
+    StoreResult result;
+    result.error = error;
+    result.systemError = systemError;
+    result.fileName = fileName;
+    return result;
+}
+
+// Tests a record's date field against the key: the field reads as the bytes
+// before its first zero, at most 11, so it matches when it starts with the
+// key followed by a zero (no zero when the key fills all 11 bytes). Done as
+// two masked 8-byte compares, as this runs once for every record of the file.
+class DateMatcher {
+public:
+    explicit DateMatcher(std::string_view key) : possible_(key.size() <= kDateWidth) {
+        unsigned char pattern[16] = {};
+        unsigned char mask[16] = {};
+        std::memcpy(pattern, key.data(), std::min(key.size(), kDateWidth));
+        std::memset(mask, 0xFF, std::min(key.size() + 1, kDateWidth));
+        std::memcpy(pattern_, pattern, sizeof pattern_);
+        std::memcpy(mask_, mask, sizeof mask_);
+    }
+    bool operator()(const char* record) const {
+        uint64_t word[2];
+        std::memcpy(word, record, sizeof word);  // within the record: it is 155 bytes long
+        return possible_ && (word[0] & mask_[0]) == pattern_[0] && (word[1] & mask_[1]) == pattern_[1];
+    }
+
+private:
+    bool possible_;
+    uint64_t pattern_[2];
+    uint64_t mask_[2];
+};
+
+void Keep(const char* record, DayList& list) {
+    ++list.kept;
+    if (list.kept <= kDaySlots) std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
+}
+
+// Reads until size bytes or the end of the file; -1 (errno set) on error.
+ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(fd, buffer + done, size - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return -1;
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+// Scans the first `records` records in file order; 0 or the errno of a
+// failed read.
+int ScanRecords(int fd, uint64_t records, std::string_view key, DayList& list) {
+    const DateMatcher matches(key);
+    const auto block = std::make_unique_for_overwrite<char[]>(kBlockRecords * kRecordSize);
+    while (records > 0) {
+        const std::size_t wanted = static_cast<std::size_t>(std::min<uint64_t>(records, kBlockRecords));
+        const ssize_t got = ReadFully(fd, block.get(), wanted * kRecordSize);
+        if (got < 0) return errno;
+        const std::size_t whole = static_cast<std::size_t>(got) / kRecordSize;
+        for (std::size_t i = 0; i < whole; ++i) {
+            const char* record = block.get() + i * kRecordSize;
+            if (matches(record)) Keep(record, list);
+        }
+        if (whole < wanted) break;  // the file got shorter than its size said
+        records -= wanted;
+    }
+    return 0;
+}
+
+// Keeps the matching records of the year file, which is created when missing
+// and locked while it is read.
+StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key, DayList& list) {
+    LockedFile file;
+    StoreResult result = file.Open(path, O_RDONLY, kLockWaitMilliseconds);
+    if (!result.Stored()) return result;
+    struct stat info {};
+    if (fstat(file.fd(), &info) != 0) return Failure(StoreError::ReadFailed, errno, "");
+    posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);  // helps when the file is not cached
+    const uint64_t records = static_cast<uint64_t>(info.st_size) / kRecordSize;
+    if (const int readError = ScanRecords(file.fd(), records, key, list); readError != 0)
+        return Failure(StoreError::ReadFailed, readError, "");
+    return result;
+}
+
+// Writes all of data at offset, riding out interrupted and short writes;
+// false (errno set) when the system stops accepting bytes.
+bool WriteFully(int fd, const char* data, std::size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd, data, size, offset);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+        offset += written;
+    }
+    return true;
+}
+
+// Writes the record after the last whole record (over a partial trailing
+// one) and waits until it is on disk.
+StoreResult WriteRecord(int fd, const Appointment& record, const std::string& fileName) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0) return Failure(StoreError::WriteFailed, errno, fileName);
+    const off_t offset = info.st_size / static_cast<off_t>(kRecordSize) * static_cast<off_t>(kRecordSize);
+    if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, offset))
+        return Failure(StoreError::WriteFailed, errno, fileName);
+    if (fsync(fd) != 0) return Failure(StoreError::SyncFailed, errno, fileName);
+    return {};
+}
+
+}  // namespace
+
+std::filesystem::path YearFilePath(const std::filesystem::path& folder, std::string_view dateKey) {
+    return folder / YearFileName(dateKey);
+}
+
+StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, int16_t sortOrder,
+                    DayList& list) {
+    list.Clear();
+    const std::string fileName = YearFileName(dateKey);
+    if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
+    StoreResult result = ReadYearFile(folder / fileName, dateKey, list);
+    result.fileName = fileName;
+    if (!result.Stored()) {
+        list.Clear();
+        return result;
+    }
+    if (list.kept >= 2) SortDay(list, std::min(list.kept, kDaySlots), sortOrder);
+    return result;
+}
+
+StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_view date,
+                              std::string_view time, std::string_view phone, std::string_view name,
+                              std::string_view subject) {
+    const std::string fileName = YearFileName(date);
+    if (!ParseDayKey(date)) return Failure(StoreError::BadDate, 0, fileName);
+    const Appointment record = MakeAppointment(date, time, phone, name, subject);
+    LockedFile file;
+    StoreResult result = file.Open(folder / fileName, O_RDWR, kLockWaitMilliseconds);
+    if (result.Stored()) result = WriteRecord(file.fd(), record, fileName);
+    if (result.Stored() && !file.Close()) result = Failure(StoreError::WriteFailed, errno, fileName);
+    result.fileName = fileName;
+    return result;
+}
+
+}  // namespace quimbaro

@@ -1,0 +1,190 @@
+#include "settings/settings.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+
+// Plain 8-bit text: the file is Windows-1252 and only numbers are written.
+#define SI_NO_CONVERSION
+#include <SimpleIni.h>
+
+namespace quimbaro {
+namespace {
+
+// CSimpleIniA looks sections and keys up case-insensitively (CSimpleIniCaseA
+// would not). Repeated keys are all kept, and the first one is read.
+class IniFile : public CSimpleIniA {
+public:
+    IniFile() : CSimpleIniA(/*isUtf8=*/false, /*multiKey=*/true) {}
+};
+
+constexpr const char* kColourSection = "Colores";
+constexpr const char* kColourKey = "mean";
+constexpr const char* kOrderSection = "Horas";
+constexpr const char* kOrderKey = "Orden_Alfabetico";
+constexpr std::size_t kLongestValue = 259;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The decimal number at the start of the text (spaces, sign, digits, an
+// optional fraction), rounded to the nearest integer with halves away from
+// zero; 0 when there is none. Huge magnitudes saturate instead of overflowing.
+int64_t LeadingNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+    constexpr int64_t kCeiling = int64_t{1} << 40;
+    int64_t magnitude = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) magnitude = std::min(kCeiling, magnitude * 10 + (text[i] - '0'));
+    if (i + 1 < text.size() && text[i] == '.' && IsDigit(text[i + 1]) && text[i + 1] >= '5') ++magnitude;
+    return negative ? -magnitude : magnitude;
+}
+
+// Out-of-range numbers become the nearest value the type can hold.
+template <typename Int>
+Int Clamped(int64_t value) {
+    return static_cast<Int>(std::clamp<int64_t>(value, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max()));
+}
+
+// The whole file; an empty text when it does not exist, nothing when it
+// exists but cannot be read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    QFile file(QFile::decodeName(path.c_str()));
+    if (!file.exists()) return std::string();
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    return bytes.toStdString();
+}
+
+// A line with its line end; a blank one is no comment.
+bool IsCommentLine(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && (line[first] == ';' || line[first] == '#');
+}
+
+// The INI reader ends a line at '\r' as well as at '\n'.
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+// Where the line ending just before `end` starts (end > 0).
+std::size_t LineStartBefore(std::string_view text, std::size_t end) {
+    std::size_t start = end;
+    if (text[start - 1] == '\n') --start;
+    if (start > 0 && text[start - 1] == '\r') --start;
+    while (start > 0 && !IsLineEnd(text[start - 1])) --start;
+    return start;
+}
+
+// The INI writer keeps only comments that stand before a section or key, so
+// comments after the last entry of a file would be lost; this is the block of
+// comment lines that ends the file, to put back at the end ("" when there is
+// none). The block stops at a blank line, which keeps it the same from one
+// save to the next.
+std::string TrailingComments(std::string_view text) {
+    std::size_t start = text.size();
+    while (start > 0) {
+        const std::size_t lineStart = LineStartBefore(text, start);
+        if (!IsCommentLine(text.substr(lineStart, start - lineStart))) break;
+        start = lineStart;
+    }
+    if (start == 0 || start == text.size()) return "";  // a file of only comments: the writer keeps them
+    std::string block(text.substr(start));
+    if (block.back() != '\n') block += '\n';
+    return "\n" + block;
+}
+
+bool IsIniSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// A '[' at the start of an entry whose section name runs into the line end
+// before any ']'. The reader means to skip such a line, but it files the keys
+// after it under a name made of that line and the next key, and every save
+// writes that name back one line longer.
+bool IsBrokenSectionLine(std::string_view text, std::size_t at) {
+    std::size_t i = at + 1;
+    while (i < text.size() && IsIniSpace(text[i])) ++i;
+    while (i < text.size() && text[i] != ']' && text[i] != '\0' && !IsLineEnd(text[i])) ++i;
+    return i == text.size() || text[i] != ']';
+}
+
+// The text with a ';' put before every broken section line, which keeps the
+// line as a comment and the keys after it in the section they were in.
+std::string WithBrokenSectionsCommented(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    bool entryStart = true;  // the reader takes the first non-space after a line end as an entry
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (IsIniSpace(c)) {
+            entryStart = entryStart || IsLineEnd(c);
+        } else {
+            if (entryStart && c == '[' && IsBrokenSectionLine(text, i)) out += ';';
+            entryStart = false;
+        }
+        out += c;
+    }
+    return out;
+}
+
+SI_Error Load(IniFile& ini, std::string_view text) { return ini.LoadData(WithBrokenSectionsCommented(text)); }
+
+int64_t ReadNumber(const IniFile& ini, const char* section, const char* key, const char* fallback) {
+    std::string_view value = ini.GetValue(section, key, fallback);
+    return LeadingNumber(value.substr(0, kLongestValue));
+}
+
+// Reading never creates the file; whatever cannot be read gives the defaults.
+void Read(SettingsStore& store) {
+    IniFile ini;
+    ini.SetQuotes(true);  // mean="255" reads as 255
+    if (const auto text = ReadWholeFile(store.file)) Load(ini, *text);
+    const std::string colour = std::to_string(kDefaultUserColour);
+    const std::string order = std::to_string(kDefaultSortOrder);
+    store.userColour = Clamped<int32_t>(ReadNumber(ini, kColourSection, kColourKey, colour.c_str()));
+    store.sortOrder = Clamped<int16_t>(ReadNumber(ini, kOrderSection, kOrderKey, order.c_str()));
+}
+
+// Writes the whole text to a temporary file beside the target, flushes it to
+// disk and renames it over the target, so a crash leaves the old file or the
+// new one, never a truncated one.
+bool ReplaceFile(const std::filesystem::path& path, const std::string& text) {
+    QSaveFile file(QFile::decodeName(path.c_str()));
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    const bool written = file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+    // commit() alone would rename a temporary file whose buffered tail failed
+    // to reach the disk (a short write on a full disk), so flush and check first.
+    if (!written || !file.flush()) file.cancelWriting();
+    return file.commit();
+}
+
+// Both values are written together; every other section, key and comment
+// of the existing file is kept. An existing file that cannot be read is not
+// overwritten.
+bool Save(const SettingsStore& store) {
+    const auto existing = ReadWholeFile(store.file);
+    if (!existing) return false;
+    IniFile ini;
+    ini.SetSpaces(false);
+    if (Load(ini, *existing) < 0) return false;
+    const bool replaceRepeats = true;
+    ini.SetValue(kColourSection, kColourKey, std::to_string(store.userColour).c_str(), nullptr, replaceRepeats);
+    ini.SetValue(kOrderSection, kOrderKey, std::to_string(store.sortOrder).c_str(), nullptr, replaceRepeats);
+    std::string text;
+    if (ini.Save(text) < 0) return false;
+    return ReplaceFile(store.file, text + TrailingComments(*existing));
+}
+
+}  // namespace
+
+bool Settings(std::string_view mode, SettingsStore& store) {
+    if (mode == "get") Read(store);
+    if (mode == "save") return Save(store);
+    return true;
+}
+
+}  // namespace quimbaro
