@@ -6,6 +6,7 @@
 //   quimbaro_bench_race NAME RUNS TIME_TARGET MEMORY_TARGET PROGRAM REFERENCE
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,8 @@ int main(int argc, char** argv) {
         }
         const quimbaro::bench::Timing time = measured.Time(), referenceTime = baseline.Time();
         const double memory = Median(measured.kilobytes), referenceMemory = Median(baseline.kilobytes);
-        quimbaro::bench::PrintTimeFigure(name, argv[5], time, argv[6], referenceTime);
+        const auto base = [](const char* path) { return std::filesystem::path(path).filename().string(); };
+        quimbaro::bench::PrintTimeFigure(name, base(argv[5]), time, base(argv[6]), referenceTime);
         char text[300];
         std::snprintf(text, sizeof text, "peak RSS %.0f KiB | reference: %.0f KiB | ratio %.2f (medians of %d runs each)",
                       memory, referenceMemory, memory / referenceMemory, runs);
