@@ -2,54 +2,55 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "book/win1252.h"
 
 namespace quimbaro {
-namespace {
 
 using enum LineAction;
 using Fields = std::array<std::string, 5>;
+using namespace std::literals;
 
 std::string W(const QString& text) { return ToWin1252(text); }
 
-TEST(ClassifyLine, CommandWordsInAnyCaseAndAsTheWholeLineOnly) {
+// Each of the line's tests on both sides of its boundary. Only an Append hands
+// fields on.
+TEST(ClassifyLine, EveryTestsBoundary) {
+    std::string longBad(100'000, 'a');
+    longBad[50'000] = '|';
+    std::vector<std::pair<std::string, LineAction>> lines = {
+        {"", Nothing}, {" ", Nothing}, {" hoy", Nothing}, {"hoy ", Nothing}, {"\thoy", Nothing}, {"hoy\n", Nothing},
+        {"hoyy", Nothing}, {"ho", Nothing}, {"manana", Nothing}, {W(QStringLiteral("mañanas")), Nothing},
+        {"ma\xC3\xB1" "ana", Nothing}, {"salir!", Nothing}, {"colores", Nothing}, {"autor autor", Nothing},
+        {"h\0oy"s, Nothing}, {"hoy\0"s, Nothing}, {std::string(100'000, 'a'), Nothing},
+        {"05/03/2024", ShowDate}, {"31/02/2026", ShowDate}, {"00/00/0000", ShowDate}, {"5/12/2026", Nothing},
+        {"05-12-2026", Nothing}, {"32/01/2024", Nothing}, {"05/13/2024", Nothing}, {" 05/12/2026", Nothing},
+        {"hola|", BadEntry}, {"|hoy", BadEntry}, {"col|or", BadEntry}, {longBad, BadEntry},
+        // four "|" but no DayKey before the first
+        {"05/12/2026 |09:30|600|Ana|x", BadEntry}, {"5/12/2026|09:30|600|Ana|x", BadEntry},
+        {"../x|09:30|600|Ana|x", BadEntry}, {"05/12/26|a|b|c|d", BadEntry}, {"hoy|a|b|c|d", BadEntry}};
     const std::pair<QString, LineAction> words[] = {
         {"salir", Exit}, {"autor", Author}, {"ascendente", Ascending}, {"descendente", Descending},
         {"ayer", Yesterday}, {QStringLiteral("mañana"), Tomorrow}, {"hoy", Today}, {"color", ChooseColour}};
     for (const auto& [word, action] : words)
         for (const QString& typed : {word, word.toUpper(), word.left(1).toUpper() + word.mid(1), word.left(2) + word.mid(2).toUpper()})
-            EXPECT_EQ(ClassifyLine(W(typed)).action, action) << W(typed);
-    const std::string nothing[] = {" hoy", "hoy ", "\thoy", "hoy\n", "hoyy", "ho", "manana", W(QStringLiteral("mañanas")),
-                                   "ma\xC3\xB1" "ana", "salir!", "colores", "autor autor", "", " ",
-                                   std::string("h\0oy", 4), std::string("hoy\0", 4), std::string(100'000, 'a')};
-    for (const std::string& line : nothing)
-        EXPECT_EQ(ClassifyLine(line).action, Nothing) << line.substr(0, 20);
-}
-
-TEST(ClassifyLine, TypedDatesPassParseDayKey) {
-    EXPECT_EQ(ClassifyLine("05/03/2024").date, (CalendarDate{2024, 3, 5}));
-    for (const char* line : {"05/03/2024", "31/02/2026", "00/00/0000"}) EXPECT_EQ(ClassifyLine(line).action, ShowDate) << line;
-    for (const char* line : {"5/12/2026", "05-12-2026", "32/01/2024", "05/13/2024", " 05/12/2026"})
-        EXPECT_EQ(ClassifyLine(line).action, Nothing) << line;
-}
-
-TEST(ClassifyLine, SeparatorCountsAndAppointmentDates) {
-    const LineAction byCount[] = {ShowDate, BadEntry, BadEntry, BadEntry, Append, BadEntry, BadEntry};
+            lines.emplace_back(W(typed), action);
+    const LineAction bySeparators[] = {ShowDate, BadEntry, BadEntry, BadEntry, Append, BadEntry, BadEntry};
     for (int count = 0; count <= 6; ++count) {
         std::string line = "05/12/2026";
         for (int i = 0; i < count; ++i) line += "|f" + std::to_string(i);
-        EXPECT_EQ(ClassifyLine(line).action, byCount[count]) << line;
-        EXPECT_EQ(ClassifyLine(std::string(count, '|')).action, count == 0 ? Nothing : BadEntry) << count;
+        lines.emplace_back(line, bySeparators[count]);
+        lines.emplace_back(std::string(count, '|'), count == 0 ? Nothing : BadEntry);
     }
-    std::string longBad(100'000, 'a');
-    longBad[50'000] = '|';
-    // Four "|" but no DayKey before the first: refused, nothing handed on.
-    const std::string refused[] = {"hola|", "|hoy", "col|or", longBad, "05/12/2026 |09:30|600|Ana|x", "5/12/2026|09:30|600|Ana|x",
-                                   "../x|09:30|600|Ana|x", "05/12/26|a|b|c|d", "hoy|a|b|c|d"};
-    for (const std::string& line : refused) {
-        EXPECT_EQ(ClassifyLine(line).action, BadEntry) << line.substr(0, 30);
-        EXPECT_EQ(ClassifyLine(line).fields, Fields{}) << line.substr(0, 30);
+    for (const auto& [line, action] : lines) {
+        const ClassifiedLine result = ClassifyLine(line);
+        EXPECT_EQ(result.action, action) << line.substr(0, 30);
+        if (action != Append) {
+            EXPECT_EQ(result.fields, Fields{}) << line.substr(0, 30);
+        }
     }
+    EXPECT_EQ(ClassifyLine("05/03/2024").date, (CalendarDate{2024, 3, 5}));
 }
 
 TEST(ClassifyLine, AppointmentFieldsAreKeptExactlyAsTyped) {
@@ -59,7 +60,7 @@ TEST(ClassifyLine, AppointmentFieldsAreKeptExactlyAsTyped) {
         {"05/12/2026| 9:30 ||  Ana Ruiz | ", {"05/12/2026", " 9:30 ", "", "  Ana Ruiz ", " "}},
         {"01/01/2027||||", {"01/01/2027", "", "", "", ""}},
         {"05/12/2026|\t|\r\n|\x7F|\x01", {"05/12/2026", "\t", "\r\n", "\x7F", "\x01"}},
-        {std::string("05/12/2026|a|b|c|\0", 18), {"05/12/2026", "a", "b", "c", std::string(1, '\0')}},
+        {"05/12/2026|a|b|c|\0"s, {"05/12/2026", "a", "b", "c", "\0"s}},
         {"01/01/2027|a|b|c|" + longSubject, {"01/01/2027", "a", "b", "c", longSubject}}};
     for (const auto& [line, fields] : lines) {
         const ClassifiedLine entry = ClassifyLine(line);
@@ -68,5 +69,4 @@ TEST(ClassifyLine, AppointmentFieldsAreKeptExactlyAsTyped) {
     }
 }
 
-}  // namespace
 }  // namespace quimbaro

@@ -10,7 +10,8 @@
 #include "book/win1252.h"
 
 namespace quimbaro {
-namespace {
+
+using Strings = std::vector<std::string>;
 
 std::string W(const char16_t* text) { return ToWin1252(QString::fromUtf16(text)); }
 
@@ -39,41 +40,28 @@ TEST(CollateCompare, CharacterByCharacterAndEqualTextsGiveOneBothWays) {
     }
 }
 
-DayList ListOf(const std::vector<std::string>& times) {
+// The day after SortDay as "time#index in file order"; the other fields must
+// have moved along with their time.
+Strings Sorted(const Strings& times, int count, int16_t sortOrder) {
     DayList list;
     for (std::size_t i = 0; i < times.size(); ++i) {
         const std::string n = std::to_string(i);
-        list.slots[i] = MakeAppointment("05/12/2026", times[i], "6000" + n, "name " + n, "subject " + n);
+        list.slots[i] = MakeAppointment("05/12/2026", times[i], n, n, n);
     }
-    return list;
-}
-
-// The first count slots as "time#index in file order"; every field must have
-// moved along with its time.
-std::vector<std::string> Order(const DayList& list, int count) {
-    std::vector<std::string> order;
-    for (int i = 0; i < count; ++i) {
-        const Appointment& slot = list.slots[static_cast<std::size_t>(i)];
-        const std::string n = ReadField(slot.name).substr(5);
-        EXPECT_EQ(ReadField(slot.phone) + ReadField(slot.subject) + ReadField(slot.date), "6000" + n + "subject " + n + "05/12/2026");
-        order.push_back(ReadField(slot.time) + "#" + n);
+    SortDay(list, count, sortOrder);
+    Strings order;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        const Appointment& slot = list.slots[i];
+        EXPECT_EQ(ReadField(slot.phone) + "|" + ReadField(slot.subject), ReadField(slot.name) + "|" + ReadField(slot.name));
+        order.push_back(ReadField(slot.time) + "#" + ReadField(slot.name));
     }
     return order;
 }
 
-std::vector<std::string> Sorted(const std::vector<std::string>& times, int count, int16_t sortOrder) {
-    DayList list = ListOf(times);
-    SortDay(list, count, sortOrder);
-    return Order(list, static_cast<int>(times.size()));
-}
-
-using Strings = std::vector<std::string>;
-
-TEST(SortDay, ByCharactersBothWaysEqualTimesInFileOrderOrReversed) {
-    const Strings times = {"10:00", "09:30", "9:30", "", "12:00"};
+TEST(SortDay, ByCharactersBothWaysAndEqualTimesInFileOrderOrReversed) {
+    const Strings times = {"10:00", "09:30", "9:30", "", "12:00"}, equal = {"10:00", "10:00", "10:00"};
     EXPECT_EQ(Sorted(times, 5, 2), (Strings{"#3", "09:30#1", "10:00#0", "12:00#4", "9:30#2"}));
     EXPECT_EQ(Sorted(times, 5, 1), (Strings{"9:30#2", "12:00#4", "10:00#0", "09:30#1", "#3"}));
-    const Strings equal = {"10:00", "10:00", "10:00"};
     EXPECT_EQ(Sorted(equal, 3, 2), (Strings{"10:00#0", "10:00#1", "10:00#2"}));
     EXPECT_EQ(Sorted(equal, 3, 1), (Strings{"10:00#2", "10:00#1", "10:00#0"}));
 }
@@ -102,5 +90,4 @@ TEST(SortDay, AgreesWithAStableSortOnRandomFullDays) {
     }
 }
 
-}  // namespace
 }  // namespace quimbaro

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 namespace quimbaro {
-namespace {
 
 // Short numbers give empty groups but keep the spaces; characters 8-10 of a
 // long one are left out; bytes are taken as they are.
@@ -14,5 +13,4 @@ TEST(GroupPhone, FourGroupsSeparatedBySpacesWhateverTheLength) {
     for (const auto& [phone, shown] : phones) EXPECT_EQ(GroupPhone(phone), shown) << phone;
 }
 
-}  // namespace
 }  // namespace quimbaro

@@ -26,22 +26,13 @@ public:
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    ~TempFolder() { std::filesystem::remove_all(path_, ignored_); }
     const std::filesystem::path& path() const { return path_; }
 
 private:
     std::filesystem::path path_;
+    std::error_code ignored_;
 };
-
-// Memory-backed when there is one, so a test's fsync per record measures the
-// code rather than the disk.
-inline std::filesystem::path MemoryBackedBase() {
-    std::error_code error;
-    return std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm" : std::filesystem::temp_directory_path();
-}
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;

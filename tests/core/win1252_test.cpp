@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 namespace quimbaro {
-namespace {
 
 TEST(Win1252, EveryByteRoundTripsAndTheHighRangeKeepsItsOwnCharacters) {
     std::string all;
@@ -35,5 +34,4 @@ TEST(Win1252, LowerCasesAsciiAccentedCapitalsAndTheFourExtras) {
     EXPECT_EQ(LowerWin1252(std::string_view("A\0B", 3)), std::string("a\0b", 3));
 }
 
-}  // namespace
 }  // namespace quimbaro
