@@ -58,20 +58,18 @@ Strings Sorted(const Strings& times, int count, int16_t sortOrder) {
     return order;
 }
 
-TEST(SortDay, ByCharactersBothWaysAndEqualTimesInFileOrderOrReversed) {
+TEST(SortDay, TheExamplesBothWaysEqualTimesAndOrdersThatSortNothing) {
     const Strings times = {"10:00", "09:30", "9:30", "", "12:00"}, equal = {"10:00", "10:00", "10:00"};
     EXPECT_EQ(Sorted(times, 5, 2), (Strings{"#3", "09:30#1", "10:00#0", "12:00#4", "9:30#2"}));
     EXPECT_EQ(Sorted(times, 5, 1), (Strings{"9:30#2", "12:00#4", "10:00#0", "09:30#1", "#3"}));
     EXPECT_EQ(Sorted(equal, 3, 2), (Strings{"10:00#0", "10:00#1", "10:00#2"}));
     EXPECT_EQ(Sorted(equal, 3, 1), (Strings{"10:00#2", "10:00#1", "10:00#0"}));
-}
-
-TEST(SortDay, OtherOrderValuesAndShortCountsLeaveFileOrder) {
-    const Strings times = {"12:00", "10:00", "11:00", "09:00", "08:00"};
+    // Other order values and counts below two leave file order; slots past the count stay.
+    const Strings hours = {"12:00", "10:00", "11:00", "09:00", "08:00"};
     const Strings fileOrder = {"12:00#0", "10:00#1", "11:00#2", "09:00#3", "08:00#4"};
     const std::pair<int, int16_t> unsorted[] = {{5, 0}, {5, 3}, {5, -1}, {5, 258}, {1, 2}, {0, 2}, {-3, 2}};
-    for (const auto& [count, order] : unsorted) EXPECT_EQ(Sorted(times, count, order), fileOrder) << count << " " << order;
-    EXPECT_EQ(Sorted(times, 3, 2), (Strings{"10:00#1", "11:00#2", "12:00#0", "09:00#3", "08:00#4"}));
+    for (const auto& [count, order] : unsorted) EXPECT_EQ(Sorted(hours, count, order), fileOrder) << count << " " << order;
+    EXPECT_EQ(Sorted(hours, 3, 2), (Strings{"10:00#1", "11:00#2", "12:00#0", "09:00#3", "08:00#4"}));
 }
 
 TEST(SortDay, AgreesWithAStableSortOnRandomFullDays) {
