@@ -1,11 +1,16 @@
 #pragma once
-// A fresh folder under the system's temporary folder, removed with its
-// contents when the test ends.
+// Test support: a fresh temporary folder removed with its contents when the
+// test ends, whole-file reads and writes, and a run under a full disk.
 
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -21,23 +26,13 @@ public:
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    ~TempFolder() { std::filesystem::remove_all(path_, ignored_); }
     const std::filesystem::path& path() const { return path_; }
 
 private:
     std::filesystem::path path_;
+    std::error_code ignored_;
 };
-
-// Memory-backed when the system has it: for tests whose fsync per record
-// would otherwise measure the disk rather than the code.
-inline std::filesystem::path MemoryBackedBase() {
-    std::error_code error;
-    return std::filesystem::is_directory("/dev/shm", error) ? std::filesystem::path("/dev/shm")
-                                                             : std::filesystem::temp_directory_path();
-}
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -46,6 +41,19 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& byte
 inline std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs body in a child process where no file may grow past maxFileSize bytes,
+// as on a full disk; true when body returned true there.
+inline bool WithFileSizeLimit(rlim_t maxFileSize, const std::function<bool()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{maxFileSize, maxFileSize};
+        _exit(setrlimit(RLIMIT_FSIZE, &limit) == 0 && body() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace quimbaro::testing

@@ -3,17 +3,13 @@
 // settings in a temporary INI and an exit hook that only records.
 
 #include <QAbstractButton>
-#include <QColorDialog>
 #include <QApplication>
-#include <QFile>
-#include <QImage>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -22,40 +18,42 @@
 #include "app/command_line_edit.h"
 #include "app/main_window.h"
 #include "book/year_file.h"
+#include "gui/pixels.h"
 #include "surface/graphic_control.h"
 
 namespace quimbaro::testing {
 
-inline constexpr QRgb kGold = 0xFFFFD700;  // RGB(255, 215, 0), the default colour
+inline constexpr QRgb kGold = 0xFFD700;  // RGB(255, 215, 0), the default colour
+inline const QString kBoxFrame = "Programador, 1 button, no icon, no owner, modeless";
 
-// A message box seen while it was open, then closed with its OK button.
+// A message box seen while it was open: its text, and its frame described as
+// kBoxFrame describes the console's boxes.
 struct SeenBox {
-    QString title;
-    QString text;
-    int buttonCount = 0;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    bool hasOwner = false;
-    bool blocksOtherWindows = false;
+    QString text, frame;
 };
 
+// Closes every message box with its OK button once it is open.
 class BoxCatcher {
 public:
     BoxCatcher() {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { CloseOpenBoxes(); });
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                    seen.push_back({box->text(), Frame(*box)});
+                    box->button(QMessageBox::Ok)->click();
+                }
+        });
         timer_.start(10);
     }
     std::vector<SeenBox> seen;
 
 private:
-    void CloseOpenBoxes() {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (box == nullptr || !box->isVisible()) continue;
-            seen.push_back({box->windowTitle(), box->text(), static_cast<int>(box->buttons().size()),
-                            box->icon(), box->parentWidget() != nullptr,
-                            box->isModal() || QApplication::activeModalWidget() != nullptr});
-            box->button(QMessageBox::Ok)->click();
-        }
+    static QString Frame(const QMessageBox& box) {
+        const bool modal = box.isModal() || QApplication::activeModalWidget() != nullptr;
+        return QString("%1, %2 button, %3icon, %4owner, %5")
+            .arg(box.windowTitle()).arg(box.buttons().size())
+            .arg(box.icon() == QMessageBox::NoIcon ? "no " : "", box.parentWidget() ? "" : "no ",
+                 modal ? "modal" : "modeless");
     }
     QTimer timer_;
 };
@@ -83,8 +81,7 @@ protected:
 
     // Types the line key by key into the entry, then presses Enter.
     void Type(const QString& line) {
-        for (const QChar ch : line) {
-            // Qt's test keys are ASCII only; other letters go as key text.
+        for (const QChar ch : line) {  // Qt's test keys are ASCII only; others go as key text
             const auto key = static_cast<Qt::Key>(ch.toUpper().unicode());
             QTest::sendKeyEvent(QTest::Click, &window->CommandLine(), key, QString(ch), Qt::NoModifier);
         }
@@ -95,30 +92,20 @@ protected:
         ASSERT_TRUE(AppendAppointment(folder, date, time, "600111222", name, "Asunto").Stored());
     }
 
-    void WriteText(const std::filesystem::path& file, const std::string& text) {
-        std::ofstream(file, std::ios::binary) << text;
-    }
-
-    std::string ReadText(const std::filesystem::path& file) {
+    static std::string ReadText(const std::filesystem::path& file) {
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     QString Cell(int column, int row) { return window->State().tableGrid->At(column, row).text; }
-    QImage AreaImage() { return window->AppointmentsArea().RetainedPicture().image.copy().convertToFormat(QImage::Format_RGB32); }
-    QImage PanelImage() { return window->CalendarPanel().RetainedPicture().image.copy().convertToFormat(QImage::Format_RGB32); }
+    QImage AreaImage() { return window->AppointmentsArea().RetainedPicture().image.copy(); }
+    QImage PanelImage() { return window->CalendarPanel().RetainedPicture().image.copy(); }
 
-    static bool RegionHas(const QImage& image, const QRect& region, QRgb colour) {
-        for (int y = region.top(); y <= region.bottom(); ++y)
-            for (int x = region.left(); x <= region.right(); ++x)
-                if (image.pixel(x, y) == colour) return true;
-        return false;
-    }
-
-    // Where the middle block of the strip draws a day of the shown month.
-    static QRect MiddleBlockDay(int year, int month, int day) {
+    // Whether the middle block of the strip shows the day in the colour.
+    bool Marked(int year, int month, int day, QRgb colour) {
         const int first = DayOfWeek(year, month, 1) - 1 + (day - 1);
-        return {506 + (first % 7) * 20, 86 + (first / 7) * 18, 18, 16};
+        const QRect cell(506 + (first % 7) * 20, 86 + (first / 7) * 18, 18, 16);
+        return CountColour(PanelImage(), cell, colour) > 0;
     }
 
     std::filesystem::path folder;

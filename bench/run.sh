@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds and runs every benchmark, each figure beside its reference, and ends
+# with one line per target: "ratio <name> <measured> <target>" (met when
+# measured <= target). Exits 1 when a target is missed.
+#
+#   bash bench/run.sh [BUILD_DIR]        (default: build)
+#
+# Environment: QUIMBARO_BENCH_DATA keeps the generated year files (default
+# ~/.cache/quimbaro-bench; the largest is 155 MB), QUIMBARO_BENCH_RUNS sets
+# the number of start-up runs of each program (default 40).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+data=${QUIMBARO_BENCH_DATA:-${XDG_CACHE_HOME:-$HOME/.cache}/quimbaro-bench}
+runs=${QUIMBARO_BENCH_RUNS:-40}
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIMBARO_BENCH=ON >/dev/null
+cmake --build "$build" -j 2 --target quimbaro_bench quimbaro_bench_peak_memory quimbaro_bench_make_year \
+  quimbaro_bench_race quimbaro_bench_first_frame quimbaro_bench_bare_frame
+bin="$(cd "$build/bench" && pwd)"
+
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+# Runs a tool, printing its output as it comes and keeping its ratio lines
+# for the end; stops when the tool fails.
+run() {
+  set +e
+  "$@" | tee -a "$log" | grep -v '^ratio '
+  local status=${PIPESTATUS[0]}
+  set -e
+  ((status == 0)) || { echo "$(basename "$1") failed (status $status)" >&2; exit 1; }
+}
+
+echo "== LoadDay, ShowDay, collation, sort and text splitting (medians of interleaved repetitions)"
+run "$bin/quimbaro_bench" --data="$data" --benchmark_color=false
+
+echo "== Peak memory of LoadDay: 1,000,000 records against 10,000, each in a fresh process"
+# quimbaro_bench wrote these files, with the records of 15/06/2026.
+run "$bin/quimbaro_bench_peak_memory" 15/06/2026 "$data/year-10k" "$data/year-1m"
+
+echo "== Start-up to the first painted frame, today's table from a 100,000-record year file"
+# quimbaro_bench_first_frame keeps its data beside itself, as the program does.
+"$bin/quimbaro_bench_make_year" "$bin" 100000 "$(date +%d/%m/%Y)" >/dev/null
+run "$bin/quimbaro_bench_race" startup "$runs" 1.3 1.5 "$bin/quimbaro_bench_first_frame" "$bin/quimbaro_bench_bare_frame"
+
+echo
+echo "== Targets (ratio <name> <measured> <target>; met when measured <= target)"
+missed=$(awk '$1 == "ratio" && $3 > $4 { printf "%s ", $2 }' "$log")
+if [[ -z $missed ]]; then echo "every target met"; else echo "missed: $missed"; fi
+grep '^ratio ' "$log"
+[[ -z $missed ]]
