@@ -77,8 +77,9 @@ void MainWindow::BuildControls() {
 
 GraphicControl* MainWindow::AddGraphicControl(int id, const QRect& geometry) {
     auto* control = new GraphicControl(this, id, geometry);
+    // The control starts black already; only its colours are set here.
     state_->surface.SelectTarget(*control);
-    ClearToBlack(state_->surface);
+    state_->surface.SetColours(kSystemColour, kBlack);
     return control;
 }
 
@@ -87,10 +88,11 @@ void MainWindow::Initialise() {
     const CalendarDate today = context_.today();
     DrawCalendarPanel(state.surface, *calendarPanel_, today.year, today.month, today.day,
                       context_.settings.userColour);
-    state.canvasImage = NewBlackPicture(state.surface, kCanvasWidth, kCanvasHeight);
-    state.tablePicture = NewBlackPicture(state.surface, kTableWidth, kTableHeight);
+    // Cleared black by ClearTablePicture below, before anything reads it.
+    state.tablePicture = Surface::NewPicture(kTableWidth, kTableHeight);
+    state.surface.SelectTarget(*state.tablePicture);
+    state.surface.SetColours(kSystemColour, kBlack);
     state.scrollOffset = 0;
-    state.tableGrid = std::make_unique<TableGrid>();
     state.dayList.Clear();
     ClearTablePicture(state.surface, *state.tablePicture);
     const StoreResult loaded =
@@ -110,21 +112,27 @@ void MainWindow::ShowDay(int16_t year, int16_t month, int16_t day, std::string_v
     if (!loaded.Stored()) ReportLoadFailure(loaded);
 }
 
-// From the loaded day list: the cells, the table picture, the canvas, and the
-// picture on screen.
+// From the loaded day list: the cells, the table picture and the picture on
+// screen. The canvas waits for the first scroll (RedrawFromCanvas).
 void MainWindow::PaintDay() {
     ShellState& state = *state_;
     BuildTableCells(*state.tableGrid, state.dayList, context_.settings.userColour);
     PaintTable(state.surface, *state.tablePicture, *state.tableGrid, kTableColumns, kTableRows,
                kTableOriginX, kTableOriginY, kOutlineSilver);
-    PaintCanvas();
+    state.canvasStale = true;
     PresentAppointments();
 }
 
-// The whole day, row 29 included, for the scroll keys.
+// The whole day, row 29 included, for the scroll keys. It copies the table
+// picture, so it runs only while that still holds the day as PaintDay left it:
+// nothing but a scroll changes it between two days, and a scroll comes here
+// first.
 void MainWindow::PaintCanvas() {
     ShellState& state = *state_;
+    if (!state.canvasImage)
+        state.canvasImage = NewBlackPicture(state.surface, kCanvasWidth, kCanvasHeight);
     PaintTableCanvas(state.surface, *state.canvasImage, *state.tablePicture, *state.tableGrid);
+    state.canvasStale = false;
 }
 
 void MainWindow::PresentAppointments() {
@@ -136,6 +144,7 @@ void MainWindow::PresentAppointments() {
 
 void MainWindow::RedrawFromCanvas() {
     ShellState& state = *state_;
+    if (state.canvasStale) PaintCanvas();
     ClearTablePicture(state.surface, *state.tablePicture);
     state.surface.SelectTarget(*state.tablePicture);
     state.surface.CopyPicture(*state.canvasImage, 0, state.scrollOffset);

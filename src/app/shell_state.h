@@ -22,7 +22,10 @@ inline constexpr int kTableHeight = 704;
 struct ShellState {
     Surface surface;
     std::unique_ptr<Picture> tablePicture;  // 1160 x 704, shown on AppointmentsArea
-    std::unique_ptr<Picture> canvasImage;   // 1160 x 2000, the source of scrolling
+    // 1160 x 2000, the source of scrolling: made and painted on the first
+    // scroll after the table changed, as most days are never scrolled.
+    std::unique_ptr<Picture> canvasImage;
+    bool canvasStale = true;
     // The view rectangle is left 0, top scrollOffset, right 1160, bottom 2000;
     // only its top ever changes.
     int32_t scrollOffset = 0;
