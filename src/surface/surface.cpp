@@ -129,7 +129,11 @@ void Surface::SetColours(Colour foreground, Colour background) {
 void Surface::ClearTarget(Colour colour) {
     if (!target_) return;
     if (colour == kSystemColour) colour = target_->state.background;
-    target_->image.fill(BackgroundColour(colour));
+    QImage& image = target_->image;
+    // A picture still sharing its pixels with a copy gets a buffer of its
+    // own: filling would first copy the pixels it is about to cover.
+    if (!image.isDetached() && !image.paintingActive()) image = QImage(image.size(), image.format());
+    image.fill(BackgroundColour(colour));
     target_->state.position = QPoint(0, 0);
     TargetChanged();
 }
@@ -273,12 +277,9 @@ void Surface::DrawBox(int x1, int y1, int x2, int y2, Colour outline, Colour fil
     const QRect outer = outlined ? box.adjusted(-(pen / 2), -(pen / 2), pen / 2, pen / 2) : box;
     const QRect inside = outlined ? outer.adjusted(pen, pen, -pen, -pen) : box;
     QPainter& painter = Drawing().painter;
-    // Whole-pixel fills only, so the edges stay crisp.
-    if (outlined && filled) {
-        painter.fillRect(outer, ForegroundColour(outline));  // the interior is painted over next
-    } else if (outlined) {
-        DrawFrame(painter, outer, pen, ForegroundColour(outline));
-    }
+    // Whole-pixel fills only, so the edges stay crisp. The frame and the
+    // interior are disjoint: each pixel is written once.
+    if (outlined) DrawFrame(painter, outer, pen, ForegroundColour(outline));
     if (filled && !inside.isEmpty()) painter.fillRect(inside, BackgroundColour(fill));
     TargetChanged();
 }
@@ -286,6 +287,7 @@ void Surface::DrawBox(int x1, int y1, int x2, int y2, Colour outline, Colour fil
 void Surface::CopyPicture(const Picture& picture, int x, int y) {
     if (!CanDraw() || picture.image.isNull()) return;
     const QPoint corner(Clamped(x), Clamped(y));
+    if (corner.isNull() && SharePixels(picture)) return;
     QPainter& painter = Drawing().painter;
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (&picture == target_) {
@@ -296,6 +298,21 @@ void Surface::CopyPicture(const Picture& picture, int x, int y) {
     }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     TargetChanged();
+}
+
+// A copy of a whole picture of the target's size and format gives the target
+// the same pixels: it shares them, and the first drawing on either detaches
+// it. Never while a painter is open on either, as it would write into both.
+bool Surface::SharePixels(const Picture& picture) {
+    QImage& image = target_->image;
+    if (&picture == target_ || picture.image.size() != image.size() ||
+        picture.image.format() != image.format() || picture.image.paintingActive())
+        return false;
+    if (target_->drawing && target_->drawing->painter.isActive()) target_->drawing->painter.end();
+    if (image.paintingActive()) return false;
+    image = picture.image;
+    TargetChanged();
+    return true;
 }
 
 void Surface::Redraw() {

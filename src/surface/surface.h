@@ -137,6 +137,7 @@ private:
     void EndDrawing();
     void TargetChanged();
     int FitCount(const QString& text, int limit) const;
+    bool SharePixels(const Picture& picture);
 
     int dotsPerInch_;
     Picture* target_ = nullptr;

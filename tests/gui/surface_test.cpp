@@ -56,6 +56,21 @@ TEST_F(SurfaceTest, BoxCoversLeftTopEdgesEitherWayWithTheOutlineOnItsBorder) {
         }
 }
 
+TEST_F(SurfaceTest, AWidePenIsCentredOnTheBorderAndCanCoverASmallBox) {
+    auto picture = Cleared(30, 30, kWhite);
+    surface.SetPenWidth(3);
+    surface.DrawBox(5, 5, 15, 12, kRed, kBlue);  // outline 4..15 x 4..12, interior 7..12 x 7..9
+    surface.DrawBox(20, 20, 23, 22, kRed, kBlue);  // 19..23 x 19..22: all outline
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 30; ++x) {
+            const bool outer = (x >= 4 && x <= 15 && y >= 4 && y <= 12) ||
+                               (x >= 19 && x <= 23 && y >= 19 && y <= 22);
+            const bool inside = x >= 7 && x <= 12 && y >= 7 && y <= 9;
+            const QRgb expected = inside ? 0x0000FF : outer ? 0xFF0000 : 0xFFFFFF;
+            ASSERT_EQ(At(picture->image, x, y), expected) << x << "," << y;
+        }
+}
+
 TEST_F(SurfaceTest, CopyPictureClipsAndAcceptsNegativeOffsets) {
     auto source = Surface::NewPicture(40, 300);
     for (int y = 0; y < 300; ++y) source->image.setPixel(39, y, qRgb(y % 256, y / 256, 7));
@@ -69,6 +84,27 @@ TEST_F(SurfaceTest, CopyPictureClipsAndAcceptsNegativeOffsets) {
     surface.CopyPicture(*small, 35, -5);
     EXPECT_EQ(CountOther(target->image, QRect(35, 0, 5, 5), 0xFF0000), 0);
     EXPECT_EQ(At(target->image, 39, 5), qRgb(15, 0, 7) & 0xFFFFFF);
+}
+
+TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
+    auto source = Cleared(20, 10, kRed);
+    surface.DrawBox(2, 2, 6, 6, kWhite, kBlue);
+    const QImage painted = source->image.copy();
+    auto target = Cleared(20, 10, 0);
+    surface.DrawBox(0, 0, 3, 3, kWhite, kWhite);  // a painter left open on the target
+    surface.CopyPicture(*source, 0, 0);
+    EXPECT_EQ(target->image, painted);
+
+    surface.DrawBox(10, 0, 20, 10, kWhite, kWhite);  // drawing on the copy
+    EXPECT_EQ(source->image, painted);
+    EXPECT_EQ(At(target->image, 15, 5), 0xFFFFFFu);
+    surface.CopyPicture(*source, 0, 0);
+    surface.SelectTarget(*source);
+    surface.ClearTarget(0);  // clearing the source
+    EXPECT_EQ(target->image, painted);
+    surface.DrawBox(0, 0, 20, 10, kBlue, kBlue);
+    EXPECT_EQ(target->image, painted);
+    EXPECT_EQ(CountOther(source->image, source->image.rect(), 0x0000FF), 0);
 }
 
 TEST_F(SurfaceTest, ClearTargetUsesTheBackgroundAndResetsThePosition) {
