@@ -74,5 +74,25 @@ TEST_F(ScrollTest, KeysScrollTheWholeDayAndRevealRow29) {
     EXPECT_TRUE(ShowsCanvasAt(-890));
 }
 
+TEST_F(ScrollTest, TheFirstScrollAfterADayChangeShowsTheNewDay) {
+    for (int r = 1; r <= 29; ++r)
+        Store("31/12/2026", qPrintable(QString::asprintf("%02d:00", r)), "Nombre");
+    Open();
+    QTest::mouseClick(&window->AppointmentsArea(), Qt::LeftButton);
+    Press(Qt::Key_PageDown);  // the canvas now holds the full day
+    QTest::mouseClick(&window->CommandLine(), Qt::LeftButton);
+    Type("ayer");  // an empty day
+    const QImage emptyDay = AreaImage();
+    EXPECT_EQ(At(emptyDay, 5, 24 * 28 + 22), 0xFFFFFFu);  // row 28 is white, not the old outline
+
+    QTest::mouseClick(&window->AppointmentsArea(), Qt::LeftButton);
+    Press(Qt::Key_Home);  // the new day above row 29, whose box starts at 698
+    EXPECT_TRUE(SameImage(AreaImage().copy(0, 0, 1160, 697), emptyDay.copy(0, 0, 1160, 697)));
+    Press(Qt::Key_PageDown);
+    EXPECT_TRUE(ShowsCanvasAt(-100));
+    EXPECT_TRUE(SameImage(AreaImage().copy(0, 0, 1160, 597), emptyDay.copy(0, 100, 1160, 597)));
+    EXPECT_EQ(At(AreaImage(), 5, 24 * 29 + 22 - 100), 0xFFFFFFu);  // row 29 of the new day: white
+}
+
 }  // namespace
 }  // namespace quimbaro::testing
