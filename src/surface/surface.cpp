@@ -150,8 +150,11 @@ const Font* Surface::NewFont(const QString& face, int points, int style, int cha
     qfont.setItalic(style & kItalic);
     qfont.setUnderline(style & kUnderline);
     qfont.setStrikeOut(style & kStrikeOut);
-    // Extents and drawing without pair kerning, as the platform measures text.
+    // Character by character, without pair kerning or ligatures: a text's
+    // width is then the sum of its characters' widths, as the platform
+    // measures text, and measuring needs no shaping.
     qfont.setKerning(false);
+    qfont.setStyleStrategy(QFont::PreferNoShaping);
     auto& slot = fonts_[key];
     slot = MakeFont(qfont);
     return slot.get();
