@@ -25,6 +25,7 @@ namespace quimbaro {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::KillAfter;
 using testing::TempFolder;
 
 constexpr const char* kDate = "05/12/2026";
@@ -99,15 +100,6 @@ uint64_t CheckRecords(const fs::path& file, uint64_t first, const std::string& a
     const bool startOfNext = GeneratedBytes(first + whole).compare(0, trailing.size(), trailing) == 0;
     EXPECT_TRUE(startOfNext || trailing == allowedTail) << "a tail of " << trailing.size() << " foreign bytes";
     return first + whole;
-}
-
-// Kills the child after the delay; true when it was still appending then.
-bool KillAfter(pid_t child, std::chrono::microseconds delay) {
-    std::this_thread::sleep_for(delay);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 // A write torn by a crash mid-record, which a kill of the writing process alone

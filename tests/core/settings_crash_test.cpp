@@ -25,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadFile;
+using testing::KillAfter;
 using testing::TempFolder;
 using testing::WriteFile;
 
@@ -56,14 +57,6 @@ const std::string kHandWritten =
         store.sortOrder = static_cast<int16_t>(1 + i % 2);
         if (!Settings("save", store)) _exit(1);
     }
-}
-
-bool KillAfter(pid_t child, std::chrono::microseconds delay) {
-    std::this_thread::sleep_for(delay);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 bool HasLine(const std::string& text, const std::string& line) {

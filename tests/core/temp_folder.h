@@ -8,12 +8,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 namespace quimbaro::testing {
 
@@ -54,6 +56,15 @@ inline bool WithFileSizeLimit(rlim_t maxFileSize, const std::function<bool()>& b
     }
     int status = 0;
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Kills the child after the delay; true when it was still running then.
+inline bool KillAfter(pid_t child, std::chrono::microseconds delay) {
+    std::this_thread::sleep_for(delay);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 }  // namespace quimbaro::testing
