@@ -11,8 +11,6 @@ constexpr const char* kCreditFace = "Courier New";
 constexpr int kNamePoints = 90;
 constexpr int kLinePoints = 19;
 constexpr int kAnsiCharset = 0;
-constexpr Colour kBlack = Rgb(0, 0, 0);
-constexpr Colour kWhite = Rgb(255, 255, 255);
 
 void PrintAtCell(Surface& surface, int column, int row, const char* text) {
     surface.LocateCell(column, row);

@@ -24,7 +24,6 @@ namespace {
 constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                          Qt::WindowCloseButtonHint;
-constexpr Colour kBlack = 0;
 constexpr int16_t kTableColumns = 4;
 constexpr int16_t kTableRows = 29;        // header and 28 rows: what fits in 704 rows
 

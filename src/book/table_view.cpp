@@ -11,8 +11,6 @@ namespace quimbaro {
 
 namespace {
 
-constexpr Colour kBlack = 0;
-constexpr Colour kWhite = 0xFFFFFF;
 constexpr Colour kDefaultHeaderColour = Rgb(255, 215, 0);
 constexpr int kTableColumns = 4;
 constexpr int kRowHeight = 22;

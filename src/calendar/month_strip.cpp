@@ -11,8 +11,6 @@ namespace quimbaro {
 
 namespace {
 
-constexpr Colour kBlack = Rgb(0, 0, 0);
-constexpr Colour kWhite = Rgb(255, 255, 255);
 constexpr Colour kSundayRed = Rgb(255, 0, 0);
 constexpr Colour kHighestColour = Rgb(255, 255, 255);
 constexpr int kSunday = 7;

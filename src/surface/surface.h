@@ -31,6 +31,8 @@ using Colour = int32_t;
 inline constexpr Colour kSystemColour = -1;
 inline constexpr Colour kTransparent = -2;
 inline constexpr Colour Rgb(int r, int g, int b) { return r + 256 * g + 65536 * b; }
+inline constexpr Colour kBlack = Rgb(0, 0, 0);
+inline constexpr Colour kWhite = Rgb(255, 255, 255);
 // A plain colour value; only its low 24 bits count (the special values are
 // resolved by the surface, which knows whether they mean text or face).
 QColor ToQColor(Colour colour);
