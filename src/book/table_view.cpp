@@ -6,12 +6,12 @@
 
 #include "book/phone_groups.h"
 #include "book/win1252.h"
+#include "settings/settings.h"
 
 namespace quimbaro {
 
 namespace {
 
-constexpr Colour kDefaultHeaderColour = Rgb(255, 215, 0);
 constexpr int kTableColumns = 4;
 constexpr int kRowHeight = 22;
 constexpr int kSpacing = 2;
@@ -30,12 +30,6 @@ constexpr ColumnLayout kColumns[kTableColumns] = {
     {"Nombre", 142, 542, Alignment::Left},
     {"Asunto", 543, 1146, Alignment::Left},
 };
-
-// Only a value that is a colour fills the header; anything else (an INI edited
-// by hand) falls back to the default.
-Colour HeaderColour(Colour userColour) {
-    return userColour >= 0 && userColour <= 0xFFFFFF ? userColour : kDefaultHeaderColour;
-}
 
 void SetCell(TableCell& cell, int column, int row, Colour back, const QString& text) {
     const ColumnLayout& layout = kColumns[column];
@@ -192,7 +186,7 @@ void ClearTablePicture(Surface& surface, Picture& table) {
 }
 
 void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour) {
-    const Colour header = HeaderColour(userColour);
+    const Colour header = ShownUserColour(userColour);
     for (int column = 0; column < kTableColumns; ++column) {
         SetCell(grid.At(column, 0), column, 0, header, QString::fromUtf8(kColumns[column].header));
     }

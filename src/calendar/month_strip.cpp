@@ -12,7 +12,6 @@ namespace quimbaro {
 namespace {
 
 constexpr Colour kSundayRed = Rgb(255, 0, 0);
-constexpr Colour kHighestColour = Rgb(255, 255, 255);
 constexpr int kSunday = 7;
 constexpr std::array<const char*, 7> kWeekdayLetters = {"L", "M", "X", "J", "V", "S", "D"};
 
@@ -67,7 +66,7 @@ void DrawWeekdayLetters(Surface& surface, const MonthBlock& block) {
 }
 
 Colour DayColour(int day, int column, const MonthBlock& block, const ShownDayMark& mark) {
-    if (day == mark.day && block.month == mark.month) return MarkColour(mark.userColour);
+    if (day == mark.day && block.month == mark.month) return ShownUserColour(mark.userColour);
     return column == kSunday ? kSundayRed : kWhite;
 }
 
@@ -82,11 +81,6 @@ void DrawDayNumbers(Surface& surface, const MonthBlock& block, const ShownDayMar
 }
 
 }  // namespace
-
-Colour MarkColour(Colour userColour) {
-    const bool isColour = userColour >= 0 && userColour <= kHighestColour;
-    return isColour ? userColour : kDefaultUserColour;
-}
 
 MonthBlock StripBlock(int32_t shownYear, int32_t shownMonth, int k) {
     MonthBlock block;

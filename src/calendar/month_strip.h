@@ -54,7 +54,4 @@ void DrawMonth(Surface& surface, const MonthBlock& block, int monthRight, const 
 void DrawMonthTitle(Surface& surface, const QString& text, int left, int top, int monthRight,
                     Colour colour);
 
-// userColour as drawn: a value that is no 24-bit colour gives the default.
-Colour MarkColour(Colour userColour);
-
 }  // namespace quimbaro

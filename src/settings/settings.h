@@ -12,6 +12,12 @@ inline constexpr int32_t kDefaultUserColour = 55295;  // RGB(255, 215, 0)
 inline constexpr int16_t kDefaultSortOrder = 2;
 inline constexpr const char* kSettingsFileName = "Configuracion.ini";
 
+// The colour a userColour paints: a value that is no 24-bit colour (an INI
+// edited by hand) gives the default.
+inline constexpr int32_t ShownUserColour(int32_t userColour) {
+    return userColour >= 0 && userColour <= 0xFFFFFF ? userColour : kDefaultUserColour;
+}
+
 struct SettingsStore {
     std::filesystem::path file;  // full path of Configuracion.ini
     int32_t userColour = 0;
