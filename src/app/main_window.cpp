@@ -87,13 +87,9 @@ void MainWindow::Initialise() {
     const CalendarDate today = context_.today();
     DrawCalendarPanel(state.surface, *calendarPanel_, today.year, today.month, today.day,
                       context_.settings.userColour);
-    // Cleared black by ClearTablePicture below, before anything reads it.
-    state.tablePicture = Surface::NewPicture(kTableWidth, kTableHeight);
-    state.surface.SelectTarget(*state.tablePicture);
-    state.surface.SetColours(kSystemColour, kBlack);
+    state.tablePicture = NewBlackPicture(state.surface, kTableWidth, kTableHeight);
     state.scrollOffset = 0;
     state.dayList.Clear();
-    ClearTablePicture(state.surface, *state.tablePicture);
     const StoreResult loaded =
         LoadDay(context_.dataFolder, DayKey(today), context_.settings.sortOrder, state.dayList);
     PaintDay();
