@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "book/appointment.h"
+#include "book/year_file.h"
 
 namespace quimbaro::bench {
 namespace {
@@ -140,8 +141,8 @@ std::string LongSubject(int index) { return WideText(index + 11, 74); }
 std::filesystem::path EnsureYearFile(const std::filesystem::path& folder, int64_t records,
                                      std::string_view dayKey) {
     if (dayKey.size() != 10) throw std::runtime_error("the day key must read DD/MM/YYYY");
-    const std::filesystem::path file = folder / (std::string(dayKey.substr(6)) + ".log");
-    const std::filesystem::path stamp = folder / (std::string(dayKey.substr(6)) + ".log.stamp");
+    const std::filesystem::path file = YearFilePath(folder, dayKey);
+    const std::filesystem::path stamp = file.string() + ".stamp";
     const std::string expected = StampText(records, dayKey);
     if (AlreadyWritten(file, stamp, expected, records)) return file;
 

@@ -28,7 +28,6 @@ namespace {
 constexpr double kTargetRatio = 2.0;
 constexpr double kFrameSeconds = 0.016;
 constexpr int kCalendarWidth = 1160, kCalendarHeight = 233;
-constexpr int kTableWidth = 1160, kTableHeight = 704;
 constexpr int kSizeForShowDay = 10000;
 
 struct PlacedText {
