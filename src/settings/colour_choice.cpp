@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QWidget>
 
+#include "surface/surface.h"
+
 namespace quimbaro {
 
 namespace {
@@ -25,9 +27,7 @@ void TakeBackCustomColours(CustomColours& customColours) {
     }
 }
 
-int32_t ToColourValue(const QColor& colour) {
-    return colour.red() + 256 * colour.green() + 65536 * colour.blue();
-}
+Colour ToColourValue(const QColor& colour) { return Rgb(colour.red(), colour.green(), colour.blue()); }
 
 }  // namespace
 
