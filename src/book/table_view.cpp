@@ -129,8 +129,8 @@ void PrintLines(Surface& surface, const std::vector<QString>& lines, const Table
 // The cell's text from (x0, y0) in the cell's font, broken into lines.
 void PaintCellText(Surface& surface, const TableCell& cell, const QString& text, int x0, int y0,
                    int pictureHeight) {
-    const Font* font =
-        surface.NewFont(TrimSpaces(cell.fontFace), cell.fontSize, StyleBits(cell), kAnsiCharset);
+    // NewFont trims the face itself.
+    const Font* font = surface.NewFont(cell.fontFace, cell.fontSize, StyleBits(cell), kAnsiCharset);
     surface.SelectFont(font);
     surface.SetColours(cell.textColour, kTransparent);
     const int width = cell.right - cell.left - 1;
