@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "book/appointment.h"
+#include "book/win1252.h"
 #include "book/year_file.h"
 
 namespace quimbaro::bench {
@@ -24,26 +25,12 @@ constexpr const char* kWideWords[] = {
 };
 constexpr int kWordCount = int(std::size(kWideWords));
 
-// UTF-8 source text to Windows-1252 bytes (only the accented capitals used above).
-std::string ToRecordText(std::string_view utf8) {
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        if (byte == 0xC3 && i + 1 < utf8.size()) {
-            out += static_cast<char>(static_cast<unsigned char>(utf8[++i]) + 0x40);
-        } else {
-            out += static_cast<char>(byte);
-        }
-    }
-    return out;
-}
-
 // Words separated by spaces, cut to exactly `length` characters.
 std::string WideText(int index, std::size_t length) {
     std::string text;
     for (int word = index; text.size() < length; word += 7) {
         if (!text.empty()) text += ' ';
-        text += ToRecordText(kWideWords[word % kWordCount]);
+        text += ToWin1252(QString::fromUtf8(kWideWords[word % kWordCount]));
     }
     text.resize(length);
     if (text.back() == ' ') text.back() = 'W';
