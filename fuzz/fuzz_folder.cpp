@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -43,6 +44,11 @@ void WriteWholeFile(const std::filesystem::path& file, const uint8_t* data, std:
         std::fprintf(stderr, "cannot write %s\n", file.c_str());
         std::abort();
     }
+}
+
+std::string ReadWholeFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 [[noreturn]] void Fail(const char* file, int line, const char* condition) {

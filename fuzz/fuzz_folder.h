@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace quimbaro::fuzz {
@@ -16,6 +17,9 @@ const std::filesystem::path& ScratchFolder();
 // Replaces the file's contents with the bytes; aborts when that fails, since
 // every later check would be meaningless.
 void WriteWholeFile(const std::filesystem::path& file, const uint8_t* data, std::size_t size);
+
+// The whole file's bytes; empty when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& file);
 
 [[noreturn]] void Fail(const char* file, int line, const char* condition);
 

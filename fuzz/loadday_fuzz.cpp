@@ -6,8 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -94,11 +92,6 @@ void CheckOrder(const std::vector<Fields>& shown) {
     }
 }
 
-std::string ReadWholeFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -118,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::vector<Fields> firstOfDay(expected.begin(), expected.begin() + shown);
     CheckOrder(MatchToFile(list, shown, firstOfDay));
 
-    FUZZ_CHECK(ReadWholeFile(file) == std::string(reinterpret_cast<const char*>(data), size));
+    FUZZ_CHECK(fuzz::ReadWholeFile(file) == std::string(reinterpret_cast<const char*>(data), size));
     std::filesystem::remove(file);
     return 0;
 }

@@ -7,8 +7,6 @@
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -24,11 +22,6 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view word) {
         return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
     };
     return std::search(text.begin(), text.end(), word.begin(), word.end(), same) != text.end();
-}
-
-std::string ReadWholeFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The writer may drop blank lines it wrote before an empty section.
@@ -57,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(reread.userColour == read.userColour);
     FUZZ_CHECK(reread.sortOrder == read.sortOrder);
 
-    const std::string saved = WithoutBlankLines(ReadWholeFile(file));
+    const std::string saved = WithoutBlankLines(fuzz::ReadWholeFile(file));
     FUZZ_CHECK(Settings("save", reread));
-    FUZZ_CHECK(WithoutBlankLines(ReadWholeFile(file)) == saved);
+    FUZZ_CHECK(WithoutBlankLines(fuzz::ReadWholeFile(file)) == saved);
     return 0;
 }
