@@ -10,6 +10,7 @@
 #include "book/win1252.h"
 #include "book/year_file.h"
 #include "settings/colour_choice.h"
+#include "settings/settings.h"
 
 namespace quimbaro {
 
@@ -34,7 +35,7 @@ void MainWindow::RunCommandLine() {
 void MainWindow::AnimateCommandLine() {
     for (int step = 1; step <= kFillSteps; ++step) {
         FillCommandLine(*commandLine_, static_cast<double>(step) / kFillSteps,
-                        context_.settings.userColour);
+                        ShownUserColour(context_.settings.userColour));
         if (context_.afterFillStep) context_.afterFillStep(step);
         std::this_thread::sleep_for(kFillStepPause);
     }

@@ -158,6 +158,18 @@ TEST_F(ShellTest, FillAnimationCoversTheEntryStepByStep) {
     EXPECT_EQ(At(Grab(window->CommandLine()), 1159, 20), 0u);
 }
 
+// A hand-edited colour that is no colour fills with the default, as the header does.
+TEST_F(ShellTest, FillWithNoColourUsesTheDefault) {
+    std::ofstream(settings.file) << "[Colores]\nmean=-1\n";
+    Open();
+    QImage full;
+    onFillStep = [&](int step) {
+        if (step == 100) full = Grab(window->CommandLine());
+    };
+    Type("hoy");
+    EXPECT_EQ(At(full, 1100, 19), kGold);
+}
+
 TEST_F(ShellTest, UnreadableDayIsReportedNotShownEmpty) {
     std::filesystem::create_directory(folder / "2026.log");
     BoxCatcher boxes;
