@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "book/appointment.h"
-#include "book/win1252.h"
+#include "text/win1252.h"
 #include "book/year_file.h"
 
 namespace quimbaro::bench {

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <filesystem>
 
-#include "app/main_window.h"
+#include "window/main_window.h"
 #include "quit_on_first_paint.h"
 #include "surface/fonts.h"
 

@@ -12,11 +12,11 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/shell_context.h"
+#include "window/main_window.h"
+#include "window/shell_context.h"
 #include "bench_suite.h"
 #include "bench_year_file.h"
-#include "book/table_view.h"
+#include "views/table_view.h"
 #include "calendar/dates.h"
 #include "figures.h"
 #include "settings/settings.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/classify_line.h"
+#include "command/classify_line.h"
 #include "book/appointment.h"
-#include "book/win1252.h"
+#include "text/win1252.h"
 #include "calendar/dates.h"
 #include "fuzz_folder.h"
 

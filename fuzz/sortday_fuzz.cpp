@@ -14,7 +14,7 @@
 
 #include "book/appointment.h"
 #include "book/collation.h"
-#include "book/win1252.h"
+#include "text/win1252.h"
 #include "fuzz_folder.h"
 
 namespace {

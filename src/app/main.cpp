@@ -3,7 +3,7 @@
 #include <QFile>
 #include <filesystem>
 
-#include "app/main_window.h"
+#include "window/main_window.h"
 #include "surface/fonts.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "app/classify_line.h"
+#include "command/classify_line.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "book/win1252.h"
+#include "text/win1252.h"
 
 namespace quimbaro {
 

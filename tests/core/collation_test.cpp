@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "book/win1252.h"
+#include "text/win1252.h"
 
 namespace quimbaro {
 

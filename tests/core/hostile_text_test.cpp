@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/classify_line.h"
+#include "command/classify_line.h"
 #include "book/appointment.h"
-#include "book/win1252.h"
+#include "text/win1252.h"
 #include "book/year_file.h"
 #include "temp_folder.h"
 

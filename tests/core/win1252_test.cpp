@@ -1,4 +1,4 @@
-#include "book/win1252.h"
+#include "text/win1252.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,99 @@
+#include "book/collation.h"
+
+#include <array>
+#include <utility>
+
+#include "text/win1252.h"
+
+namespace quimbaro {
+
+namespace {
+
+// The collation order as Windows-1252 bytes: punctuation, digits, space, then
+// the letters with each accented form right after its base letter.
+constexpr unsigned char kCollationOrder[] = {
+    0xAA, 0xBA, '\\', '!',  '|',  '"',  '@',  0xB7, '#',  '$',   // ª º \ ! | " @ · # $
+    '%',  '&',  0xAC, '/',  '(',  ')',  '=',  '?',  '\'', 0xBF,  // % & ¬ / ( ) = ? ' ¿
+    0xA1, 0x80, '[',  '*',  '+',  ']',  '{',  '}',  '>',  '<',   // ¡ € [ * + ] { } > <
+    ';',  ',',  ':',  '.',  '_',  '-',  '0',  '1',  '2',  '3',
+    '4',  '5',  '6',  '7',  '8',  '9',  ' ',  'a',  0xE1, 0xE0,  // ... a á à
+    0xE4, 'b',  'c',  0xE7, 'd',  'e',  0xE9, 0xE8, 0xEB, 'f',   // ä b c ç d e é è ë f
+    'g',  'h',  'i',  0xED, 0xEC, 0xEF, 'j',  'k',  'l',  'm',   // g h i í ì ï j k l m
+    'n',  0xF1, 'o',  0xF3, 0xF2, 0xF6, 'p',  'q',  'r',  's',   // n ñ o ó ò ö p q r s
+    0xDF, 't',  'u',  0xFA, 0xF9, 0xFC, 'v',  'w',  'x',  'y',  'z',  // ß t u ú ù ü v w x y z
+};
+static_assert(sizeof(kCollationOrder) == 91);
+
+constexpr std::array<unsigned char, 256> MakeWeights() {
+    std::array<unsigned char, 256> weights{};
+    for (std::size_t i = 0; i < sizeof(kCollationOrder); ++i) {
+        weights[kCollationOrder[i]] = static_cast<unsigned char>(i + 1);
+    }
+    return weights;
+}
+constexpr std::array<unsigned char, 256> kWeights = MakeWeights();
+
+// The length of the text without its leading and trailing spaces.
+std::size_t TrimmedLength(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return 0;
+    return text.find_last_not_of(' ') - first + 1;
+}
+
+// Character k (1-based) of the text, or none past its end.
+std::optional<char> CharacterAt(std::string_view text, std::size_t k) {
+    if (k > text.size()) return std::nullopt;
+    return text[k - 1];
+}
+
+}  // namespace
+
+int CollationWeight(std::optional<char> ch) {
+    if (!ch) return 0;
+    return kWeights[static_cast<unsigned char>(LowerWin1252(*ch))];
+}
+
+int CollateCompare(std::string_view a, std::string_view b) {
+    const std::size_t ta = TrimmedLength(a);
+    const std::size_t tb = TrimmedLength(b);
+    const std::size_t length = tb > ta ? b.size() : a.size();
+    int after = 0;
+    int before = 0;
+    std::size_t k = 0;
+    do {
+        ++k;
+        const int wb = CollationWeight(CharacterAt(b, k));
+        const int wa = CollationWeight(CharacterAt(a, k));
+        if (wa >= wb) ++after;
+        if (wa <= wb) ++before;
+    } while (after == before && k < length);
+    return before < after ? 2 : 1;
+}
+
+void SortDay(DayList& list, int count, int16_t sortOrder) {
+    if (count > kDaySlots) count = kDaySlots;
+    // Exchanges slots j - 1 and j (slot n lives at index n - 1) when their
+    // times compare as the sort order asks.
+    auto exchangeIfDue = [&](int j) {
+        Appointment& earlier = list.slots[static_cast<std::size_t>(j - 2)];
+        Appointment& later = list.slots[static_cast<std::size_t>(j - 1)];
+        if (CollateCompare(ReadField(earlier.time), ReadField(later.time)) != sortOrder) return false;
+        std::swap(earlier, later);
+        return true;
+    };
+    int low = 2;
+    int high = count;
+    int last = count;
+    do {
+        for (int j = high; j >= low; --j) {
+            if (exchangeIfDue(j)) last = j;
+        }
+        low = last + 1;
+        for (int j = low; j <= high; ++j) {
+            if (exchangeIfDue(j)) last = j;
+        }
+        high = last - 1;
+    } while (low <= high);
+}
+
+}  // namespace quimbaro

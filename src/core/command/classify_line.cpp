@@ -1,0 +1,62 @@
+#include "command/classify_line.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "text/win1252.h"
+
+namespace quimbaro {
+
+namespace {
+
+constexpr char kSeparator = '|';
+
+// The command words, in the order the console tests them.
+LineAction CommandWord(std::string_view line) {
+    static const std::pair<std::string_view, LineAction> kWords[] = {
+        {"salir", LineAction::Exit},           {"autor", LineAction::Author},
+        {"ascendente", LineAction::Ascending}, {"descendente", LineAction::Descending},
+        {"ayer", LineAction::Yesterday},       {"ma\xF1" "ana", LineAction::Tomorrow},
+        {"hoy", LineAction::Today},
+    };
+    const std::string lower = LowerWin1252(line);
+    for (const auto& [word, action] : kWords) {
+        if (lower == word) return action;
+    }
+    return LineAction::Nothing;
+}
+
+// The five pieces between the four separators, exactly as typed.
+std::array<std::string, 5> SplitFields(std::string_view line) {
+    std::array<std::string, 5> fields;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::size_t end = i + 1 < fields.size() ? line.find(kSeparator, start) : line.size();
+        fields[i] = std::string(line.substr(start, end - start));
+        start = end + 1;
+    }
+    return fields;
+}
+
+ClassifiedLine AppointmentLine(std::string_view line) {
+    ClassifiedLine result;
+    result.fields = SplitFields(line);
+    // A date that is no DayKey would be stored where no day ever shows it.
+    if (!ParseDayKey(result.fields[0])) return {LineAction::BadEntry, {}, {}};
+    result.action = LineAction::Append;
+    return result;
+}
+
+}  // namespace
+
+ClassifiedLine ClassifyLine(std::string_view line) {
+    if (const LineAction word = CommandWord(line); word != LineAction::Nothing) return {word, {}, {}};
+    if (const auto date = ParseDayKey(line)) return {LineAction::ShowDate, *date, {}};
+    if (LowerWin1252(line) == "color") return {LineAction::ChooseColour, {}, {}};
+    const auto separators = std::count(line.begin(), line.end(), kSeparator);
+    if (separators == 4) return AppointmentLine(line);
+    if (separators > 0) return {LineAction::BadEntry, {}, {}};
+    return {};
+}
+
+}  // namespace quimbaro

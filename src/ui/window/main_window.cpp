@@ -1,0 +1,167 @@
+#include "window/main_window.h"
+
+#include <QEvent>
+#include <QIcon>
+#include <QPalette>
+#include <QTimer>
+
+#include "window/command_line_edit.h"
+#include "dialogs/programmer_message.h"
+#include "window/scroll_appointments.h"
+#include "views/table_view.h"
+#include "book/year_file.h"
+#include "views/month_strip.h"
+#include "surface/graphic_control.h"
+
+// The icon lives in the ui library's resources; a static library has to ask
+// for them to be linked in and registered.
+static void InitShellResources() { Q_INIT_RESOURCE(resources); }
+
+namespace quimbaro {
+
+namespace {
+
+constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                         Qt::WindowCloseButtonHint;
+constexpr int16_t kTableColumns = 4;
+constexpr int16_t kTableRows = 29;        // header and 28 rows: what fits in 704 rows
+
+void ClearToBlack(Surface& surface) {
+    surface.SetColours(kSystemColour, kBlack);
+    surface.ClearTarget(kSystemColour);
+}
+
+std::unique_ptr<Picture> NewBlackPicture(Surface& surface, int width, int height) {
+    std::unique_ptr<Picture> picture = Surface::NewPicture(width, height);
+    surface.SelectTarget(*picture);
+    ClearToBlack(surface);
+    return picture;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ShellContext& context)
+    : QWidget(nullptr, kWindowFlags), context_(context), state_(std::make_unique<ShellState>()) {
+    BuildFrame();
+    BuildControls();
+    Initialise();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildFrame() {
+    InitShellResources();
+    setWindowTitle(QStringLiteral("Quimbaro"));
+    setWindowIcon(QIcon(QStringLiteral(":/quimbaro.png")));
+    setFixedSize(kClientWidth, kClientHeight);
+    move(kWindowLeft, kWindowTop);  // places the frame's outer corner
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    colours.setColor(QPalette::WindowText, Qt::white);
+    setPalette(colours);
+    setAutoFillBackground(true);
+}
+
+void MainWindow::BuildControls() {
+    calendarPanel_ = AddGraphicControl(kCalendarPanelId, QRect(0, 0, 1160, 233));
+    appointmentsArea_ = AddGraphicControl(kAppointmentsAreaId, QRect(0, 232, 1160, 704));
+    commandLine_ = new CommandLineEdit(this, state_->surface.EmHeight(10));
+    commandLine_->setGeometry(0, 936, 1160, 21);  // its two lowest rows fall outside the window
+    scrollHandler_ = new ScrollAppointments(this, state_->scrollOffset, [this] { RedrawFromCanvas(); });
+    appointmentsArea_->installEventFilter(scrollHandler_);
+    connect(commandLine_, &QLineEdit::returnPressed, this, &MainWindow::RunCommandLine);
+    commandLine_->setFocus();
+}
+
+GraphicControl* MainWindow::AddGraphicControl(int id, const QRect& geometry) {
+    auto* control = new GraphicControl(this, id, geometry);
+    // The control starts black already; only its colours are set here.
+    state_->surface.SelectTarget(*control);
+    state_->surface.SetColours(kSystemColour, kBlack);
+    return control;
+}
+
+void MainWindow::Initialise() {
+    ShellState& state = *state_;
+    const CalendarDate today = context_.today();
+    DrawCalendarPanel(state.surface, *calendarPanel_, today.year, today.month, today.day,
+                      context_.settings.userColour);
+    state.tablePicture = NewBlackPicture(state.surface, kTableWidth, kTableHeight);
+    state.scrollOffset = 0;
+    state.dayList.Clear();
+    const StoreResult loaded =
+        LoadDay(context_.dataFolder, DayKey(today), context_.settings.sortOrder, state.dayList);
+    PaintDay();
+    // The window is not on screen yet: tell the user once it is.
+    if (!loaded.Stored()) QTimer::singleShot(0, this, [this, loaded] { ReportLoadFailure(loaded); });
+}
+
+void MainWindow::ShowDay(int16_t year, int16_t month, int16_t day, std::string_view dateKey) {
+    ShellState& state = *state_;
+    DrawCalendarPanel(state.surface, *calendarPanel_, year, month, day, context_.settings.userColour);
+    const StoreResult loaded =
+        LoadDay(context_.dataFolder, dateKey, context_.settings.sortOrder, state.dayList);
+    ClearTablePicture(state.surface, *state.tablePicture);
+    PaintDay();
+    if (!loaded.Stored()) ReportLoadFailure(loaded);
+}
+
+// From the loaded day list: the cells, the table picture and the picture on
+// screen. The canvas waits for the first scroll (RedrawFromCanvas).
+void MainWindow::PaintDay() {
+    ShellState& state = *state_;
+    BuildTableCells(*state.tableGrid, state.dayList, context_.settings.userColour);
+    PaintTable(state.surface, *state.tablePicture, *state.tableGrid, kTableColumns, kTableRows,
+               kTableOriginX, kTableOriginY, kOutlineSilver);
+    state.canvasStale = true;
+    PresentAppointments();
+}
+
+// The whole day, row 29 included, for the scroll keys. It copies the table
+// picture, so it runs only while that still holds the day as PaintDay left it:
+// nothing but a scroll changes it between two days, and a scroll comes here
+// first.
+void MainWindow::PaintCanvas() {
+    ShellState& state = *state_;
+    if (!state.canvasImage)
+        state.canvasImage = NewBlackPicture(state.surface, kCanvasWidth, kCanvasHeight);
+    PaintTableCanvas(state.surface, *state.canvasImage, *state.tablePicture, *state.tableGrid);
+    state.canvasStale = false;
+}
+
+void MainWindow::PresentAppointments() {
+    Surface& surface = state_->surface;
+    surface.SelectTarget(*appointmentsArea_);
+    surface.CopyPicture(*state_->tablePicture, 0, 0);
+    surface.Redraw();
+}
+
+void MainWindow::RedrawFromCanvas() {
+    ShellState& state = *state_;
+    if (state.canvasStale) PaintCanvas();
+    ClearTablePicture(state.surface, *state.tablePicture);
+    state.surface.SelectTarget(*state.tablePicture);
+    state.surface.CopyPicture(*state.canvasImage, 0, state.scrollOffset);
+    PresentAppointments();
+}
+
+void MainWindow::ReportLoadFailure(const StoreResult& result) {
+    ShowProgrammerMessage(QString::fromUtf8(kNotLoadedText) + QString::fromStdString(result.Reason()));
+}
+
+// Deactivation remembers the focused control; the next activation gives it
+// back once.
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) {
+        if (!isActiveWindow()) {
+            state_->savedFocus = focusWidget();
+        } else if (state_->savedFocus) {
+            state_->savedFocus->setFocus(Qt::ActiveWindowFocusReason);
+            state_->savedFocus = nullptr;
+        }
+    }
+    QWidget::changeEvent(event);
+}
+
+}  // namespace quimbaro

@@ -1,0 +1,33 @@
+#pragma once
+// What the window is given from outside: where the data lives, where "today"
+// comes from, the settings read at start-up, and how the process ends. Tests
+// pass their own folder, clock and exit hook.
+
+#include <filesystem>
+#include <functional>
+#include <utility>
+
+#include "calendar/dates.h"
+#include "dialogs/colour_choice.h"
+#include "settings/settings.h"
+
+namespace quimbaro {
+
+// Ends the process at once with the code, as "salir" asks: nothing more runs.
+[[noreturn]] void EndProcessAtOnce(int exitCode);
+
+struct ShellContext {
+    ShellContext(std::filesystem::path folder, TodayClock clock, SettingsStore& store)
+        : dataFolder(std::move(folder)), today(std::move(clock)), settings(store) {}
+
+    std::filesystem::path dataFolder;
+    TodayClock today;
+    SettingsStore& settings;
+    CustomColours customColours = InitialCustomColours();
+    std::function<void(int exitCode)> endProcess = EndProcessAtOnce;
+    // Called after each step of the entry's fill animation, while the fill is
+    // on screen; lets tests look at the pixels.
+    std::function<void(int step)> afterFillStep;
+};
+
+}  // namespace quimbaro

@@ -1,0 +1,90 @@
+// The colour dialog driven from inside its own modal loop.
+#include <QColorDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "dialogs/colour_choice.h"
+
+namespace quimbaro {
+namespace {
+
+// Runs the action on the dialog once it is open; the dialog is the main
+// window's child, so it is found even without a notion of the active window.
+void WhenDialogOpens(QWidget& mainWindow, std::function<void(QColorDialog&)> action) {
+    QTimer::singleShot(10, &mainWindow, [&mainWindow, action] {
+        auto* dialog = mainWindow.findChild<QColorDialog*>();
+        if (dialog == nullptr || !dialog->isVisible()) return WhenDialogOpens(mainWindow, action);
+        action(*dialog);
+    });
+}
+
+class ColourChoiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        store.file = std::filesystem::path(folder.path().toStdString()) / kSettingsFileName;
+        store.userColour = 255;
+        mainWindow.setGeometry(120, 80, 500, 400);
+        mainWindow.show();
+    }
+
+    QTemporaryDir folder;
+    SettingsStore store;
+    QWidget mainWindow;
+    CustomColours customColours = InitialCustomColours();
+};
+
+TEST_F(ColourChoiceTest, OkWithBlackStoresZeroAndSaves) {
+    QPoint corner;
+    QColor start;
+    WhenDialogOpens(mainWindow, [&](QColorDialog& dialog) {
+        corner = dialog.frameGeometry().topLeft();
+        start = dialog.currentColor();
+        dialog.setCurrentColor(QColor(0, 0, 0));
+        dialog.accept();
+    });
+    EXPECT_EQ(ChooseUserColour(mainWindow, customColours, store), ColourChoice::kSaved);
+    EXPECT_EQ(corner, mainWindow.frameGeometry().topLeft() + QPoint(30, 30));
+    EXPECT_EQ(start, QColor(128, 128, 128));
+    EXPECT_EQ(store.userColour, 0);
+    SettingsStore read{store.file};
+    Settings("get", read);
+    EXPECT_EQ(read.userColour, 0);
+}
+
+// Every dialog here is left by Cancel or by closing it: nothing may change.
+TEST_F(ColourChoiceTest, CustomColoursLastForTheRunOnlyAndCancelChangesNothing) {
+    const QColor custom(10, 20, 30);
+    WhenDialogOpens(mainWindow, [&](QColorDialog& dialog) {
+        dialog.setCurrentColor(custom);
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            if (button->text().contains("Custom")) button->click();
+        dialog.reject();
+    });
+    EXPECT_EQ(ChooseUserColour(mainWindow, customColours, store), ColourChoice::kNone);
+    EXPECT_EQ(customColours[0], custom);
+
+    QColor offered, start;
+    auto look = [&](QColorDialog& dialog) {
+        offered = QColorDialog::customColor(0);
+        start = dialog.currentColor();
+        dialog.setCurrentColor(QColor(0, 0, 255));
+        dialog.close();
+    };
+    WhenDialogOpens(mainWindow, look);
+    EXPECT_EQ(ChooseUserColour(mainWindow, customColours, store), ColourChoice::kNone);
+    EXPECT_EQ(offered, custom);
+    EXPECT_EQ(start, QColor(128, 128, 128));
+    CustomColours restarted = InitialCustomColours();  // a new run starts from black
+    WhenDialogOpens(mainWindow, look);
+    ChooseUserColour(mainWindow, restarted, store);
+    EXPECT_EQ(offered, QColor(0, 0, 0));
+    EXPECT_EQ(store.userColour, 255);
+    EXPECT_FALSE(std::filesystem::exists(store.file));
+}
+
+}  // namespace
+}  // namespace quimbaro

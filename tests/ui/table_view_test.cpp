@@ -1,0 +1,197 @@
+// The day table painted at exact pixels.
+#include <QPainter>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "views/table_view.h"
+#include "ui/pixels.h"
+
+namespace quimbaro::testing {
+namespace {
+
+constexpr QRgb kSilver = 0xC0C0C0, kWhite = 0xFFFFFF, kGold = 0xFFD700;
+constexpr int kColumns[4][2] = {{4, 52}, {56, 145}, {149, 548}, {552, 1154}};
+
+// A cell's box, outline included: header y 2..22, row r 24r+2..24r+23.
+QRect Box(int column, int row) {
+    return QRect(QPoint(kColumns[column][0], row == 0 ? 2 : 24 * row + 2),
+                 QPoint(kColumns[column][1], 24 * row + (row == 0 ? 22 : 23)));
+}
+
+bool Inked(const QImage& image, int column, int row) {
+    const QRect inside = Box(column, row).adjusted(1, 1, -1, -1);
+    return Count(image, inside, [](QRgb pixel) { return qGray(pixel) < 128; }) > 0;
+}
+
+bool Outlined(const QImage& image, const QRect& box) {  // silver all along the border
+    const int inside = CountColour(image, box.adjusted(1, 1, -1, -1), kSilver);
+    return CountColour(image, box, kSilver) - inside == 2 * (box.width() + box.height()) - 4;
+}
+
+void ExpectBox(const QImage& image, const QRect& box, QRgb fill) {
+    EXPECT_TRUE(Outlined(image, box)) << box.x() << "," << box.y();
+    EXPECT_EQ(CountOther(image, box.adjusted(1, 1, -1, -1), fill), 0) << box.x() << "," << box.y();
+}
+
+Appointment Entry(const std::string& time, const std::string& phone, const std::string& name,
+                  const std::string& subject) {
+    Appointment appointment;
+    StoreField(appointment.time, time);
+    StoreField(appointment.phone, phone);
+    StoreField(appointment.name, name);
+    StoreField(appointment.subject, subject);
+    return appointment;
+}
+
+const std::string kLongSubject = [] {  // about 720 pixels: two lines in the subject column
+    std::string subject;
+    while (subject.size() < 70) subject += "WWWWW ";
+    return subject;
+}();
+
+class TableViewTest : public ::testing::Test {
+protected:
+    // The shell's sequence: clear, build, paint.
+    std::unique_ptr<Picture> Paint(const DayList& list, Colour user, int rows = 29, int height = 704) {
+        auto picture = Surface::NewPicture(1160, height);
+        ClearTablePicture(surface, *picture);
+        BuildTableCells(grid, list, user);
+        PaintTable(surface, *picture, grid, 4, static_cast<int16_t>(rows), 3, 1, kOutlineSilver);
+        return picture;
+    }
+
+    Surface surface;
+    TableGrid grid;
+};
+
+TEST_F(TableViewTest, EmptyDayShowsTheHeaderInTheUserColourAndWhiteRowsOnBlack) {
+    for (Colour colour : {Rgb(255, 215, 0), Rgb(10, 120, 250), Colour{-5}, Colour{0x1000000}}) {
+        SCOPED_TRACE(colour);
+        const QRgb fill = colour == Rgb(10, 120, 250) ? 0x0A78FA : kGold;  // no colour: the default
+        QImage image = Paint(DayList{}, colour)->image.copy();  // picture gone, still the target
+        for (int column = 0; column < 4; ++column) {
+            const QRect box = Box(column, 0);
+            EXPECT_TRUE(Outlined(image, box));
+            // Centred titles leave the inner left and right edges free.
+            EXPECT_EQ(CountColour(image, QRect(box.left() + 1, 3, 1, 19), fill), 19);
+            EXPECT_EQ(CountColour(image, QRect(box.right() - 1, 3, 1, 19), fill), 19);
+            EXPECT_TRUE(Inked(image, column, 0)) << "title of column " << column;
+            for (int row = 1; row <= 28; ++row) ExpectBox(image, Box(column, row), kWhite);
+        }
+        QPainter painter(&image);  // blank the boxes: the gaps and margins are left
+        for (int row = 0; row <= 28; ++row)
+            for (int column = 0; column < 4; ++column) painter.fillRect(Box(column, row), Qt::black);
+        painter.end();
+        EXPECT_EQ(CountOther(image, image.rect(), 0), 0);  // also below row 28, which ends at 695
+    }
+}
+
+TEST_F(TableViewTest, CellsShowTheDayListWithGroupedPhonesUnlessTheFirstWordIsTooWide) {
+    DayList list;
+    list.slots[0] = Entry("09:30", "612345678", "Pe\xF1" "a", "Revisi\xF3n");
+    list.slots[1] = Entry("10:00", "", "Luis", "");
+    list.slots[2] = Entry("10:30", "", std::string(49, 'W'), std::string(60, 'M') + " fin");
+    list.slots[3] = Entry("11:00", "", "Ana", kLongSubject);
+    list.slots[28] = Entry("18:00", "1234", "\xC1lvaro", "");
+    const QImage image = Paint(list, 0x123456)->image.copy();
+    struct Case { int column, row; const char* text; };
+    for (const Case c : {Case{0, 0, "Hora"}, {1, 0, "Teléfono"}, {2, 0, "Nombre"}, {3, 0, "Asunto"},
+                         {0, 1, "09:30"}, {1, 1, "612 34 56 78"}, {2, 1, "Peña"}, {3, 1, "Revisión"},
+                         {1, 2, "   "}, {1, 29, "123 4  34"}, {2, 29, "Álvaro"}})
+        EXPECT_EQ(grid.At(c.column, c.row).text, QString::fromUtf8(c.text)) << c.column << "," << c.row;
+    const bool inked[4][4] = {{1, 1, 1, 1}, {1, 0, 1, 0}, {1, 0, 0, 0}, {1, 0, 1, 1}};
+    for (int row = 1; row <= 4; ++row)
+        for (int column = 0; column < 4; ++column)
+            EXPECT_EQ(Inked(image, column, row), inked[row - 1][column]) << column << "," << row;
+    ExpectBox(image, Box(3, 5), kWhite);  // row 5 is painted after row 4 and covers its second line
+}
+
+// Wrapped subjects and over-long words in the last rows run below their cells,
+// across row 29's top and past the table picture's bottom.
+TEST_F(TableViewTest, CanvasShowsRowTwentyNineAndMatchesPaintingThirtyRows) {
+    DayList list;
+    for (int slot = 0; slot < 29; ++slot)
+        list.slots[slot] = Entry("09:30", "612345678", "Ana", slot % 2 ? kLongSubject : "Consulta");
+    list.slots[26] = Entry("10:00", "1234", std::string(49, 'W'), std::string(60, 'M') + " fin");
+    list.slots[28] = Entry("20:00", "600111222", "\xDAltima cita del d\xED" "a", kLongSubject);
+    const QImage full = Paint(list, Rgb(30, 60, 90), 30, 2000)->image.copy();
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_TRUE(Outlined(full, Box(column, 29)) || column == 3);  // crossed by the second line
+        EXPECT_TRUE(Inked(full, column, 29));
+    }
+    EXPECT_EQ(CountOther(full, QRect(0, 24 * 29 + 24, 1160, 2000), 0), 0);
+
+    const auto cut = Paint(list, Rgb(30, 60, 90), 30);  // 30 rows in the table picture
+    EXPECT_TRUE(SameImage(cut->image, full.copy(0, 0, 1160, 704)));
+    const auto table = Paint(list, Rgb(30, 60, 90));
+    auto canvas = Surface::NewPicture(1160, 2000);
+    surface.SelectTarget(*canvas);
+    surface.ClearTarget(0x00FF00);  // what the last day left there
+    PaintTableCanvas(surface, *canvas, *table, grid);
+    EXPECT_TRUE(SameImage(canvas->image, full));
+
+    // A count past the grid paints what the grid holds: its empty cells show nothing.
+    ClearTablePicture(surface, *canvas);
+    PaintTable(surface, *canvas, grid, 60, 60, 3, 1, kOutlineSilver);
+    EXPECT_TRUE(SameImage(canvas->image, full));
+}
+
+// One cell at column 0, row 0, left at 3, beside a reference drawn with the
+// surface directly: its box and each line at (x, 3 + line * line height).
+TEST(CellPaintTest, LinesAreBrokenTrimmedAndPlacedAsAReferenceDrawsThem) {
+    Surface surface;
+    TableGrid grid;
+    const Font* font = surface.NewFont("Tahoma", 9, kBold, 0);
+    auto probe = Surface::NewPicture(1, 1);  // fonts are selected per picture
+    surface.SelectTarget(*probe);
+    surface.SelectFont(font);
+    auto blank = [&](int height) {
+        auto picture = Surface::NewPicture(1160, height);
+        surface.SelectTarget(*picture);
+        surface.ClearTarget(0);
+        return picture;
+    };
+    struct Line { int x, index; QString text; };
+    struct Case {
+        QString text, fitting;
+        int spare, originX;
+        Alignment alignment;
+        std::vector<Line> lines;
+    };
+    const QString word(12, u'W');
+    const Case cases[] = {
+        // The spare 5 pixels centre "Hora" at 6.5 -> 6 and, one further, 7.5 -> 8.
+        {"Hora", "Hora", 5, 0, Alignment::Centre, {{6, 0, "Hora"}}},
+        {"Hora", "Hora", 5, 1, Alignment::Centre, {{8, 0, "Hora"}}},
+        {"Hora Hora", "Hora", 5, 1, Alignment::Centre, {{8, 0, "Hora"}, {8, 1, "Hora"}}},
+        {"  Ana María  ", "Ana María", 100, 3, Alignment::Left, {{7, 0, "Ana María"}}},
+        // " WWWW" is no longer than the line above: drawn unmeasured, space and all.
+        {"iiiiiiii WWWW", "iiiiiiii", 0, 0, Alignment::Left, {{4, 0, "iiiiiiii"}, {4, 1, " WWWW"}}},
+        {"abcdefgh ij abcdefgh", "abcdefgh", 0, 0, Alignment::Left,
+         {{4, 0, "abcdefgh"}, {4, 1, "ij"}, {4, 2, "abcdefgh"}}},
+        // A longer word with nowhere to break leaves empty lines up to the last.
+        {"Ana " + word, "Ana", 0, 0, Alignment::Left, {{4, 0, "Ana"}, {4, 99, word}}},
+    };
+    for (const Case& c : cases) {
+        const int right = 3 + 1 + surface.TextSize(c.fitting).width() + c.spare;
+        TableCell& cell = grid.At(0, 0);
+        cell = TableCell{3, 1, right, 22, 0, 0, 0xFFFFFF, 0, " Tahoma ", 9, 1, 0, 0, 0, c.text,
+                         c.alignment};
+        auto painted = blank(2000);
+        PaintTable(surface, *painted, grid, 1, 1, c.originX, 1, kOutlineSilver);
+        auto reference = blank(2000);
+        surface.DrawBox(3 + c.originX, 2, right + c.originX, 23, kOutlineSilver, 0xFFFFFF);
+        surface.SelectFont(font);
+        surface.SetColours(0, kTransparent);
+        for (const Line& line : c.lines) {
+            surface.SetPosition(line.x, 3 + line.index * font->LineHeight());
+            surface.PrintLine(line.text);
+        }
+        EXPECT_TRUE(SameImage(painted->image, reference->image)) << c.text.toStdString();
+        surface.SelectTarget(*probe);
+    }
+}
+
+}  // namespace
+}  // namespace quimbaro::testing
