@@ -32,12 +32,14 @@ run() {
   ((status == 0)) || { echo "$(basename "$1") failed (status $status)" >&2; exit 1; }
 }
 
-echo "== LoadDay, ShowDay, collation, sort and text splitting (medians of interleaved repetitions)"
+echo "== LoadDay, search, ShowDay, collation, sort and text splitting (medians of interleaved repetitions)"
 run "$bin/quimbaro_bench" --data="$data" --benchmark_color=false
 
 echo "== Peak memory of LoadDay: 1,000,000 records against 10,000, each in a fresh process"
 # quimbaro_bench wrote these files, with the records of 15/06/2026.
 run "$bin/quimbaro_bench_peak_memory" 15/06/2026 "$data/year-10k" "$data/year-1m"
+echo "== Peak memory of a search: ten files of 100,000 records against one of 10,000"
+run "$bin/quimbaro_bench_peak_memory" --search lupe "$data/year-10k" "$data/book-10x100k"
 
 echo "== Start-up to the first painted frame, today's table from a 100,000-record year file"
 # quimbaro_bench_first_frame keeps its data beside itself, as the program does.

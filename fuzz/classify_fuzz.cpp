@@ -25,20 +25,32 @@ struct Word {
 };
 
 // "mañana" in Windows-1252.
-constexpr std::array<Word, 8> kWords{{{"salir", LineAction::Exit},
+constexpr std::array<Word, 10> kWords{{{"salir", LineAction::Exit},
                                       {"autor", LineAction::Author},
                                       {"ascendente", LineAction::Ascending},
                                       {"descendente", LineAction::Descending},
                                       {"ayer", LineAction::Yesterday},
                                       {"ma\xF1" "ana", LineAction::Tomorrow},
                                       {"hoy", LineAction::Today},
-                                      {"color", LineAction::ChooseColour}}};
+                                      {"color", LineAction::ChooseColour},
+                                      {"siguiente", LineAction::NextMatch},
+                                      {"anterior", LineAction::PreviousMatch}}};
 
 std::optional<LineAction> WordAction(std::string_view line) {
     const std::string lowered = LowerWin1252(line);
     for (const Word& word : kWords)
         if (lowered == word.text) return word.action;
     return std::nullopt;
+}
+
+// "buscar" (any capitals) alone or with a space: the text after it, trimmed.
+std::optional<std::string> SearchText(std::string_view line) {
+    if (LowerWin1252(line.substr(0, 6)) != "buscar" || (line.size() > 6 && line[6] != ' '))
+        return std::nullopt;
+    std::string text(line.substr(std::min<std::size_t>(line.size(), 7)));
+    text.erase(0, text.find_first_not_of(' '));
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
 }
 
 std::string_view FirstField(std::string_view line) { return line.substr(0, line.find('|')); }
@@ -74,10 +86,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const auto separators = std::count(line.begin(), line.end(), '|');
     const auto word = WordAction(line);
     const auto date = ParseDayKey(line);
+    const auto search = SearchText(line);
+    FUZZ_CHECK(!search || word || result.action == LineAction::Search);
 
     switch (result.action) {
+    case LineAction::Search:
+        FUZZ_CHECK(!word && search && *search == result.query);
+        break;
     case LineAction::Append:
-        FUZZ_CHECK(!word && !date && separators == 4);
+        FUZZ_CHECK(!word && !date && !search && separators == 4);
         CheckAppend(line, result);
         break;
     case LineAction::ShowDate:

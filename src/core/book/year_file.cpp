@@ -8,19 +8,16 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 
 #include "book/collation.h"
 #include "book/locked_file.h"
+#include "book/record_stream.h"
 #include "calendar/dates.h"
 
 namespace quimbaro {
 namespace {
 
 constexpr std::size_t kDateWidth = sizeof(Appointment::date);
-// Big enough that scanning costs about what a plain read does, bounded so the
-// memory used does not grow with the file; always whole records.
-constexpr std::size_t kBlockRecords = 1024;
 
 // The last four characters, or the whole key when it is shorter.
 std::string_view YearPart(std::string_view dateKey) {
@@ -76,52 +73,16 @@ void Keep(const char* record, DayList& list) {
     if (list.kept <= kDaySlots) std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
 }
 
-// Reads until size bytes or the end of the file; -1 (errno set) on error.
-ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(fd, buffer + done, size - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return -1;
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<ssize_t>(done);
-}
-
-// Scans the first `records` records in file order; 0 or the errno of a
-// failed read.
-int ScanRecords(int fd, uint64_t records, std::string_view key, DayList& list) {
-    const DateMatcher matches(key);
-    const auto block = std::make_unique_for_overwrite<char[]>(kBlockRecords * kRecordSize);
-    while (records > 0) {
-        const std::size_t wanted = static_cast<std::size_t>(std::min<uint64_t>(records, kBlockRecords));
-        const ssize_t got = ReadFully(fd, block.get(), wanted * kRecordSize);
-        if (got < 0) return errno;
-        const std::size_t whole = static_cast<std::size_t>(got) / kRecordSize;
-        for (std::size_t i = 0; i < whole; ++i) {
-            const char* record = block.get() + i * kRecordSize;
-            if (matches(record)) Keep(record, list);
-        }
-        if (whole < wanted) break;  // the file got shorter than its size said
-        records -= wanted;
-    }
-    return 0;
-}
-
 // Keeps the matching records of the year file, which is created when missing
 // and locked while it is read.
 StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key, DayList& list) {
-    LockedFile file;
-    StoreResult result = file.Open(path, O_RDONLY, kLockWaitMilliseconds);
-    if (!result.Stored()) return result;
-    struct stat info {};
-    if (fstat(file.fd(), &info) != 0) return Failure(StoreError::ReadFailed, errno, "");
-    posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);  // helps when the file is not cached
-    const uint64_t records = static_cast<uint64_t>(info.st_size) / kRecordSize;
-    if (const int readError = ScanRecords(file.fd(), records, key, list); readError != 0)
-        return Failure(StoreError::ReadFailed, readError, "");
-    return result;
+    const DateMatcher matches(key);
+    return StreamYearFile(path, [&](const char* records, std::size_t count, uint64_t) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const char* record = records + i * kRecordSize;
+            if (matches(record)) Keep(record, list);
+        }
+    });
 }
 
 // Writes all of data at offset, riding out interrupted and short writes;

@@ -2,6 +2,7 @@
 // Pure date functions: weekdays, month lengths, day stepping, the DayKey text
 // (DD/MM/YYYY) and the test a typed line must pass to be taken as a date.
 
+#include <compare>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -15,6 +16,7 @@ struct CalendarDate {
     int16_t month = 0;
     int16_t day = 0;
     friend bool operator==(const CalendarDate&, const CalendarDate&) = default;
+    friend auto operator<=>(const CalendarDate&, const CalendarDate&) = default;  // date order
 };
 
 // The shape of the stepping record: eight unsigned 16-bit fields, of which the

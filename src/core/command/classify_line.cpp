@@ -1,6 +1,7 @@
 #include "command/classify_line.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "text/win1252.h"
@@ -17,7 +18,8 @@ LineAction CommandWord(std::string_view line) {
         {"salir", LineAction::Exit},           {"autor", LineAction::Author},
         {"ascendente", LineAction::Ascending}, {"descendente", LineAction::Descending},
         {"ayer", LineAction::Yesterday},       {"ma\xF1" "ana", LineAction::Tomorrow},
-        {"hoy", LineAction::Today},
+        {"hoy", LineAction::Today},            {"siguiente", LineAction::NextMatch},
+        {"anterior", LineAction::PreviousMatch},
     };
     const std::string lower = LowerWin1252(line);
     for (const auto& [word, action] : kWords) {
@@ -38,11 +40,22 @@ std::array<std::string, 5> SplitFields(std::string_view line) {
     return fields;
 }
 
+// "buscar" in any capitals, then nothing or one space and the text.
+std::optional<std::string> SearchQuery(std::string_view line) {
+    constexpr std::string_view kWord = "buscar";
+    if (LowerWin1252(line.substr(0, kWord.size())) != kWord) return std::nullopt;
+    if (line.size() > kWord.size() && line[kWord.size()] != ' ') return std::nullopt;
+    std::string_view text = line.substr(std::min(line.size(), kWord.size() + 1));
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return std::string(text);
+}
+
 ClassifiedLine AppointmentLine(std::string_view line) {
     ClassifiedLine result;
     result.fields = SplitFields(line);
     // A date that is no DayKey would be stored where no day ever shows it.
-    if (!ParseDayKey(result.fields[0])) return {LineAction::BadEntry, {}, {}};
+    if (!ParseDayKey(result.fields[0])) return {LineAction::BadEntry, {}, {}, {}};
     result.action = LineAction::Append;
     return result;
 }
@@ -50,12 +63,13 @@ ClassifiedLine AppointmentLine(std::string_view line) {
 }  // namespace
 
 ClassifiedLine ClassifyLine(std::string_view line) {
-    if (const LineAction word = CommandWord(line); word != LineAction::Nothing) return {word, {}, {}};
-    if (const auto date = ParseDayKey(line)) return {LineAction::ShowDate, *date, {}};
-    if (LowerWin1252(line) == "color") return {LineAction::ChooseColour, {}, {}};
+    if (const LineAction word = CommandWord(line); word != LineAction::Nothing) return {word, {}, {}, {}};
+    if (auto query = SearchQuery(line)) return {LineAction::Search, {}, {}, std::move(*query)};
+    if (const auto date = ParseDayKey(line)) return {LineAction::ShowDate, *date, {}, {}};
+    if (LowerWin1252(line) == "color") return {LineAction::ChooseColour, {}, {}, {}};
     const auto separators = std::count(line.begin(), line.end(), kSeparator);
     if (separators == 4) return AppointmentLine(line);
-    if (separators > 0) return {LineAction::BadEntry, {}, {}};
+    if (separators > 0) return {LineAction::BadEntry, {}, {}, {}};
     return {};
 }
 

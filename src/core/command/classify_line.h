@@ -23,12 +23,16 @@ enum class LineAction {
     ChooseColour, // "color"
     Append,       // exactly four "|" and a date field that is a DayKey
     BadEntry,     // any other count of "|", or four "|" with a bad date
+    Search,       // "buscar", alone or followed by one space and the text
+    NextMatch,    // "siguiente"
+    PreviousMatch,// "anterior"
 };
 
 struct ClassifiedLine {
     LineAction action = LineAction::Nothing;
     CalendarDate date{};                 // ShowDate: the accepted date
     std::array<std::string, 5> fields{}; // Append: date, time, phone, name, subject
+    std::string query;                   // Search: the text, spaces around it removed; empty clears
 };
 
 // line is Windows-1252 text as read from the entry.

@@ -1,5 +1,6 @@
 #include "views/month_strip.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -70,10 +71,24 @@ Colour DayColour(int day, int column, const MonthBlock& block, const ShownDayMar
     return column == kSunday ? kSundayRed : kWhite;
 }
 
+bool IsMatchDay(int day, const MonthBlock& block, const ShownDayMark& mark) {
+    const CalendarDate date{static_cast<int16_t>(block.year), static_cast<int16_t>(block.month),
+                            static_cast<int16_t>(day)};
+    return std::binary_search(mark.matchDays.begin(), mark.matchDays.end(), date);
+}
+
+// A box one column step wide less a pixel, a row step tall less three, so
+// that neighbouring boxes stay apart.
+void DrawMatchBox(Surface& surface, const GridCursor& cursor, int cellSize) {
+    surface.DrawBox(cursor.x - 2, cursor.y, cursor.x - 3 + ColumnStep(cellSize),
+                    cursor.y + RowStep(cellSize) - 3, kTransparent, kMatchDayFill);
+}
+
 void DrawDayNumbers(Surface& surface, const MonthBlock& block, const ShownDayMark& mark) {
     GridCursor cursor = FirstDay(block);
     const int days = DaysInMonth(block.month, block.year);
     for (int day = 1; day <= days; ++day) {
+        if (IsMatchDay(day, block, mark)) DrawMatchBox(surface, cursor, block.cellSize);
         PrintAt(surface, QString::number(day), cursor.x, cursor.y,
                 DayColour(day, cursor.column, block, mark));
         NextDay(cursor, block);
@@ -125,13 +140,13 @@ void DrawMonth(Surface& surface, const MonthBlock& block, int monthRight, const 
 }
 
 void DrawCalendarPanel(Surface& surface, GraphicControl& panel, int16_t year, int16_t month,
-                       int16_t day, Colour userColour) {
+                       int16_t day, Colour userColour, std::span<const CalendarDate> matchDays) {
     surface.SelectTarget(panel);
     surface.SetColours(kWhite, kBlack);
     surface.ClearTarget(kBlack);
     if (!IsMonth(month)) return;
     surface.SelectFont(surface.NewFont("Tahoma", 9, kBold, 1));
-    const ShownDayMark mark{day, month, userColour};
+    const ShownDayMark mark{day, month, userColour, matchDays};
     for (int k = -3; k <= 3; ++k) {
         const MonthBlock block = StripBlock(year, month, k);
         DrawMonth(surface, block, MeasureMonth(block), mark);

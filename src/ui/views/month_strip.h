@@ -3,6 +3,9 @@
 
 #include <QString>
 #include <cstdint>
+#include <span>
+
+#include "calendar/dates.h"
 
 #include "surface/surface.h"
 
@@ -24,18 +27,24 @@ struct MonthBlock {
     int cellSize = kCalendarCellSize;
 };
 
-// The day to mark and the colour to mark it in.
+// Behind the number of a day that answers the search in force.
+inline constexpr Colour kMatchDayFill = Rgb(0, 80, 160);
+
+// The day to mark and the colour to mark it in, and the days that answer
+// the search (in date order).
 struct ShownDayMark {
     int32_t day = 0;
     int32_t month = 0;
     Colour userColour = 0;
+    std::span<const CalendarDate> matchDays = {};
 };
 
 // Clears the panel and draws the seven months around the shown day, the
 // shown month in the middle, the shown day in userColour. A shown month
 // outside 1..12 names no month: the panel is left cleared, nothing marked.
+// Each of matchDays (in date order) gets a kMatchDayFill box behind its number.
 void DrawCalendarPanel(Surface& surface, GraphicControl& panel, int16_t year, int16_t month,
-                       int16_t day, Colour userColour);
+                       int16_t day, Colour userColour, std::span<const CalendarDate> matchDays = {});
 
 // The month of the block at offset k (-3..3) from the shown month, wrapped
 // into the previous or next year.

@@ -185,15 +185,17 @@ void ClearTablePicture(Surface& surface, Picture& table) {
     surface.ClearTarget(kBlack);
 }
 
-void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour) {
+void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour,
+                     const MatchedRows& matched) {
     const Colour header = ShownUserColour(userColour);
     for (int column = 0; column < kTableColumns; ++column) {
         SetCell(grid.At(column, 0), column, 0, header, QString::fromUtf8(kColumns[column].header));
     }
     for (int row = 1; row <= kDaySlots; ++row) {
         const Appointment& appointment = list.slots[row - 1];
+        const Colour fill = matched.test(static_cast<std::size_t>(row - 1)) ? kMatchRowFill : kWhite;
         for (int column = 0; column < kTableColumns; ++column) {
-            SetCell(grid.At(column, row), column, row, kWhite, FieldText(appointment, column));
+            SetCell(grid.At(column, row), column, row, fill, FieldText(appointment, column));
         }
     }
 }

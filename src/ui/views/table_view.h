@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 #include "book/appointment.h"
@@ -36,11 +37,18 @@ struct TableGrid {
 inline constexpr Colour kOutlineSilver = 0xC0C0C0;
 inline constexpr int32_t kTableOriginX = 3;
 inline constexpr int32_t kTableOriginY = 1;
+// The fill of a row that answers the search in force, as a highlighter would.
+inline constexpr Colour kMatchRowFill = Rgb(255, 255, 150);
+
+// Bit r - 1 set: row r answers the search.
+using MatchedRows = std::bitset<kDaySlots>;
 
 void ClearTablePicture(Surface& surface, Picture& table);
 // Header from userColour (a value that is no colour paints the default),
-// rows 1..29 from the day list; draws nothing.
-void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour);
+// rows 1..29 from the day list, the matched ones in kMatchRowFill; draws
+// nothing.
+void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour,
+                     const MatchedRows& matched = {});
 void PaintTable(Surface& surface, Picture& table, const TableGrid& grid, int16_t columns,
                 int16_t rows, int32_t originX, int32_t originY, Colour outline);
 // The whole day's table, header and rows 1..29, on a black canvas taller than

@@ -57,6 +57,9 @@ void MainWindow::ActOnLine(const ClassifiedLine& line, const QString& typed) {
     case LineAction::ChooseColour: ChooseColour(); return;
     case LineAction::Append: StoreAppointment(line, typed); return;
     case LineAction::BadEntry: RefuseLine(QString::fromUtf8(kBadEntryText), typed); return;
+    case LineAction::Search: Search(line.query); return;
+    case LineAction::NextMatch: ShowMatchDay(true); return;
+    case LineAction::PreviousMatch: ShowMatchDay(false); return;
     }
 }
 
@@ -100,7 +103,7 @@ void MainWindow::ReportSettingsNotSaved() {
 void MainWindow::StoreAppointment(const ClassifiedLine& line, const QString& typed) {
     const auto& f = line.fields;
     const StoreResult stored = AppendAppointment(context_.dataFolder, f[0], f[1], f[2], f[3], f[4]);
-    if (stored.Stored()) return;
+    if (stored.Stored()) return NoteStoredAppointment(line);
     RefuseLine(QString::fromUtf8(kNotStoredText) + QString::fromStdString(stored.Reason()), typed);
 }
 

@@ -85,6 +85,7 @@ GraphicControl* MainWindow::AddGraphicControl(int id, const QRect& geometry) {
 void MainWindow::Initialise() {
     ShellState& state = *state_;
     const CalendarDate today = context_.today();
+    state.shownDay = today;
     DrawCalendarPanel(state.surface, *calendarPanel_, today.year, today.month, today.day,
                       context_.settings.userColour);
     state.tablePicture = NewBlackPicture(state.surface, kTableWidth, kTableHeight);
@@ -99,7 +100,9 @@ void MainWindow::Initialise() {
 
 void MainWindow::ShowDay(int16_t year, int16_t month, int16_t day, std::string_view dateKey) {
     ShellState& state = *state_;
-    DrawCalendarPanel(state.surface, *calendarPanel_, year, month, day, context_.settings.userColour);
+    state.shownDay = {year, month, day};
+    DrawCalendarPanel(state.surface, *calendarPanel_, year, month, day, context_.settings.userColour,
+                      state.search.days);
     const StoreResult loaded =
         LoadDay(context_.dataFolder, dateKey, context_.settings.sortOrder, state.dayList);
     ClearTablePicture(state.surface, *state.tablePicture);
@@ -111,7 +114,7 @@ void MainWindow::ShowDay(int16_t year, int16_t month, int16_t day, std::string_v
 // screen. The canvas waits for the first scroll (RedrawFromCanvas).
 void MainWindow::PaintDay() {
     ShellState& state = *state_;
-    BuildTableCells(*state.tableGrid, state.dayList, context_.settings.userColour);
+    BuildTableCells(*state.tableGrid, state.dayList, context_.settings.userColour, RowsMatched());
     PaintTable(state.surface, *state.tablePicture, *state.tableGrid, kTableColumns, kTableRows,
                kTableOriginX, kTableOriginY, kOutlineSilver);
     state.canvasStale = true;

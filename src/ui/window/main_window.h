@@ -7,10 +7,12 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "window/shell_context.h"
 #include "window/shell_state.h"
+#include "views/table_view.h"
 
 namespace quimbaro {
 
@@ -68,6 +70,13 @@ private:
     void ReportSettingsNotSaved();
     void StoreAppointment(const ClassifiedLine& line, const QString& typed);
     void RefuseLine(const QString& message, const QString& typed);
+
+    void Search(const std::string& query);
+    void ShowMatchDay(bool forward);
+    void ShowDate(const CalendarDate& date);
+    void RepaintShownDay();
+    void NoteStoredAppointment(const ClassifiedLine& line);
+    MatchedRows RowsMatched() const;
 
     ShellContext& context_;
     std::unique_ptr<ShellState> state_;

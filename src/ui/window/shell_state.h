@@ -11,6 +11,7 @@
 #include "views/table_view.h"
 #include "calendar/dates.h"
 #include "surface/surface.h"
+#include "window/search_state.h"
 
 namespace quimbaro {
 
@@ -34,6 +35,8 @@ struct ShellState {
     std::unique_ptr<TableGrid> tableGrid = std::make_unique<TableGrid>();  // large: kept off the stack
     DayList dayList;
     StepDate stepDate;
+    CalendarDate shownDay;  // as ShowDay was last given it
+    SearchState search;
 };
 
 }  // namespace quimbaro

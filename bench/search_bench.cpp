@@ -1,0 +1,94 @@
+// A search over ten year files beside a plain block read of the same files.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench_suite.h"
+#include "bench_year_file.h"
+#include "search/book_search.h"
+
+namespace quimbaro::bench {
+namespace {
+
+constexpr std::size_t kReferenceBlock = 1 << 20;
+constexpr double kTargetRatio = 2.0;
+constexpr double kTargetWallSeconds = 0.150;
+constexpr int kFirstYear = 2017;
+
+struct Query {
+    const char* name;
+    const char* text;  // ASCII, so the same in Windows-1252
+};
+// A name found in many records, and a phone number.
+constexpr Query kQueries[] = {{"search_text", "lupe"}, {"search_phone", "612 34"}};
+
+int YearFiles(const BenchData& data) { return data.smoke ? 2 : 10; }
+int64_t RecordsPerFile(const BenchData& data) { return data.smoke ? 10000 : 100000; }
+
+std::filesystem::path BookFolder(const BenchData& data) {
+    return data.folder / ("book-" + std::to_string(YearFiles(data)) + "x" + SizeLabel(RecordsPerFile(data)));
+}
+
+std::vector<std::filesystem::path> EnsureBook(const BenchData& data) {
+    std::vector<std::filesystem::path> files;
+    for (int year = kFirstYear; year < kFirstYear + YearFiles(data); ++year)
+        files.push_back(EnsureYearFile(BookFolder(data), RecordsPerFile(data), "15/06/" + std::to_string(year)));
+    return files;
+}
+
+void SearchOnce(benchmark::State& state, const std::filesystem::path& folder, const char* text) {
+    const RecordMatcher matcher(text);
+    std::size_t days = 0;
+    for (auto _ : state) {
+        const DaySearch found = FindMatchingDays(folder, matcher);
+        if (!found.skipped.empty()) return state.SkipWithError("a year file was skipped");
+        days = found.days.size();
+        benchmark::DoNotOptimize(days);
+    }
+    state.counters["days"] = double(days);
+}
+
+void ReadAll(benchmark::State& state, const std::vector<std::filesystem::path>& files) {
+    const auto block = std::make_unique_for_overwrite<char[]>(kReferenceBlock);
+    for (auto _ : state) {
+        for (const auto& file : files) {
+            const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0) return state.SkipWithError("cannot open a year file");
+            while (::read(fd, block.get(), kReferenceBlock) > 0) benchmark::DoNotOptimize(block.get());
+            ::close(fd);
+        }
+    }
+}
+
+}  // namespace
+
+void RegisterSearch(const BenchData& data) {
+    const std::vector<std::filesystem::path> files = EnsureBook(data);
+    const std::filesystem::path folder = BookFolder(data);
+    for (const Query& query : kQueries) {
+        benchmark::RegisterBenchmark(query.name, [folder, text = query.text](benchmark::State& state) {
+            SearchOnce(state, folder, text);
+        })->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RegisterBenchmark("search_reference", [files](benchmark::State& state) {
+        ReadAll(state, files);
+    })->Unit(benchmark::kMillisecond);
+}
+
+void ReportSearch(const BenchData& data, const Medians& medians) {
+    const Timing reference = MedianOf(medians, "search_reference");
+    const std::string book = std::to_string(YearFiles(data)) + " x " + SizeLabel(RecordsPerFile(data)) + " records";
+    for (const Query& query : kQueries) {
+        const Timing search = MedianOf(medians, query.name);
+        PrintTimeFigure(query.name, std::string("buscar \"") + query.text + "\" (" + book + ")", search,
+                        "read() in 1 MiB blocks", reference);
+        PrintRatio(query.name, search.cpu / reference.cpu, kTargetRatio);
+        PrintRatio(std::string(query.name) + "_wall_per_150ms", search.real / kTargetWallSeconds, 1.0);
+    }
+}
+
+}  // namespace quimbaro::bench

@@ -1,0 +1,176 @@
+// Search: folding, the record matcher, the walk over the year files and the
+// days it moves between.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QChar>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "book/record_stream.h"
+#include "search/book_search.h"
+#include "search/folding.h"
+#include "search/match_report.h"
+#include "text/win1252.h"
+#include "temp_folder.h"
+
+namespace quimbaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string W(const char* utf8) { return ToWin1252(QString::fromUtf8(utf8)); }
+
+std::string Record(std::string_view date, std::string_view phone, std::string_view name,
+                   std::string_view subject, std::string_view time = "10:00") {
+    const Appointment record = MakeAppointment(date, time, phone, name, subject);
+    return std::string(reinterpret_cast<const char*>(&record), kRecordSize);
+}
+
+// Unicode's own view: the small letter, then the base letter of its
+// canonical decomposition when that is a plain letter. ø has none there,
+// but a reader of names takes it for an o.
+TEST(Folding, AgreesWithUnicodeDecompositionForEveryByte) {
+    for (int byte = 1; byte < 256; ++byte) {
+        const QChar lower = FromWin1252(std::string(1, static_cast<char>(byte)))[0].toLower();
+        QChar expected = lower;
+        if (lower.decompositionTag() == QChar::Canonical && lower.decomposition()[0].isLetter())
+            expected = lower.decomposition()[0];
+        if (lower == QChar(0xF8)) expected = u'o';
+        EXPECT_EQ(FromWin1252(std::string(1, FoldChar(static_cast<char>(byte)))), QString(expected))
+            << "byte " << byte;
+    }
+}
+
+struct MatchCase {
+    const char *query, *date, *phone, *name, *subject;
+    bool matches;
+};
+
+TEST(RecordMatcher, FoldsTextMatchesPhoneDigitsAndNeedsARealDay) {
+    const std::string fifty(48, 'x');
+    const std::string subject74 = std::string(71, 'x') + "fin";
+    const MatchCase cases[] = {
+        {"pena", "05/12/2026", "", "Peña López", "", true},
+        {"jose", "05/12/2026", "", "Ana", "Llamar a JOSÉ", true},
+        {"JOSÉ", "05/12/2026", "", "jose", "", true},
+        {"n", "05/12/2026", "", "Ñ", "", true},
+        {"y", "05/12/2026", "", "Ÿ", "", true},
+        {"lopez ana", "05/12/2026", "", "López Ana", "", true},
+        {"612 34", "05/12/2026", "612345678", "Bea", "", true},
+        {"(612) 345-678", "05/12/2026", "612 34 56 78", "Bea", "", true},
+        {"612 35", "05/12/2026", "612345678", "Bea", "", false},
+        {"ana 612", "05/12/2026", "612345678", "Bea", "", false},  // no phone number: text only
+        {"ana", "29/02/2028", "", "Ana", "", true},
+        {"ana", "29/02/2026", "", "Ana", "", false},
+        {"ana", "05/13/2026", "", "Ana", "", false},
+        {"ana", "00/12/2026", "", "Ana", "", false},
+        {"ana", "", "", "Ana", "", false},  // deleted
+        {"xab", "05/12/2026", "", (fifty + "xa").c_str(), "bc", false},  // never across fields
+        {"fin", "05/12/2026", "", "", subject74.c_str(), true},  // the subject's last bytes
+    };
+    for (const MatchCase& c : cases) {
+        const RecordMatcher matcher(W(c.query));
+        const std::string record = Record(c.date, c.phone, W(c.name), W(c.subject));
+        EXPECT_EQ(matcher.Matches(record.data()), c.matches) << c.query << " / " << c.name << " / " << c.date;
+    }
+}
+
+TEST(RecordMatcher, BytesAfterAFieldsZeroAreNotItsText) {
+    std::string record = Record("05/12/2026", "", "Ana", "");
+    record.replace(30 + 4, 6, "oculto");
+    EXPECT_FALSE(RecordMatcher("oculto").Matches(record.data()));
+    EXPECT_TRUE(RecordMatcher("ana").Matches(record.data()));
+}
+
+TEST(MatchDays, FirstNextAndPrevious) {
+    const std::vector<CalendarDate> days{{2025, 6, 20}, {2026, 12, 10}, {2027, 1, 5}};
+    using Day = std::optional<CalendarDate>;
+    EXPECT_EQ(FirstDayToShow(days, {2026, 12, 31}), Day({2027, 1, 5}));
+    EXPECT_EQ(FirstDayToShow(days, {2026, 12, 10}), Day({2026, 12, 10}));
+    EXPECT_EQ(FirstDayToShow(days, {2027, 2, 1}), Day({2027, 1, 5}));
+    EXPECT_EQ(FirstDayToShow({}, {2027, 2, 1}), std::nullopt);
+    EXPECT_EQ(NextMatchDay(days, {2026, 12, 10}), Day({2027, 1, 5}));
+    EXPECT_EQ(NextMatchDay(days, {2027, 1, 5}), std::nullopt);
+    EXPECT_EQ(PreviousMatchDay(days, {2027, 1, 5}), Day({2026, 12, 10}));
+    EXPECT_EQ(PreviousMatchDay(days, {2026, 12, 11}), Day({2026, 12, 10}));
+    EXPECT_EQ(PreviousMatchDay(days, {2025, 6, 20}), std::nullopt);
+}
+
+class BookSearch : public ::testing::Test {
+protected:
+    testing::TempFolder temp;
+    const fs::path folder = temp.path();
+    void Write(const char* name, const std::string& bytes) { testing::WriteFile(folder / name, bytes); }
+};
+
+TEST_F(BookSearch, ReadsOnlyYearFilesAndOnlyRecordsOfTheirOwnYear) {
+    Write("2026.log", Record("10/12/2026", "", W("Peña"), "", "12:00") + Record("05/01/2027", "", W("Peña"), "") +
+                          Record("10/12/2026", "", W("Peña"), "", "09:00") + Record("11/12/2026", "", "Otra", ""));
+    Write("2025.log", Record("20/06/2025", "", W("PEÑA"), "") + "partial");
+    Write("notes.txt", Record("01/01/2026", "", W("Peña"), ""));
+    Write("12026.log", Record("01/01/2026", "", W("Peña"), ""));
+    fs::create_directory(folder / "2024.log");
+    const RecordMatcher matcher("pena");
+    const DaySearch days = FindMatchingDays(folder, matcher);
+    EXPECT_TRUE(days.skipped.empty());
+    EXPECT_EQ(days.days, (std::vector<CalendarDate>{{2025, 6, 20}, {2026, 12, 10}}));
+    const RecordSearch records = FindMatchingRecords(folder, matcher);
+    ASSERT_EQ(records.records.size(), 3u);
+    EXPECT_EQ(ReadField(records.records[1].time), "09:00");  // date, then time order
+    EXPECT_EQ(ReadField(records.records[2].time), "12:00");
+}
+
+// A second copy holding a file past the wait: that file is named, the others are still searched.
+TEST_F(BookSearch, FileThatCannotBeReadIsSkippedAndNamed) {
+    Write("2025.log", Record("20/06/2025", "", W("Peña"), ""));
+    Write("2026.log", Record("10/12/2026", "", W("Peña"), ""));
+    const int held = ::open((folder / "2025.log").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    const DaySearch days = FindMatchingDays(folder, RecordMatcher("pena"));
+    ::close(held);
+    EXPECT_EQ(days.days, (std::vector<CalendarDate>{{2026, 12, 10}}));
+    ASSERT_EQ(days.skipped.size(), 1u);
+    EXPECT_EQ(days.skipped[0].error, StoreError::LockTimeout);
+    EXPECT_NE(days.skipped[0].Reason().find("2025.log"), std::string::npos);
+    EXPECT_FALSE(FindMatchingDays(folder / "missing", RecordMatcher("pena")).skipped.empty());
+}
+
+TEST_F(BookSearch, StreamHandsWholeRecordsWithTheirOffsets) {
+    std::string bytes;
+    for (std::size_t i = 0; i <= kStreamBlockRecords; ++i) bytes += Record("05/12/2026", "", std::to_string(i), "");
+    Write("2026.log", bytes + "partial");
+    std::vector<std::pair<std::size_t, uint64_t>> blocks;
+    bool offsetsRight = true;
+    const StoreResult read = StreamYearFile(folder / "2026.log", [&](const char* records, std::size_t count, uint64_t first) {
+        blocks.emplace_back(count, first);
+        for (std::size_t i = 0; i < count; ++i)
+            offsetsRight &= ReadField(reinterpret_cast<const Appointment*>(records + i * kRecordSize)->name) ==
+                            std::to_string((first / kRecordSize) + i);
+    });
+    EXPECT_TRUE(read.Stored());
+    EXPECT_TRUE(offsetsRight);
+    EXPECT_EQ(blocks, (std::vector<std::pair<std::size_t, uint64_t>>{
+                          {kStreamBlockRecords, 0}, {1, kStreamBlockRecords * kRecordSize}}));
+}
+
+TEST(MatchReport, EachFormatKeepsFieldsApartAndTextIntact) {
+    const std::vector<Appointment> records{MakeAppointment("05/12/2026", "09:30", "612345678", W("Peña"), "a\tb\nc")};
+    EXPECT_EQ(FormatMatches(records, MatchFormat::Text), "05/12/2026 09:30  612 34 56 78  Peña  a\tb\nc\n");
+    EXPECT_EQ(FormatMatches(records, MatchFormat::Tsv),
+              "fecha\thora\ttelefono\tnombre\tasunto\n05/12/2026\t09:30\t612345678\tPeña\ta\\tb\\nc\n");
+    const QJsonArray json = QJsonDocument::fromJson(FormatMatches(records, MatchFormat::Json).toUtf8()).array();
+    ASSERT_EQ(json.size(), 1);
+    EXPECT_EQ(json[0].toObject().value("name").toString(), "Peña");
+    EXPECT_EQ(json[0].toObject().value("subject").toString(), "a\tb\nc");
+    EXPECT_EQ(ParseMatchFormat("xml"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quimbaro
