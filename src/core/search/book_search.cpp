@@ -1,6 +1,7 @@
 #include "search/book_search.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -30,6 +31,28 @@ bool DatedInFile(const char* record, const std::string& fileName) {
     return std::memcmp(record + 6, fileName.data(), 4) == 0;
 }
 
+constexpr std::size_t kDayIndexes = 13 * 32;
+std::size_t DayIndex(const CalendarDate& day) { return static_cast<std::size_t>(day.month * 32 + day.day); }
+
+// Streams every year file, each under its lock, handing each whole record
+// and the file's name to onRecord and then the name to onFileEnd; answers
+// what could not be read.
+template <typename OnRecord, typename OnFileEnd>
+std::vector<StoreResult> EachYearFile(const std::filesystem::path& folder, OnRecord onRecord, OnFileEnd onFileEnd) {
+    std::optional<StoreResult> listFailure;
+    std::vector<StoreResult> skipped;
+    for (const std::filesystem::path& file : YearFiles(folder, listFailure)) {
+        const std::string name = file.filename().string();
+        const StoreResult read = StreamYearFile(file, [&](const char* records, std::size_t count, uint64_t) {
+            for (std::size_t i = 0; i < count; ++i) onRecord(records + i * kRecordSize, name);
+        });
+        if (!read.Stored()) skipped.push_back(read);
+        onFileEnd(name);
+    }
+    if (listFailure) skipped.insert(skipped.begin(), *listFailure);
+    return skipped;
+}
+
 }  // namespace
 
 std::vector<std::filesystem::path> YearFiles(const std::filesystem::path& folder,
@@ -47,45 +70,33 @@ std::vector<std::filesystem::path> YearFiles(const std::filesystem::path& folder
     return files;
 }
 
-std::vector<StoreResult> SearchBook(const std::filesystem::path& folder, const RecordMatcher& matcher,
-                                    const MatchVisitor& visit) {
-    std::optional<StoreResult> listFailure;
-    std::vector<StoreResult> skipped;
-    for (const std::filesystem::path& file : YearFiles(folder, listFailure)) {
-        const std::string name = file.filename().string();
-        const StoreResult read = StreamYearFile(file, [&](const char* records, std::size_t count, uint64_t) {
-            for (std::size_t i = 0; i < count; ++i) {
-                const char* record = records + i * kRecordSize;
-                if (!matcher.TextMatches(record) || !DatedInFile(record, name)) continue;
-                if (const auto day = RecordDay(record)) {
-                    Appointment found;
-                    std::memcpy(&found, record, kRecordSize);
-                    visit(*day, found);
-                }
-            }
-        });
-        if (!read.Stored()) skipped.push_back(read);
-    }
-    if (listFailure) skipped.insert(skipped.begin(), *listFailure);
-    return skipped;
-}
-
 DaySearch FindMatchingDays(const std::filesystem::path& folder, const RecordMatcher& matcher) {
     DaySearch search;
-    search.skipped = SearchBook(folder, matcher, [&](const CalendarDate& day, const Appointment&) {
-        if (search.days.empty() || search.days.back() != day) search.days.push_back(day);
+    std::array<bool, kDayIndexes> found{};
+    search.skipped = EachYearFile(folder, [&](const char* record, const std::string& fileName) {
+        // A day already found needs no second look at its text.
+        if (!matcher.MayMatch(record) || !DatedInFile(record, fileName)) return;
+        const std::optional<CalendarDate> day = RecordDay(record);
+        if (day && !found[DayIndex(*day)] && matcher.TextMatches(record)) found[DayIndex(*day)] = true;
+    }, [&](const std::string& fileName) {
+        const auto year = static_cast<int16_t>(std::stoi(fileName.substr(0, 4)));
+        for (int16_t month = 1; month <= 12; ++month)
+            for (int16_t day = 1; day <= 31; ++day)
+                if (found[DayIndex({year, month, day})]) search.days.push_back({year, month, day});
+        found = {};
     });
-    std::sort(search.days.begin(), search.days.end());
-    search.days.erase(std::unique(search.days.begin(), search.days.end()), search.days.end());
     return search;
 }
 
 RecordSearch FindMatchingRecords(const std::filesystem::path& folder, const RecordMatcher& matcher) {
     RecordSearch search;
     std::vector<std::pair<CalendarDate, Appointment>> found;
-    search.skipped = SearchBook(folder, matcher, [&](const CalendarDate& day, const Appointment& record) {
-        found.emplace_back(day, record);
-    });
+    search.skipped = EachYearFile(folder, [&](const char* record, const std::string& fileName) {
+        if (!DatedInFile(record, fileName) || !matcher.Matches(record)) return;
+        Appointment copy;
+        std::memcpy(&copy, record, kRecordSize);
+        found.emplace_back(*RecordDay(record), copy);
+    }, [](const std::string&) {});
     std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
         if (a.first != b.first) return a.first < b.first;
         return CollateCompare(ReadField(b.second.time), ReadField(a.second.time)) == 2;

@@ -5,7 +5,6 @@
 // skipped and reported; the others are still searched.
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -21,19 +20,14 @@ namespace quimbaro {
 std::vector<std::filesystem::path> YearFiles(const std::filesystem::path& folder,
                                              std::optional<StoreResult>& failure);
 
-using MatchVisitor = std::function<void(const CalendarDate& day, const Appointment& record)>;
-
-// Hands over every matching record, file by file in year order and in file
-// order within a file. A record dated in another year than its file's is
-// left out: its day never shows it. Answers the files (or the folder) that
-// could not be read.
-std::vector<StoreResult> SearchBook(const std::filesystem::path& folder, const RecordMatcher& matcher,
-                                    const MatchVisitor& visit);
-
+// A record dated in another year than its file's is never found: its day
+// never shows it. `skipped` holds the files (or the folder) that could not
+// be read.
 struct DaySearch {
     std::vector<CalendarDate> days;  // in date order, each once
     std::vector<StoreResult> skipped;
 };
+// Memory stays a day table per file however many records match.
 DaySearch FindMatchingDays(const std::filesystem::path& folder, const RecordMatcher& matcher);
 
 struct RecordSearch {

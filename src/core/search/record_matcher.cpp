@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <set>
+#include <utility>
 
 #include "book/appointment.h"
 #include "search/folding.h"
@@ -34,8 +35,7 @@ bool FieldContains(const char* field, std::size_t width, std::string_view folded
     return std::string_view(buffer, length).find(folded) != std::string_view::npos;
 }
 
-// The bytes that fold to ch, each with the 0x20 bit set. A set holding 0x20
-// is useless as a probe: every zero byte would pass it.
+// The bytes that fold to ch, each with the 0x20 bit set.
 std::set<unsigned char> ProbeSet(char ch) {
     std::set<unsigned char> set;
     for (int byte = 0; byte < 256; ++byte)
@@ -43,51 +43,85 @@ std::set<unsigned char> ProbeSet(char ch) {
     return set;
 }
 
+std::string DistinctDigits(const std::string& digits) {
+    std::string distinct;
+    for (const char ch : digits)
+        if (distinct.find(ch) == std::string::npos) distinct += ch;
+    return distinct;
+}
+
 }  // namespace
 
 RecordMatcher::RecordMatcher(std::string_view query)
-    : folded_(FoldText(query)), digits_(PhoneQueryDigits(query)) {
-    ChooseProbe();
+    : folded_(FoldText(query)), digits_(PhoneQueryDigits(query)), distinctDigits_(DistinctDigits(digits_)) {
+    first_ = ProbeFor(folded_, folded_.size());
+    second_ = ProbeFor(folded_, first_.count ? first_.at : folded_.size());
+    if (second_.count && second_.at < first_.at) std::swap(first_, second_);
+    gap_ = second_.count ? second_.at - first_.at : 0;
+    if (gap_ + 16 > kTextWidth) second_ = {}, gap_ = 0;  // too far apart to look at both in one pass
 }
 
-// The query character whose set of folding bytes is smallest.
-void RecordMatcher::ChooseProbe() {
-    std::set<unsigned char> best;
-    for (const char ch : folded_) {
-        const std::set<unsigned char> set = ProbeSet(ch);
-        if (set.size() <= kMaxProbes && !set.contains(kCaseBit) && (best.empty() || set.size() < best.size()))
-            best = set;
+// The query character, other than the one at `skip`, whose set of folding
+// bytes is smallest. A set holding 0x20 is useless: every zero byte passes.
+RecordMatcher::Probe RecordMatcher::ProbeFor(const std::string& folded, std::size_t skip) {
+    Probe best;
+    for (std::size_t at = 0; at < folded.size(); ++at) {
+        const std::set<unsigned char> set = ProbeSet(folded[at]);
+        if (at == skip || set.size() > Probe::kMaxBytes || set.contains(kCaseBit)) continue;
+        if (best.count != 0 && set.size() >= best.count) continue;
+        best = {{}, 0, at};
+        for (const unsigned char byte : set) best.bytes[best.count++] = byte;
     }
-    for (const unsigned char byte : best) probes_[probeCount_++] = byte;
+    return best;
 }
 
 #if defined(__SSE2__)
+namespace {
+
+// 0xFF in each lane whose byte, with the 0x20 bit set, is one of the probe's.
+__m128i ProbeHits(const char* at, const std::array<unsigned char, 4>& bytes, std::size_t count) {
+    const __m128i chunk = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
+                                       _mm_set1_epi8(static_cast<char>(kCaseBit)));
+    __m128i hits = _mm_setzero_si128();
+    for (std::size_t i = 0; i < count; ++i)
+        hits = _mm_or_si128(hits, _mm_cmpeq_epi8(chunk, _mm_set1_epi8(static_cast<char>(bytes[i]))));
+    return hits;
+}
+
+}  // namespace
+
 bool RecordMatcher::MayHoldQuery(const char* record) const {
-    if (probeCount_ == 0) return true;
+    if (first_.count == 0) return true;
     const char* text = record + kTextOffset;
-    const __m128i caseBit = _mm_set1_epi8(static_cast<char>(kCaseBit));
+    const std::size_t starts = kTextWidth - gap_;  // where the first probe can sit, at least 16
     __m128i seen = _mm_setzero_si128();
     const auto look = [&](std::size_t at) {
-        const __m128i chunk =
-            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at)), caseBit);
-        for (std::size_t i = 0; i < probeCount_; ++i)
-            seen = _mm_or_si128(seen, _mm_cmpeq_epi8(chunk, _mm_set1_epi8(static_cast<char>(probes_[i]))));
+        __m128i hits = ProbeHits(text + at, first_.bytes, first_.count);
+        if (second_.count) hits = _mm_and_si128(hits, ProbeHits(text + at + gap_, second_.bytes, second_.count));
+        seen = _mm_or_si128(seen, hits);
     };
-    for (std::size_t at = 0; at + 16 <= kTextWidth; at += 16) look(at);
-    look(kTextWidth - 16);  // the tail, overlapping the last chunk
+    for (std::size_t at = 0; at + 16 <= starts; at += 16) look(at);
+    if (starts % 16 != 0) look(starts - 16);  // the tail, overlapping the last chunk
     return _mm_movemask_epi8(seen) != 0;
 }
-#else
-bool RecordMatcher::MayHoldQuery(const char* record) const {
-    if (probeCount_ == 0) return true;
-    for (std::size_t i = 0; i < kTextWidth; ++i) {
-        const auto byte = static_cast<unsigned char>(record[kTextOffset + i] | kCaseBit);
-        for (std::size_t p = 0; p < probeCount_; ++p)
-            if (byte == probes_[p]) return true;
-    }
-    return false;
+
+// Every digit of the query must be somewhere in the phone's 13 bytes.
+bool RecordMatcher::MayHoldDigits(const char* record) const {
+    const __m128i phone =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(record + offsetof(Appointment, phone)));
+    constexpr int kPhoneLanes = (1 << sizeof(Appointment::phone)) - 1;
+    for (const char digit : distinctDigits_)
+        if ((_mm_movemask_epi8(_mm_cmpeq_epi8(phone, _mm_set1_epi8(digit))) & kPhoneLanes) == 0) return false;
+    return true;
 }
+#else
+bool RecordMatcher::MayHoldQuery(const char*) const { return true; }
+bool RecordMatcher::MayHoldDigits(const char*) const { return true; }
 #endif
+
+bool RecordMatcher::MayMatch(const char* record) const {
+    return MayHoldQuery(record) || (!digits_.empty() && MayHoldDigits(record));
+}
 
 bool RecordMatcher::NameOrSubjectMatches(const char* record) const {
     if (!MayHoldQuery(record)) return false;
@@ -96,7 +130,7 @@ bool RecordMatcher::NameOrSubjectMatches(const char* record) const {
 }
 
 bool RecordMatcher::PhoneMatches(const char* record) const {
-    if (digits_.empty()) return false;
+    if (digits_.empty() || !MayHoldDigits(record)) return false;
     const char* phone = record + offsetof(Appointment, phone);
     const std::size_t length = FieldLength(phone, sizeof(Appointment::phone));
     char digits[sizeof(Appointment::phone)];

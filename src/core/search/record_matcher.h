@@ -24,24 +24,36 @@ public:
     bool Matches(const char* record) const;
     // The same without the date test.
     bool TextMatches(const char* record) const;
+    // A quick look that is false only when TextMatches is false too.
+    bool MayMatch(const char* record) const;
 
     const std::string& FoldedQuery() const { return folded_; }
     // The query's digits when it is a phone number, empty otherwise.
     const std::string& PhoneDigits() const { return digits_; }
 
 private:
+    // A cheap first look at raw bytes: a query character at position `at`
+    // can only be a byte that, with its 0x20 bit set, is one of `bytes`.
+    struct Probe {
+        static constexpr std::size_t kMaxBytes = 4;
+        std::array<unsigned char, kMaxBytes> bytes{};
+        std::size_t count = 0;  // 0: no probe
+        std::size_t at = 0;
+    };
+    static Probe ProbeFor(const std::string& folded, std::size_t skip);
+
     bool MayHoldQuery(const char* record) const;
+    bool MayHoldDigits(const char* record) const;
     bool NameOrSubjectMatches(const char* record) const;
     bool PhoneMatches(const char* record) const;
-    void ChooseProbe();
 
     std::string folded_;
     std::string digits_;
-    // A cheap first look: the name and subject can only hold the query when
-    // one of their bytes, with the 0x20 bit set, is one of these.
-    static constexpr std::size_t kMaxProbes = 4;
-    std::array<unsigned char, kMaxProbes> probes_{};
-    std::size_t probeCount_ = 0;  // 0: no first look, every record is read whole
+    // The name and subject can hold the query only where a byte passes the
+    // first probe and the byte `gap_` further on passes the second.
+    Probe first_, second_;
+    std::size_t gap_ = 0;
+    std::string distinctDigits_;  // each digit of the query once
 };
 
 // The day named by the record's date field when it reads DD/MM/YYYY and is a
