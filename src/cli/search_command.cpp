@@ -1,52 +1,41 @@
-// quimbaro search TEXT [--format text|tsv|json]: every appointment whose
-// name, subject or phone holds the text, as the window's "buscar" finds
-// them, in date and time order.
-#include <QCommandLineOption>
-#include <QCommandLineParser>
-
+// search: every appointment whose name, subject or phone holds the text, as
+// the window's "buscar" finds them, in date and time order.
+#include "appointment_rows.h"
 #include "search/book_search.h"
-#include "search/match_report.h"
 #include "search/search_texts.h"
-#include "subcommand.h"
 #include "subcommands.h"
 #include "text/win1252.h"
 
 namespace quimbaro::cli {
 namespace {
 
-const QString kFormatOption = QStringLiteral("format");
-
 int RunSearch(const QCommandLineParser& parser, const QStringList& args, CliContext& context) {
+    const auto format = FormatNamed(parser.value(QStringLiteral("format")));
+    if (!format) return Fail(context, kExitUsage, QStringLiteral("--format espera text, tsv o json"));
     const QString text = args.join(u' ').trimmed();
-    if (text.isEmpty()) {
-        context.err << "Falta el texto que buscar: search TEXTO\n";
-        return kExitUsage;
-    }
-    const std::optional<MatchFormat> format = ParseMatchFormat(parser.value(kFormatOption));
-    if (!format) {
-        context.err << "Formato desconocido: " << parser.value(kFormatOption) << " (text, tsv o json)\n";
-        return kExitUsage;
-    }
+    if (text.isEmpty()) return Fail(context, kExitUsage, QStringLiteral("falta el texto que buscar"));
     const RecordSearch found = FindMatchingRecords(context.dataFolder, RecordMatcher(ToWin1252(text)));
     for (const StoreResult& skipped : found.skipped)
-        context.err << QString::fromUtf8(kSkippedFileText) << QString::fromStdString(skipped.Reason()) << '\n';
-    context.out << FormatMatches(found.records, *format);
-    context.out.flush();
+        Fail(context, kExitFailure, QString::fromUtf8(kSkippedFileText) + QString::fromStdString(skipped.Reason()));
+    Print(found.records, *format, context.out);
     if (!found.records.empty()) return kExitOk;
-    context.err << QString::fromUtf8(kNoMatchText) << text << '\n';
-    return kExitFailure;
+    return Fail(context, kExitFailure, QString::fromUtf8(kNoMatchText) + text);
 }
 
 }  // namespace
 
 Subcommand SearchCommand() {
-    return {QStringLiteral("search"), QStringLiteral("search TEXTO [--format text|tsv|json]"),
-            QStringLiteral("Busca las citas cuyo nombre, asunto o teléfono contienen el texto."),
+    return {
+        .name = QStringLiteral("search"),
+        .synopsis = QStringLiteral("search TEXTO [--format text|tsv|json]"),
+        .description = QStringLiteral("busca las citas cuyo nombre, asunto o teléfono contienen el texto"),
+        .addOptions =
             [](QCommandLineParser& parser) {
-                parser.addOption(QCommandLineOption(kFormatOption, QStringLiteral("Formato: text, tsv o json."),
-                                                    QStringLiteral("formato"), QStringLiteral("text")));
+                parser.addOption(
+                    {QStringLiteral("format"), QString(), QStringLiteral("FORMATO"), QStringLiteral("text")});
             },
-            RunSearch};
+        .run = RunSearch,
+    };
 }
 
 }  // namespace quimbaro::cli

@@ -5,9 +5,6 @@
 #include <unistd.h>
 
 #include <QChar>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,7 +13,6 @@
 #include "book/record_stream.h"
 #include "search/book_search.h"
 #include "search/folding.h"
-#include "search/match_report.h"
 #include "text/win1252.h"
 #include "temp_folder.h"
 
@@ -158,18 +154,6 @@ TEST_F(BookSearch, StreamHandsWholeRecordsWithTheirOffsets) {
     EXPECT_TRUE(offsetsRight);
     EXPECT_EQ(blocks, (std::vector<std::pair<std::size_t, uint64_t>>{
                           {kStreamBlockRecords, 0}, {1, kStreamBlockRecords * kRecordSize}}));
-}
-
-TEST(MatchReport, EachFormatKeepsFieldsApartAndTextIntact) {
-    const std::vector<Appointment> records{MakeAppointment("05/12/2026", "09:30", "612345678", W("Peña"), "a\tb\nc")};
-    EXPECT_EQ(FormatMatches(records, MatchFormat::Text), "05/12/2026 09:30  612 34 56 78  Peña  a\tb\nc\n");
-    EXPECT_EQ(FormatMatches(records, MatchFormat::Tsv),
-              "fecha\thora\ttelefono\tnombre\tasunto\n05/12/2026\t09:30\t612345678\tPeña\ta\\tb\\nc\n");
-    const QJsonArray json = QJsonDocument::fromJson(FormatMatches(records, MatchFormat::Json).toUtf8()).array();
-    ASSERT_EQ(json.size(), 1);
-    EXPECT_EQ(json[0].toObject().value("name").toString(), "Peña");
-    EXPECT_EQ(json[0].toObject().value("subject").toString(), "a\tb\nc");
-    EXPECT_EQ(ParseMatchFormat("xml"), std::nullopt);
 }
 
 }  // namespace

@@ -1,0 +1,24 @@
+#pragma once
+// Appointments printed as rows, the same for every subcommand that lists
+// them: text for people, tab-separated values or JSON for other programs.
+
+#include <QString>
+#include <QTextStream>
+
+#include <optional>
+#include <vector>
+
+#include "book/appointment.h"
+
+namespace quimbaro::cli {
+
+enum class Format { Text, Tsv, Json };
+
+// "text", "tsv" or "json"; nothing for anything else.
+std::optional<Format> FormatNamed(const QString& name);
+
+// Date, time, phone, name and subject of each row; a header line first in
+// tsv, one array in json.
+void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out);
+
+}  // namespace quimbaro::cli

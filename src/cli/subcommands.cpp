@@ -1,0 +1,14 @@
+#include "subcommands.h"
+
+namespace quimbaro::cli {
+
+const std::vector<Subcommand>& AllSubcommands() {
+    static const std::vector<Subcommand> all{
+        ListCommand(),
+        AddCommand(),
+        SearchCommand(),
+    };
+    return all;
+}
+
+}  // namespace quimbaro::cli

@@ -1,0 +1,17 @@
+#pragma once
+// Every subcommand of the command line, one factory each.
+
+#include <vector>
+
+#include "subcommand.h"
+
+namespace quimbaro::cli {
+
+Subcommand ListCommand();
+Subcommand AddCommand();
+Subcommand SearchCommand();
+
+// In the order --help shows them.
+const std::vector<Subcommand>& AllSubcommands();
+
+}  // namespace quimbaro::cli
