@@ -29,18 +29,18 @@ QString SkippedFilesText(const std::vector<StoreResult>& skipped) {
 void MainWindow::Search(const std::string& query) {
     SearchState& search = state_->search;
     search = {};
-    std::optional<CalendarDate> first;
-    if (!query.empty()) {
-        RecordMatcher matcher(query);
-        DaySearch found = FindMatchingDays(context_.dataFolder, matcher);
-        if (!found.skipped.empty()) ShowProgrammerMessage(SkippedFilesText(found.skipped));
-        first = FirstDayToShow(found.days, context_.today());
-        if (first) search = {std::move(matcher), std::move(found.days)};
+    if (query.empty()) return RepaintShownDay();
+    RecordMatcher matcher(query);
+    DaySearch found = FindMatchingDays(context_.dataFolder, matcher);
+    const std::optional<CalendarDate> first = FirstDayToShow(found.days, context_.today());
+    if (first) {
+        search = {std::move(matcher), std::move(found.days)};
+        ShowDate(*first);
+    } else {
+        RepaintShownDay();  // the day stays; the old search's marks go
     }
-    if (first) ShowDate(*first);
-    else RepaintShownDay();  // the day stays; its marks go
-    if (!query.empty() && !first)
-        ShowProgrammerMessage(QString::fromUtf8(kNoMatchText) + FromWin1252(query));
+    if (!found.skipped.empty()) ShowProgrammerMessage(SkippedFilesText(found.skipped));
+    if (!first) ShowProgrammerMessage(QString::fromUtf8(kNoMatchText) + FromWin1252(query));
 }
 
 // At either end nothing moves.
