@@ -20,7 +20,10 @@ build_and_install() {
   "$cmake" --build "$work/build" -j 2 >/dev/null
   "$cmake" --install "$work/build" >/dev/null
   DESTDIR=$work/destdir "$cmake" --install "$work/build" >/dev/null
-  mkdir -p "$work/home"
+  mkdir -p "$work/home" "$work/data"
+  # A build folder under a private home cannot be reached by nobody: stay root.
+  if [[ ${#as_user[@]} != 0 ]] && ! "${as_user[@]}" test -x "$prefix/bin/quimbaro"; then as_user=(); fi
+  [[ ${#as_user[@]} == 0 ]] || chown 65534:65534 "$work/home" "$work/data"
 }
 
 expected_files() {
@@ -75,12 +78,16 @@ check_manual() {
   done
 }
 
-# Runs the installed program in a clean environment with a temporary HOME;
+# Runs the installed program in a clean environment with a temporary HOME,
+# as a user who cannot write the program's folder (root runs it as nobody);
 # leading VAR=VALUE arguments are added to that environment.
+as_user=()
+if [[ $(id -u) == 0 ]]; then as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups); fi
 installed() {
   local vars=()
   while [[ $# -gt 0 && $1 =~ ^[A-Z_]+= ]]; do vars+=("$1"); shift; done
-  env -i HOME="$work/home" PATH=/usr/bin:/bin LANG=C.UTF-8 "${vars[@]}" "$prefix/bin/quimbaro" "$@"
+  env -i HOME="$work/home" PATH=/usr/bin:/bin LANG=C.UTF-8 "${vars[@]}" \
+    "${as_user[@]}" "$prefix/bin/quimbaro" "$@"
 }
 line='05/12/2026|09:30|600111222|Ana|Revisión'
 records() { local f=$1/2026.log; [[ -f $f ]] && echo $(($(stat -c %s "$f") / 155)) || echo 0; }
