@@ -10,6 +10,7 @@ packages=(
   fonts-wine fonts-liberation2 fontconfig
   xvfb xauth xdotool imagemagick hyperfine linux-perf ccache
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev file gzip
+  python3
 )
 missing=()
 for p in "${packages[@]}"; do
