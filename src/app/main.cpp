@@ -15,6 +15,8 @@ namespace {
 
 int RunWindow(int argc, char** argv, const QString& dataOption) {
     QApplication app(argc, argv);
+    // Lets the desktop match the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quimbaro.Quimbaro"));
     const auto facts = quimbaro::ProcessDataFolderFacts(QFile::encodeName(dataOption).toStdString());
     const std::filesystem::path folder = quimbaro::ChooseDataFolder(facts).folder;
     // Never an empty book in a folder that cannot keep what is typed.
