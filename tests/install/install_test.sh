@@ -13,7 +13,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 build_and_install() {
   [[ -d $prefix/bin ]] && chmod u+w "$prefix/bin"
-  rm -rf "$prefix" "$work/destdir" "$work/home" "$work/data"
+  rm -rf "$prefix" "$work/destdir" "$work/home" "$work/owner" "$work/data"
   "$cmake" -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DQUIMBARO_TESTS=OFF -DQUIMBARO_BENCH=OFF >/dev/null
@@ -92,6 +92,15 @@ installed() {
 line='05/12/2026|09:30|600111222|Ana|Revisión'
 records() { local f=$1/2026.log; [[ -f $f ]] && echo $(($(stat -c %s "$f") / 155)) || echo 0; }
 
+# Installed means the user's folder even for a user who could write the
+# program's folder (root, or the one who installed it).
+check_installed_rule() {
+  env -i HOME="$work/owner" PATH=/usr/bin:/bin LANG=C.UTF-8 "$prefix/bin/quimbaro" add "$line" ||
+    fail "add by the owner failed"
+  [[ $(records "$work/owner/.local/share/quimbaro") == 1 ]] || fail "the owner's appointment is not in HOME"
+  [[ $(ls "$prefix/bin") == quimbaro ]] || fail "the program wrote into its own folder"
+}
+
 check_user_folder() {
   local data=$work/home/.local/share/quimbaro
   installed --version | grep -qF "$version" || fail "--version does not print $version"
@@ -100,7 +109,6 @@ check_user_folder() {
   [[ $(records "$data") == 1 ]] || fail "the appointment is not in $data"
   [[ $(stat -c %a "$data") == 700 && $(stat -c %a "$data/2026.log") == 600 ]] ||
     fail "the data folder or year file can be read by others"
-  [[ $(ls "$prefix/bin") == quimbaro ]] || fail "the program wrote into its own folder"
   installed list 05/12/2026 | grep -q "Ana" || fail "list does not print the stored appointment"
   installed XDG_DATA_HOME="$work/data/xdg" add "$line" || fail "add with XDG_DATA_HOME failed"
   [[ $(records "$work/data/xdg/quimbaro") == 1 ]] || fail "XDG_DATA_HOME is not the user's data folder"
@@ -120,6 +128,7 @@ check_tree "$prefix"
 check_destdir
 check_metadata
 check_manual
+check_installed_rule
 check_user_folder
 check_explicit_folders
 echo "install checks passed"
