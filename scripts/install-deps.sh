@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package Quimbaro needs to build, run, test, fuzz
-# and benchmark. Run as root.
+# Installs every Debian 12 package Quimbaro needs to build, run, test, fuzz,
+# benchmark and package. Run as root.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 packages=(
@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wine fonts-liberation2 fontconfig
   xvfb xauth xdotool imagemagick hyperfine linux-perf ccache
+  desktop-file-utils appstream lintian man-db groff-base dpkg-dev file gzip
   python3
 )
 missing=()

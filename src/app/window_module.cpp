@@ -12,6 +12,8 @@
 extern "C" __attribute__((visibility("default"))) int QuimbaroWindowMain(int argc, char** argv,
                                                                          const char* dataOption) {
     QApplication app(argc, argv);
+    // Lets the desktop match the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quimbaro.Quimbaro"));
     const auto facts = quimbaro::ProcessDataFolderFacts(dataOption);
     const std::filesystem::path folder = quimbaro::ChooseDataFolder(facts).folder;
     // Never an empty book in a folder that cannot keep what is typed.
