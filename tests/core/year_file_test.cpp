@@ -1,7 +1,6 @@
 #include "book/year_file.h"
 
 #include <fcntl.h>
-#include <sys/prctl.h>
 
 #include <gtest/gtest.h>
 
@@ -92,28 +91,23 @@ TEST_F(YearFile, MatchesTheDateTextExactlyAndAppendsOverAPartialTrailingRecord) 
     EXPECT_EQ(ReadFile(file), bytes + Bytes(MakeAppointment("05/12/2026", "09:30", "", std::string(49, 'a'), "")));
 }
 
-TEST_F(YearFile, RefusesDatesThatAreNoDayKeyAndCreatesNothing) {
+// Bad dates and files that cannot be opened are reported; nothing is created.
+TEST_F(YearFile, RefusesDatesThatAreNoDayKeyAndReportsFilesThatCannotBeOpened) {
     fs::create_directory(folder / "data");
-    for (const char* date : {"../x", "05/12/26", "5/12/2026", "", "../../2026", "05/12/2026/"}) {
-        const StoreResult result = AppendAppointment(folder / "data", date, "09:30", "600", "Ana", "x");
-        EXPECT_EQ(result.Reason(), "la fecha no es válida (DD/MM/AAAA)") << date;
-    }
+    for (const char* date : {"../x", "05/12/26", "5/12/2026", "", "../../2026", "05/12/2026/"})
+        EXPECT_EQ(AppendAppointment(folder / "data", date, "09:30", "600", "Ana", "x").Reason(),
+                  "la fecha no es válida (DD/MM/AAAA)") << date;
     DayList list;
     for (const std::string_view key : {"../x"sv, "05/12/26"sv, ".."sv, "05/12/2\0" "26"sv})
         EXPECT_EQ(LoadDay(folder / "data", key, 2, list).error, StoreError::BadDate) << key;
     EXPECT_TRUE(fs::is_empty(folder / "data"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);  // nor anything beside it
-}
-
-TEST_F(YearFile, ReportsFilesThatCannotBeOpened) {
     WriteFile(folder / "plain", "not a folder");
-    const StoreResult notAFolder = AppendAppointment(folder / "plain", "05/12/2026", "09:30", "", "Ana", "");
-    EXPECT_EQ(notAFolder.error, StoreError::OpenFailed);
-    EXPECT_EQ(notAFolder.systemError, ENOTDIR);
+    EXPECT_EQ(AppendAppointment(folder / "plain", "05/12/2026", "09:30", "", "Ana", "").Reason(),
+              "no se pudo abrir el archivo 2026.log: la ruta no es una carpeta");
     fs::create_directory(file);
     EXPECT_EQ(AppendAppointment(folder, "05/12/2026", "09:30", "", "Ana", "").Reason(),
               "no se pudo abrir el archivo 2026.log: es una carpeta, no un archivo");
-    DayList list;
     list.kept = 3;
     EXPECT_EQ(LoadDay(folder, "05/12/2026", 2, list).error, StoreError::OpenFailed);
     EXPECT_EQ(list.kept, 0);
@@ -139,30 +133,13 @@ TEST_F(YearFile, WaitsForAnotherCopysLockAndGivesUpAfterTheWait) {
     EXPECT_EQ(fs::file_size(file), kRecordSize);
 }
 
-TEST_F(YearFile, CopiesThatKeepTakingTheFileBackCannotStarveAnother) {
-    std::vector<pid_t> hogs;
-    for (int h = 0; h < 2; ++h) {
-        hogs.push_back(fork());
-        if (hogs.back() != 0) continue;
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        for (;;)  // retakes the file the moment it lets go, 2 ms a time
-            if (LockedFile hog; hog.Open(file, O_RDWR, kLockWaitMilliseconds).Stored()) usleep(2000);
-    }
-    usleep(20000);
-    int stored = 0;
-    for (int i = 0; i < 10; ++i) stored += Append("Ana");
-    for (const pid_t hog : hogs)
-        if (hog > 0 && kill(hog, SIGKILL) == 0) ExitCode(hog);
-    EXPECT_EQ(stored, 10);
-}
-
 TEST_F(YearFile, AFullDiskFailsTheAppendAndTheNextOneLandsOnARecordBoundary) {
     const std::string three = Record("01/01/2026", "1") + Record("02/01/2026", "2") + Record("03/01/2026", "3");
     for (const rlim_t limit : {rlim_t{465}, rlim_t{565}}) {  // no room at all; room for 100 bytes
         WriteFile(file, three);
         EXPECT_TRUE(testing::WithFileSizeLimit(limit, [&] {
             const StoreResult result = AppendAppointment(folder, "04/01/2026", "4", "", "lost", "");
-            return result.error == StoreError::WriteFailed && result.systemError == EFBIG;
+            return result.Reason() == "no se pudo escribir en el archivo 2026.log: el archivo alcanzó el tamaño máximo permitido";
         }));
         EXPECT_EQ(ReadFile(file).substr(0, 465), three);
         ASSERT_TRUE(Append("kept"));
@@ -171,7 +148,7 @@ TEST_F(YearFile, AFullDiskFailsTheAppendAndTheNextOneLandsOnARecordBoundary) {
 }
 
 TEST_F(YearFile, ConcurrentAppendsFromSeveralProcessesAllLandIntact) {
-    constexpr int kWriters = 4, kRecordsEach = 5000;
+    constexpr int kWriters = 4, kRecordsEach = 1500;
     const auto record = [](int w, int i) {
         const std::string id = std::to_string(w) + "-" + std::to_string(i);
         return MakeAppointment("05/12/2026", "09:30", id, "writer " + id, id + std::string(60, '#'));

@@ -81,7 +81,10 @@ TEST_F(ShellTest, SortAndColourWordsSaveTheIniOrReportThatItWasNotSaved) {
     Type("color");
     EXPECT_NE(ReadText(settings.file).find("mean=16711680"), std::string::npos);
     EXPECT_EQ(At(AreaImage(), 6, 4), kGold);
+    QRgb fill = 0;
+    onFillStep = [&](int step) { fill = step == 100 ? At(Grab(window->CommandLine()), 1159, 20) : fill; };
     Type("hoy");
+    EXPECT_EQ(fill, 0x0000FFu);  // the animation takes the new colour at once
     EXPECT_EQ(Cell(2, 1), "Pronto");
     EXPECT_EQ(At(AreaImage(), 6, 4), 0x0000FFu);
 
@@ -116,6 +119,13 @@ TEST_F(ShellTest, RefusedAndUnsavedLinesShowABoxAndComeBack) {
     EXPECT_TRUE(boxes.seen.empty());
     EXPECT_EQ(window->CommandLine().text(), "");
 
+    boxes.whileOpen = [this] { window->CommandLine().setText("ayer"); };  // typed while the box is open
+    Type("a|b");
+    EXPECT_EQ(window->CommandLine().text(), "ayer");
+    window->CommandLine().clear();
+    boxes.whileOpen = nullptr;
+    boxes.seen.clear();
+
     Type("01/01/2030|10:00|1|Ana|x");  // 2030.log is a folder
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_TRUE(boxes.seen[0].text.startsWith("No se pudo guardar la cita: "));
@@ -137,37 +147,30 @@ TEST_F(ShellTest, AuthorCreditStaysUntilTheNextDayAndSalirExits) {
     EXPECT_EQ(exitCodes, std::vector<int>{0});
 }
 
-TEST_F(ShellTest, FillAnimationCoversTheEntryStepByStep) {
-    Open();
-    std::vector<int> steps;
-    QImage half, full;
-    onFillStep = [&](int step) {
-        steps.push_back(step);
-        if (step == 50) half = Grab(window->CommandLine());
-        if (step == 100) full = Grab(window->CommandLine());
-    };
-    Type("");
-    EXPECT_TRUE(steps.empty());
-    Type("hoy");
-    ASSERT_EQ(steps.size(), 100u);
-    EXPECT_EQ(steps.front(), 1);
-    EXPECT_EQ(At(half, 579, 19), kGold);
-    EXPECT_EQ(At(half, 580, 19), 0u);
-    EXPECT_EQ(CountOther(full, full.rect(), kGold), CountOther(full, {2, 1, 40, 16}, kGold));
-    EXPECT_GT(CountColour(full, {2, 1, 40, 16}, 0), 0);
-    EXPECT_EQ(At(Grab(window->CommandLine()), 1159, 20), 0u);
-}
-
-// A hand-edited colour that is no colour fills with the default, as the header does.
-TEST_F(ShellTest, FillWithNoColourUsesTheDefault) {
+// Every step fills the entry from its left edge to its share of the width, for
+// a short line and one far longer than the entry shows; a colour that is no
+// colour fills with the default. Rows 19 and 20 lie below the text.
+TEST_F(ShellTest, FillAnimationCoversTheEntryStepByStepWhateverTheLineLength) {
     std::ofstream(settings.file) << "[Colores]\nmean=-1\n";
     Open();
-    QImage full;
-    onFillStep = [&](int step) {
-        if (step == 100) full = Grab(window->CommandLine());
+    std::vector<int> filled;
+    onFillStep = [&](int) {
+        const QImage band = Grab(window->CommandLine()).copy(0, 19, 1160, 2);
+        const int gold = CountColour(band, band.rect(), kGold);
+        const bool fromTheLeft = CountColour(band, {0, 0, gold / 2, 2}, kGold) == gold;
+        filled.push_back(fromTheLeft && CountOther(band, band.rect(), 0) == gold ? gold / 2 : -1);
     };
-    Type("hoy");
-    EXPECT_EQ(At(full, 1100, 19), kGold);
+    Type("");
+    EXPECT_TRUE(filled.empty());
+    for (const QString& line : {QString("hoy"), QString(100'000, 'a')}) {
+        filled.clear();
+        window->CommandLine().setText(line);
+        QTest::keyClick(&window->CommandLine(), Qt::Key_Return);
+        ASSERT_EQ(filled.size(), 100u);
+        for (int step = 1; step <= 100; ++step) EXPECT_EQ(filled[step - 1], std::lround(step * 11.6)) << step;
+        EXPECT_EQ(window->CommandLine().text(), "");
+        EXPECT_EQ(CountColour(Grab(window->CommandLine()), {0, 0, 1160, 21}, kGold), 0);  // the fill ends
+    }
 }
 
 TEST_F(ShellTest, UnreadableDayIsReportedNotShownEmpty) {

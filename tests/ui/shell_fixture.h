@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -40,12 +41,14 @@ public:
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
                     seen.push_back({box->text(), Frame(*box)});
+                    if (whileOpen) whileOpen();
                     box->button(QMessageBox::Ok)->click();
                 }
         });
         timer_.start(10);
     }
     std::vector<SeenBox> seen;
+    std::function<void()> whileOpen;  // what the user does before pressing OK
 
 private:
     static QString Frame(const QMessageBox& box) {
