@@ -69,7 +69,7 @@ ssize_t __wrap_read(int fd, void* buffer, size_t size) {
 
 ssize_t __wrap_pwrite(int fd, const void* data, size_t size, off_t offset) {
     if (Interrupted()) return -1;
-    if (faults.pwriteError != 0) return faults.pwriteError < 0 ? 0 : (errno = faults.pwriteError, -1);
+    if (faults.pwriteError != 0) return faults.pwriteError < 0 ? (errno = 0) : (errno = faults.pwriteError, -1);
     return __real_pwrite(fd, data, Limited(size), offset);
 }
 
@@ -89,26 +89,23 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadFile;
+using testing::Record;
 using testing::WriteFile;
-
-std::string Record(int n) {
-    const Appointment record = MakeAppointment(n % 100 == 7 ? "05/12/2026" : "04/12/2026",
-                                               std::to_string(n % 24) + ":00", "", "n" + std::to_string(n), "");
-    return std::string(reinterpret_cast<const char*>(&record), kRecordSize);
-}
 
 class SystemFaults : public ::testing::Test {
 protected:
     void TearDown() override { faults = {}; }
     testing::TempFolder temp;
     const fs::path folder = temp.path(), file = folder / "2026.log";
-    StoreResult Append(std::string_view name) { return AppendAppointment(folder, "05/12/2026", "09:30", "", name, ""); }
+    StoreResult Append(std::string_view name) {
+        return AppendAppointment(folder, "05/12/2026", "09:30", "600111222", name, "Revisión");
+    }
 };
 
 // 3000 records read in blocks of 1024: matches in every block, 30 of them.
 TEST_F(SystemFaults, ReadsRideOutShortAndInterruptedCallsAndAFailedOneLosesTheDay) {
     std::string bytes;
-    for (int n = 0; n < 3000; ++n) bytes += Record(n);
+    for (int n = 0; n < 3000; ++n) bytes += Record(n % 100 == 7 ? "05/12/2026" : "04/12/2026", "00:00", std::to_string(n));
     WriteFile(file, bytes);
     DayList whole, piecemeal;
     ASSERT_TRUE(LoadDay(folder, "05/12/2026", 2, whole).Stored());
@@ -129,7 +126,7 @@ TEST_F(SystemFaults, ReadsRideOutShortAndInterruptedCallsAndAFailedOneLosesTheDa
 // What the user is told, and the file after it: nothing half-written stays in
 // the way of the next append.
 TEST_F(SystemFaults, FailedWritesAndSyncsAreReportedWithTheirCause) {
-    const std::string first = Record(7);
+    const std::string first = Record("01/01/2026", "08:00", "Bea");
     const struct {
         Faults fault;
         const char* reason;
@@ -142,20 +139,17 @@ TEST_F(SystemFaults, FailedWritesAndSyncsAreReportedWithTheirCause) {
         {{.fsyncError = ENOSPC}, "no se pudo guardar en el disco el archivo 2026.log: no queda espacio en el disco"},
         {{.longest = 50, .interrupt = true}, ""},
     };
+    const auto bytes = [](const char* name) { return Record("05/12/2026", "09:30", name); };
     for (const auto& c : cases) {
         WriteFile(file, first + "torn");
         faults = c.fault;
-        EXPECT_EQ(Append("Eva").Reason(), c.reason) << c.reason;
+        const StoreResult result = Append("Eva");
+        EXPECT_EQ(result.Reason(), c.reason);
         faults = {};
         ASSERT_TRUE(Append("Ana").Stored());
-        const std::string bytes = ReadFile(file);
-        ASSERT_EQ(bytes.size() % kRecordSize, 0u) << c.reason;
-        if (c.reason[0] == '\0') {
-            EXPECT_EQ(bytes.size(), 3 * kRecordSize);
-        }
-        EXPECT_EQ(bytes.substr(0, kRecordSize), first);
-        const Appointment ana = MakeAppointment("05/12/2026", "09:30", "", "Ana", "");
-        EXPECT_EQ(bytes.substr(bytes.size() - kRecordSize), std::string(reinterpret_cast<const char*>(&ana), kRecordSize));
+        const std::string now = ReadFile(file);  // a record that failed to sync may be there
+        EXPECT_TRUE(now == first + bytes("Eva") + bytes("Ana") || (!result.Stored() && now == first + bytes("Ana")))
+            << c.reason;
     }
 }
 

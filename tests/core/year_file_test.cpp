@@ -14,16 +14,13 @@
 
 namespace quimbaro {
 
+using testing::Bytes;
 using testing::ReadFile;
+using testing::Record;
 using testing::WriteFile;
 using namespace std::literals;
 namespace fs = std::filesystem;
 
-std::string Bytes(const Appointment& record) { return std::string(reinterpret_cast<const char*>(&record), kRecordSize); }
-
-std::string Record(std::string_view date, std::string_view time, std::string_view name = "") {
-    return Bytes(MakeAppointment(date, time, "600111222", name, "Revisión"));
-}
 
 int ExitCode(pid_t child) {
     int status = 0;
@@ -36,7 +33,9 @@ class YearFile : public ::testing::Test {
 protected:
     testing::TempFolder temp{fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path()};
     const fs::path folder = temp.path(), file = folder / "2026.log";
-    bool Append(std::string_view name) { return AppendAppointment(folder, "05/12/2026", "09:30", "", name, "").Stored(); }
+    bool Append(std::string_view name) {
+        return AppendAppointment(folder, "05/12/2026", "09:30", "600111222", name, "Revisión").Stored();
+    }
 };
 
 TEST_F(YearFile, NamedAfterTheKeysLastFourCharactersWithFieldsCutToTheirWidths) {
@@ -88,7 +87,7 @@ TEST_F(YearFile, MatchesTheDateTextExactlyAndAppendsOverAPartialTrailingRecord) 
     ASSERT_EQ(list.kept, 3);
     EXPECT_EQ(ReadField(list.slots[0].name), std::string(50, 'N'));
     ASSERT_TRUE(Append(std::string(60, 'a')));
-    EXPECT_EQ(ReadFile(file), bytes + Bytes(MakeAppointment("05/12/2026", "09:30", "", std::string(49, 'a'), "")));
+    EXPECT_EQ(ReadFile(file), bytes + Record("05/12/2026", "09:30", std::string(49, 'a')));
 }
 
 // Bad dates and files that cannot be opened are reported; nothing is created.
@@ -143,7 +142,7 @@ TEST_F(YearFile, AFullDiskFailsTheAppendAndTheNextOneLandsOnARecordBoundary) {
         }));
         EXPECT_EQ(ReadFile(file).substr(0, 465), three);
         ASSERT_TRUE(Append("kept"));
-        EXPECT_EQ(ReadFile(file), three + Bytes(MakeAppointment("05/12/2026", "09:30", "", "kept", "")));
+        EXPECT_EQ(ReadFile(file), three + Record("05/12/2026", "09:30", "kept"));
     }
 }
 

@@ -27,7 +27,6 @@ protected:
         ASSERT_TRUE(folder.isValid());
         store.file = std::filesystem::path(folder.path().toStdString()) / kSettingsFileName;
         store.userColour = 255;
-        mainWindow.setGeometry(120, 80, 500, 400);
         mainWindow.show();
     }
 
@@ -37,34 +36,9 @@ protected:
     CustomColours customColours = InitialCustomColours();
 };
 
-// Black is a colour like any other: OK stores 0 and saves it; Cancel and
-// closing change nothing, not even the file.
-TEST_F(ColourChoiceTest, OkStoresAndSavesTheChoiceCancelAndCloseChangeNothing) {
-    WhenDialogOpens(mainWindow, [&](QColorDialog& dialog) {
-        dialog.setCurrentColor(QColor(0, 0, 0));
-        dialog.accept();
-    });
-    EXPECT_EQ(ChooseUserColour(mainWindow, customColours, store), ColourChoice::kSaved);
-    SettingsStore read{store.file};
-    Settings("get", read);
-    EXPECT_EQ(std::make_pair(store.userColour, read.userColour), std::make_pair(0, 0));
-    std::filesystem::remove(store.file);
-    store.userColour = 255;
-    using Leave = void (*)(QColorDialog&);
-    for (const Leave leave : {Leave([](QColorDialog& d) { d.reject(); }), Leave([](QColorDialog& d) { d.close(); })}) {
-        WhenDialogOpens(mainWindow, [&](QColorDialog& dialog) {
-            dialog.setCurrentColor(QColor(0, 0, 255));
-            leave(dialog);
-        });
-        EXPECT_EQ(ChooseUserColour(mainWindow, customColours, store), ColourChoice::kNone);
-        EXPECT_EQ(store.userColour, 255);
-        EXPECT_FALSE(std::filesystem::exists(store.file));
-    }
-}
-
-// Custom colours made in one use of the dialog are offered in the next, for
-// this run only: a new run starts from black.
-TEST_F(ColourChoiceTest, CustomColoursLastForTheRun) {
+// Every dialog here is left by Cancel or by closing it: nothing may change but
+// the custom colours, which are offered again for the rest of the run only.
+TEST_F(ColourChoiceTest, CancelAndCloseChangeNothingCustomColoursLastForTheRun) {
     const QColor custom(10, 20, 30);
     WhenDialogOpens(mainWindow, [&](QColorDialog& dialog) {
         dialog.setCurrentColor(custom);
@@ -72,20 +46,23 @@ TEST_F(ColourChoiceTest, CustomColoursLastForTheRun) {
             if (button->text().contains("Custom")) button->click();
         dialog.reject();
     });
-    ChooseUserColour(mainWindow, customColours, store);
+    EXPECT_EQ(ChooseUserColour(mainWindow, customColours, store), ColourChoice::kNone);
     EXPECT_EQ(customColours[0], custom);
     QColor offered;
     const auto look = [&](QColorDialog& dialog) {
         offered = QColorDialog::customColor(0);
-        dialog.reject();
+        dialog.setCurrentColor(QColor(0, 0, 255));
+        dialog.close();
     };
     WhenDialogOpens(mainWindow, look);
-    ChooseUserColour(mainWindow, customColours, store);
+    EXPECT_EQ(ChooseUserColour(mainWindow, customColours, store), ColourChoice::kNone);
     EXPECT_EQ(offered, custom);
-    CustomColours restarted = InitialCustomColours();
+    CustomColours restarted = InitialCustomColours();  // a new run starts from black
     WhenDialogOpens(mainWindow, look);
     ChooseUserColour(mainWindow, restarted, store);
     EXPECT_EQ(offered, QColor(0, 0, 0));
+    EXPECT_EQ(store.userColour, 255);
+    EXPECT_FALSE(std::filesystem::exists(store.file));
 }
 
 }  // namespace

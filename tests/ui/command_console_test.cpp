@@ -14,21 +14,16 @@ TEST_F(ShellTest, DayWordsAndDatesChooseTheDayShown) {
     Open();
     ASSERT_EQ(Cell(2, 1), "Ana");
     Type("mañana");  // into the next year, whose file is made empty
-    EXPECT_TRUE(std::filesystem::exists(folder / "2027.log"));
-    EXPECT_EQ(ReadText(folder / "2027.log"), "");
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "2027.log"));
     EXPECT_EQ(Cell(2, 1), "");
     EXPECT_TRUE(Marked(2027, 1, 1, kGold));
     const QImage panel = PanelImage();  // marked in the middle block only
     EXPECT_EQ(CountColour(panel, panel.rect(), kGold), CountColour(panel, {500, 0, 166, 233}, kGold));
     EXPECT_EQ(window->CommandLine().text(), "");
-    for (const char* word : {"hoy", "HOY", "Hoy"}) {
-        Type(" hoy");  // ignored
-        EXPECT_EQ(Cell(2, 1), "");
-        Type(word);
-        EXPECT_EQ(Cell(2, 1), "Ana") << word;
-        Type("MAÑANA");
-        EXPECT_EQ(Cell(2, 1), "");
-    }
+    Type(" hoy");  // ignored
+    EXPECT_EQ(Cell(2, 1), "");
+    Type("HOY");
+    EXPECT_EQ(Cell(2, 1), "Ana");
     for (int i = 0; i < 2; ++i) {  // yesterday counts from today, not from the day shown
         Type("ayer");
         EXPECT_EQ(Cell(2, 1), "Bea");
@@ -49,7 +44,7 @@ TEST_F(ShellTest, AppointmentLineIsAppendedByteForByteAndNotRedrawn) {
     std::string expected(155, '\0');
     expected.replace(0, 10, "05/12/2026").replace(11, 5, "09:30").replace(17, 9, "600111222");
     expected.replace(30, 3, "Ana").replace(80, 8, "Revisi\xF3n");
-    const std::string file = ReadText(folder / "2026.log");
+    const std::string file = ReadFile(folder / "2026.log");
     ASSERT_EQ(file.size(), 310u);
     EXPECT_EQ(file.substr(155), expected);
     EXPECT_EQ(QStringList({Cell(2, 1), Cell(2, 2), window->CommandLine().text()}),
@@ -63,12 +58,12 @@ TEST_F(ShellTest, SortAndColourWordsSaveTheIniOrReportThatItWasNotSaved) {
     Open();
     ASSERT_EQ(Cell(2, 1), "Pronto");
     Type("ascendente");
-    EXPECT_EQ(ReadText(settings.file), "[Colores]\nmean=55295\n\n\n[Horas]\nOrden_Alfabetico=1\n");
+    EXPECT_EQ(ReadFile(settings.file), "[Colores]\nmean=55295\n\n\n[Horas]\nOrden_Alfabetico=1\n");
     EXPECT_EQ(Cell(2, 1), "Pronto");
     Type("hoy");
     EXPECT_EQ(Cell(2, 1), "Tarde");
     Type("descendente");
-    EXPECT_NE(ReadText(settings.file).find("Orden_Alfabetico=2"), std::string::npos);
+    EXPECT_NE(ReadFile(settings.file).find("Orden_Alfabetico=2"), std::string::npos);
     auto chooseBlue = [] {
         QTimer::singleShot(50, [] {
             auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
@@ -79,7 +74,7 @@ TEST_F(ShellTest, SortAndColourWordsSaveTheIniOrReportThatItWasNotSaved) {
     };
     chooseBlue();
     Type("color");
-    EXPECT_NE(ReadText(settings.file).find("mean=16711680"), std::string::npos);
+    EXPECT_NE(ReadFile(settings.file).find("mean=16711680"), std::string::npos);
     EXPECT_EQ(At(AreaImage(), 6, 4), kGold);
     QRgb fill = 0;
     onFillStep = [&](int step) { fill = step == 100 ? At(Grab(window->CommandLine()), 1159, 20) : fill; };
@@ -114,7 +109,7 @@ TEST_F(ShellTest, RefusedAndUnsavedLinesShowABoxAndComeBack) {
         window->CommandLine().clear();
         boxes.seen.clear();
     }
-    EXPECT_EQ(ReadText(folder / "2026.log"), "");
+    EXPECT_EQ(ReadFile(folder / "2026.log"), "");
     Type("hola");  // anything else is dropped silently
     EXPECT_TRUE(boxes.seen.empty());
     EXPECT_EQ(window->CommandLine().text(), "");
@@ -128,8 +123,7 @@ TEST_F(ShellTest, RefusedAndUnsavedLinesShowABoxAndComeBack) {
 
     Type("01/01/2030|10:00|1|Ana|x");  // 2030.log is a folder
     ASSERT_EQ(boxes.seen.size(), 1u);
-    EXPECT_TRUE(boxes.seen[0].text.startsWith("No se pudo guardar la cita: "));
-    EXPECT_GT(boxes.seen[0].text.size(), 30) << boxes.seen[0].text.toStdString();  // and why
+    EXPECT_EQ(boxes.seen[0].text, "No se pudo guardar la cita: no se pudo abrir el archivo 2030.log: es una carpeta, no un archivo");
     EXPECT_EQ(boxes.seen[0].frame, kBoxFrame);
     EXPECT_EQ(window->CommandLine().text(), "01/01/2030|10:00|1|Ana|x");
 }
@@ -154,20 +148,23 @@ TEST_F(ShellTest, FillAnimationCoversTheEntryStepByStepWhateverTheLineLength) {
     std::ofstream(settings.file) << "[Colores]\nmean=-1\n";
     Open();
     std::vector<int> filled;
-    onFillStep = [&](int) {
-        const QImage band = Grab(window->CommandLine()).copy(0, 19, 1160, 2);
+    int blackText = 0;
+    onFillStep = [&](int step) {
+        const QImage entry = Grab(window->CommandLine()), band = entry.copy(0, 19, 1160, 2);
+        blackText = step == 100 ? CountColour(entry, {2, 1, 40, 16}, 0) : blackText;
         const int gold = CountColour(band, band.rect(), kGold);
         const bool fromTheLeft = CountColour(band, {0, 0, gold / 2, 2}, kGold) == gold;
         filled.push_back(fromTheLeft && CountOther(band, band.rect(), 0) == gold ? gold / 2 : -1);
     };
     Type("");
     EXPECT_TRUE(filled.empty());
-    for (const QString& line : {QString("hoy"), QString(100'000, 'a')}) {
+    for (const QString& line : {QString("hoy"), QString(5000, 'a')}) {
         filled.clear();
         window->CommandLine().setText(line);
         QTest::keyClick(&window->CommandLine(), Qt::Key_Return);
         ASSERT_EQ(filled.size(), 100u);
         for (int step = 1; step <= 100; ++step) EXPECT_EQ(filled[step - 1], std::lround(step * 11.6)) << step;
+        EXPECT_GT(blackText, 0);  // the text stays readable over the fill
         EXPECT_EQ(window->CommandLine().text(), "");
         EXPECT_EQ(CountColour(Grab(window->CommandLine()), {0, 0, 1160, 21}, kGold), 0);  // the fill ends
     }

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "window/command_line_edit.h"
 #include "window/main_window.h"
 #include "book/year_file.h"
+#include "core/temp_folder.h"
 #include "ui/pixels.h"
 #include "surface/graphic_control.h"
 
@@ -93,11 +93,6 @@ protected:
 
     void Store(const char* date, const char* time, const char* name) {
         ASSERT_TRUE(AppendAppointment(folder, date, time, "600111222", name, "Asunto").Stored());
-    }
-
-    static std::string ReadText(const std::filesystem::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     QString Cell(int column, int row) { return window->State().tableGrid->At(column, row).text; }

@@ -1,9 +1,6 @@
-// Pixel-exact checks of the drawing surface and of graphic controls.
-#include <QApplication>
-#include <QTest>
+// Pixel-exact checks of the drawing surface beyond what the views show.
 
 #include "ui/pixels.h"
-#include "surface/graphic_control.h"
 #include "surface/surface.h"
 
 namespace quimbaro::testing {
@@ -29,36 +26,6 @@ TEST_F(SurfaceTest, EqualDescriptionsShareAFontAndEmHeightsRoundHalfToEven) {
     // dpi, points, pixels; the last two are exact halves
     const int ems[][3] = {{96, 9, 12}, {96, 10, 13}, {96, 19, 25}, {96, 90, 120}, {36, 1, 0}, {108, 1, 2}};
     for (const auto& em : ems) EXPECT_EQ(Surface(em[0]).EmHeight(em[1]), em[2]) << em[0] << " " << em[1];
-}
-
-TEST_F(SurfaceTest, BoxCoversLeftTopEdgesEitherWayWithTheOutlineOnItsBorder) {
-    auto forward = Cleared(30, 30, kWhite);
-    surface.DrawBox(5, 8, 10, 20, kRed, kBlue);
-    auto reversed = Cleared(30, 30, kWhite);
-    surface.DrawBox(10, 20, 5, 8, kRed, kBlue);
-    EXPECT_EQ(forward->image, reversed->image);
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 30; ++x) {
-            const bool in = x >= 5 && x <= 9 && y >= 8 && y <= 19;
-            const bool border = in && (x == 5 || x == 9 || y == 8 || y == 19);
-            const QRgb expected = border ? 0xFF0000 : in ? 0x0000FF : 0xFFFFFF;
-            ASSERT_EQ(At(reversed->image, x, y), expected) << x << "," << y;
-        }
-}
-
-TEST_F(SurfaceTest, CopyPictureClipsAndAcceptsNegativeOffsets) {
-    auto source = Surface::NewPicture(40, 300);
-    for (int y = 0; y < 300; ++y) source->image.setPixel(39, y, qRgb(y % 256, y / 256, 7));
-    auto target = Cleared(40, 100, 0);
-    surface.CopyPicture(*source, 0, -10);
-    for (int y = 0; y < 100; ++y)
-        ASSERT_EQ(At(target->image, 39, y), qRgb(y + 10, 0, 7) & 0xFFFFFF) << y;
-
-    auto small = Cleared(10, 10, kRed);
-    surface.SelectTarget(*target);
-    surface.CopyPicture(*small, 35, -5);
-    EXPECT_EQ(CountOther(target->image, QRect(35, 0, 5, 5), 0xFF0000), 0);
-    EXPECT_EQ(At(target->image, 39, 5), qRgb(15, 0, 7) & 0xFFFFFF);
 }
 
 TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
@@ -138,30 +105,6 @@ TEST_F(SurfaceTest, SplitToWidthBreaksAtASpaceAsMeasuringEveryPrefixWould) {
     };
     for (int limit = -1; limit <= surface.TextSize(text).width() + 1; ++limit)
         ASSERT_EQ(surface.SplitToWidth(text, limit), byPrefixes(limit)) << limit;
-}
-
-// Counts its repaints so that a test can tell when the picture was shown.
-struct CountingControl : GraphicControl {
-    using GraphicControl::GraphicControl;
-    void paintEvent(QPaintEvent* event) override { ++paints, GraphicControl::paintEvent(event); }
-    int paints = 0;
-};
-
-TEST(GraphicControlTest, RedrawShowsAtOnceOtherDrawingAtTheNextRepaint) {
-    CountingControl control(nullptr, 1001, QRect(0, 0, 200, 50));
-    control.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
-    QCoreApplication::processEvents();
-    Surface surface;
-    surface.SelectTarget(control);
-    surface.ClearTarget(0);
-    const int before = control.paints;
-    surface.Redraw();  // at once, without the event loop
-    EXPECT_EQ(control.paints, before + 1);
-    surface.DrawBox(30, 10, 40, 20, kWhite, kRed);  // only schedules a repaint
-    EXPECT_EQ(control.paints, before + 1);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return control.paints == before + 2; }, 1000));
-    EXPECT_EQ(At(Grab(control), 35, 15), 0xFF0000u);
 }
 
 }  // namespace

@@ -36,12 +36,7 @@ void ExpectBox(const QImage& image, const QRect& box, QRgb fill) {
 
 Appointment Entry(const std::string& time, const std::string& phone, const std::string& name,
                   const std::string& subject) {
-    Appointment appointment;
-    StoreField(appointment.time, time);
-    StoreField(appointment.phone, phone);
-    StoreField(appointment.name, name);
-    StoreField(appointment.subject, subject);
-    return appointment;
+    return MakeAppointment("", time, phone, name, subject);
 }
 
 const std::string kLongSubject = [] {  // about 720 pixels: two lines in the subject column
