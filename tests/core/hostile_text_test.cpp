@@ -46,19 +46,5 @@ TEST(HostileText, StoredFieldsAreTheTypedOnesCutToTheirWidths) {
     }
 }
 
-// A lone extra "|" anywhere in an appointment line, or one missing, or a
-// separator lookalike from outside Windows-1252, stores nothing.
-TEST(HostileText, MisplacedSeparatorsStoreNothing) {
-    testing::TempFolder folder;
-    const std::string line = ToWin1252(QString::fromUtf16(u"05/12/2026|09:30|600111222|Ana|Revisión"));
-    std::vector<std::string> refused = {ToWin1252(QString::fromUtf16(u"05/12/2026｜09:30|600111222|Ana|Revisión")),
-                                        ToWin1252(QString::fromUtf16(u"０5/12/2026|09:30|600111222|Ana|Revisión"))};
-    for (std::size_t at = 0; at <= line.size(); ++at) refused.push_back(std::string(line).insert(at, "|"));
-    for (std::size_t at = line.find('|'); at != std::string::npos; at = line.find('|', at + 1))
-        refused.push_back(std::string(line).erase(at, 1));
-    for (const std::string& bad : refused) EXPECT_EQ(ClassifyLine(bad).action, LineAction::BadEntry) << bad;
-    EXPECT_TRUE(Enter(folder.path(), line));
-}
-
 }  // namespace
 }  // namespace quimbaro

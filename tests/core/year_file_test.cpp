@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -116,10 +117,11 @@ TEST_F(YearFile, RefusesDatesThatAreNoDayKeyAndReportsFilesThatCannotBeOpened) {
 TEST_F(YearFile, GivesUpAfterTheWaitWhileAnotherCopyHoldsTheFile) {
     LockedFile other;
     ASSERT_TRUE(other.Open(file, O_RDWR, 0).Stored());
+    DayList list;  // both wait at once
+    auto load = std::async(std::launch::async, [&] { return LoadDay(folder, "05/12/2026", 2, list).error; });
     EXPECT_EQ(AppendAppointment(folder, "05/12/2026", "10:30", "", "Eva", "").Reason(),
               "el archivo 2026.log está en uso por otra copia del programa");
-    DayList list;
-    EXPECT_EQ(LoadDay(folder, "05/12/2026", 2, list).error, StoreError::LockTimeout);
+    EXPECT_EQ(load.get(), StoreError::LockTimeout);
     EXPECT_TRUE(fs::is_empty(file));
 }
 

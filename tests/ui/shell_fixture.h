@@ -5,7 +5,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -63,12 +62,6 @@ private:
 
 class ShellTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        folder = std::filesystem::path(dir_.path().toStdString());
-        settings.file = folder / kSettingsFileName;
-    }
-
     MainWindow& Open() {
         Settings("get", settings);
         context = std::make_unique<ShellContext>(folder, [this] { return today; }, settings);
@@ -106,16 +99,14 @@ protected:
         return CountColour(PanelImage(), cell, colour) > 0;
     }
 
-    std::filesystem::path folder;
-    SettingsStore settings;
+    TempFolder temp;
+    const std::filesystem::path folder = temp.path();
+    SettingsStore settings{folder / kSettingsFileName};
     CalendarDate today{2026, 12, 31};
     std::vector<int> exitCodes;
     std::function<void(int)> onFillStep;
     std::unique_ptr<ShellContext> context;
     std::unique_ptr<MainWindow> window;
-
-private:
-    QTemporaryDir dir_;
 };
 
 }  // namespace quimbaro::testing
