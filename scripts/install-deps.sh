@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev libsimpleini-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wine fonts-liberation2 fontconfig
-  xvfb xauth xdotool imagemagick hyperfine linux-perf ccache
+  qt6-translations-l10n
+  xvfb xauth xdotool openbox imagemagick hyperfine linux-perf ccache
 )
 missing=()
 for p in "${packages[@]}"; do

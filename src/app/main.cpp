@@ -5,6 +5,7 @@
 
 #include "window/main_window.h"
 #include "surface/fonts.h"
+#include "dialogs/qt_spanish_texts.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ std::filesystem::path ProgramFolder() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     quimbaro::RegisterFonts();
+    quimbaro::LoadQtSpanishTexts(app);
     const std::filesystem::path folder = ProgramFolder();
     quimbaro::SettingsStore settings{.file = folder / quimbaro::kSettingsFileName};
     quimbaro::Settings("get", settings);
