@@ -22,7 +22,7 @@ bool Framed(QWidget& window) {
         still = window.isVisible() && now != window.geometry() && now == last ? still + 1 : 0;
         last = now;
         return still >= 20;
-    }, 5000);
+    }, 15000);
 }
 
 TEST(ColourDialogUnderWindowManager, OuterCornerIs30RightAnd30BelowTheMainWindows) {
