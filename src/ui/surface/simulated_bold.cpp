@@ -52,7 +52,8 @@ void LightTextSecondStroke::draw(QPainter* painter) {
     painter->drawPixmap(offset, picture);
     const QPainter::CompositionMode mode = painter->compositionMode();
     painter->setCompositionMode(QPainter::CompositionMode_Lighten);
-    painter->drawPixmap(offset + QPoint(1, 0), picture);
+    // One pixel of the screen, whatever the scale.
+    painter->drawPixmap(QPointF(offset) + QPointF(1.0 / picture.devicePixelRatio(), 0), picture);
     painter->setCompositionMode(mode);
 }
 

@@ -24,7 +24,7 @@ bool NeedsSecondStroke(const QFont& font);
 void DrawSecondStroke(QPainter& painter, QPoint baseline, const QString& text);
 
 // The second stroke for a widget that draws its own light text on a dark
-// ground (the entry): its picture is drawn again one pixel to the right,
+// ground (the entry): its picture is drawn again one screen pixel to the right,
 // keeping the lighter pixel, so the text thickens and the ground stays.
 class LightTextSecondStroke : public QGraphicsEffect {
 public:

@@ -81,7 +81,9 @@ void CommandLineEdit::paintEvent(QPaintEvent* event) {
     const QRect band(topLeft.x(), topLeft.y(), width() - topLeft.x(), fontMetrics().height());
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
     painter.drawText(band, flags, fill_->text);
-    if (secondStroke_) painter.drawText(band.translated(1, 0), flags, fill_->text);
+    if (!secondStroke_) return;
+    const double onePixel = 1.0 / devicePixelRatioF();  // of the screen, whatever the scale
+    painter.drawText(QRectF(band).translated(onePixel, 0), flags, fill_->text);
 }
 
 void FillCommandLine(CommandLineEdit& entry, double fraction, Colour userColour) {
