@@ -70,6 +70,7 @@ protected:
         Settings("get", settings);
         context = std::make_unique<ShellContext>(folder, [this] { return today; }, settings);
         context->endProcess = [this](int code) { exitCodes.push_back(code); };
+        context->now = [this] { return now; };
         context->afterFillStep = [this](int step) {
             if (onFillStep) onFillStep(step);
         };
@@ -111,6 +112,7 @@ protected:
     std::filesystem::path folder;
     SettingsStore settings;
     CalendarDate today{2026, 12, 31};
+    WallTime now{today, 12 * 3600};
     std::vector<int> exitCodes;
     std::function<void(int)> onFillStep;
     std::unique_ptr<ShellContext> context;
