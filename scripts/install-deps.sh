@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libsimpleini-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wine fonts-liberation2 fontconfig
+  dbus-daemon
   xvfb xauth xdotool imagemagick hyperfine linux-perf ccache
 )
 missing=()
