@@ -41,6 +41,7 @@ TEST(MinuteOfDay, OnlyExactClockTimes) {
 
 TEST(Notice, TimeNameSubjectAndGroupedPhone) {
     EXPECT_EQ(AppointmentNotice(Record("10:00", "Ana")), (Notice{"10:00 Ana", "Revisión\n600 11 12 22"}));
+    EXPECT_EQ(AppointmentNotice(Record("10:00", "Ana\nRuiz\t")).summary, "10:00 Ana Ruiz");  // one line
     EXPECT_EQ(AppointmentNotice(Record("10:00", "", "")), (Notice{"10:00", "Revisión"}));
     const Appointment a = Record("10:00", "Ana"), b = Record("10:05", "Luis");
     EXPECT_EQ(UpcomingNotice({&a, &b}, 1), (Notice{"Citas en los próximos 1 minuto", "10:00 Ana\n10:05 Luis"}));

@@ -8,15 +8,23 @@
 namespace quimbaro {
 namespace {
 
+// Text from the file on one line: it may hold control characters anywhere.
+QString OneLine(std::string_view bytes) {
+    QString text = FromWin1252(bytes);
+    for (QChar& c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = ' ';
+    return text;
+}
+
 QString TimeAndName(const Appointment& record) {
-    return (FromWin1252(ReadField(record.time)) + ' ' + FromWin1252(ReadField(record.name))).trimmed();
+    return (OneLine(ReadField(record.time)) + ' ' + OneLine(ReadField(record.name))).trimmed();
 }
 
 }  // namespace
 
 Notice AppointmentNotice(const Appointment& record) {
-    QString body = FromWin1252(ReadField(record.subject));
-    const QString phone = FromWin1252(GroupPhone(ReadField(record.phone))).trimmed();
+    QString body = OneLine(ReadField(record.subject));
+    const QString phone = OneLine(GroupPhone(ReadField(record.phone))).trimmed();
     if (!phone.isEmpty()) body += (body.isEmpty() ? "" : "\n") + phone;
     return {TimeAndName(record), body};
 }
