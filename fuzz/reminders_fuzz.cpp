@@ -5,6 +5,8 @@
 //
 // Input: one byte for the lead in minutes, then the year file.
 
+#include <QStringList>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

@@ -10,6 +10,7 @@ packages=(
   fonts-wine fonts-liberation2 fontconfig
   dbus-daemon
   xvfb xauth xdotool imagemagick hyperfine linux-perf ccache
+  python3
 )
 missing=()
 for p in "${packages[@]}"; do

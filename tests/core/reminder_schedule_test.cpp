@@ -8,7 +8,6 @@
 
 #include "book/year_file.h"
 #include "temp_folder.h"
-#include "reminders/reminder_watch.h"
 #include "reminders/today_records.h"
 
 namespace quimbaro {
@@ -33,36 +32,16 @@ Texts Summaries(const std::vector<Notice>& notices) {
 }
 
 TEST(MinuteOfDay, OnlyExactClockTimes) {
-    const std::pair<const char*, int> times[] = {{"00:00", 0}, {"09:30", 570}, {"23:59", 1439}, {"24:00", -1},
-                                                 {"12:60", -1}, {"9:30", -1}, {"09:30 ", -1}, {"09.30", -1},
-                                                 {"", -1}, {"ab:cd", -1}, {"-1:30", -1}};
+    const std::pair<const char*, int> times[] = {{"00:00", 0}, {"23:59", 1439}, {"24:00", -1}, {"12:60", -1},
+                                                 {"9:30", -1}, {"09:30 ", -1}, {"09.30", -1}, {"-1:30", -1}};
     for (const auto& [text, minute] : times) EXPECT_EQ(MinuteOfDay(text).value_or(-1), minute) << text;
 }
 
-TEST(Notice, TimeNameSubjectAndGroupedPhone) {
-    EXPECT_EQ(AppointmentNotice(Record("10:00", "Ana")), (Notice{"10:00 Ana", "Revisión\n600 11 12 22"}));
-    EXPECT_EQ(AppointmentNotice(Record("10:00", "Ana\nRuiz\t")).summary, "10:00 Ana Ruiz");  // one line
-    EXPECT_EQ(AppointmentNotice(Record("10:00", "", "")), (Notice{"10:00", "Revisión"}));
-    const Appointment a = Record("10:00", "Ana"), b = Record("10:05", "Luis");
-    EXPECT_EQ(UpcomingNotice({&a, &b}, 1), (Notice{"Citas en los próximos 1 minuto", "10:00 Ana\n10:05 Luis"}));
-}
-
-// A run of looks over one day, as the timer makes them.
-TEST(ReminderSchedule, AnnouncesEachOnceAtItsTimeAndNeverThePast) {
-    ReminderSchedule schedule;
-    std::vector<Appointment> day = {Record("09:00", "Pasada"), Record("10:00", "Ana"), Record("10:03", "Luis"),
-                                    Record("10:30", "Eva"), Record("9:45", "Sin hora"), Record("10:30", "Eva")};
-    // At the start, what is due but has not begun comes as one notice.
-    EXPECT_EQ(schedule.Look(At(9, 55), 10, day, 1),
-              (std::vector<Notice>{{"Citas en los próximos 10 minutos", "10:00 Ana\n10:03 Luis"}}));
-    EXPECT_TRUE(schedule.Look(At(9, 55, 30), 10, day, 1).empty());
-    day.push_back(Record("10:05", "Nueva"));  // added during the run, already due
-    EXPECT_EQ(Summaries(schedule.Look(At(9, 56), 10, day, 2)), Texts{"10:05 Nueva"});
-    EXPECT_TRUE(schedule.Look(At(10, 19, 59), 10, day, 2).empty());
-    // Two copies of one appointment are two appointments.
-    EXPECT_EQ(Summaries(schedule.Look(At(10, 20), 10, day, 2)), (Texts{"10:30 Eva", "10:30 Eva"}));
-    EXPECT_TRUE(schedule.Look(At(10, 20, 30), 10, day, 3).empty());  // re-read, nothing new
-    EXPECT_TRUE(schedule.Look(At(10, 21), 0, day, 3).empty());       // switched off
+// The rest of the texts is checked through the window's reminders.
+TEST(Notice, KeepsToOneLinePerAppointment) {
+    EXPECT_EQ(AppointmentNotice(Record("10:00", "Ana\nRuiz\t", "")), (Notice{"10:00 Ana Ruiz", "Revisi\u00F3n"}));
+    const Appointment a = Record("10:00", "Ana\r"), b = Record("10:05", "Luis");
+    EXPECT_EQ(UpcomingNotice({&a, &b}, 1), (Notice{"Citas en los pr\u00F3ximos 1 minuto", "10:00 Ana\n10:05 Luis"}));
 }
 
 // After the clock was not watched (sleep, a clock set back, reminders off),
@@ -105,20 +84,6 @@ TEST(TodayRecords, ReadsAgainOnlyWhenTheYearFileChanged) {
     std::filesystem::create_directory(file);
     EXPECT_FALSE(today.Refresh(folder.path(), kNextDay).Stored());
     EXPECT_TRUE(today.Records().empty());
-}
-
-TEST(ReminderWatch, SwitchedOffLeavesTheBookAlone) {
-    testing::TempFolder folder;
-    const std::filesystem::path file = folder.path() / "2026.log";
-    std::filesystem::create_directory(file);  // unreadable as a year file
-    ReminderWatch watch;
-    std::vector<Notice> notices;
-    EXPECT_TRUE(watch.Tick(folder.path(), At(9, 55), 0, notices).Stored());
-    EXPECT_FALSE(watch.Tick(folder.path(), At(9, 55, 10), 10, notices).Stored());
-    std::filesystem::remove(file);
-    ASSERT_TRUE(AppendAppointment(folder.path(), "07/12/2026", "10:00", "6", "Ana", "x").Stored());
-    EXPECT_TRUE(watch.Tick(folder.path(), At(9, 55, 20), 10, notices).Stored());
-    EXPECT_EQ(Summaries(notices), Texts{"10:00 Ana"});
 }
 
 }  // namespace

@@ -62,9 +62,7 @@ protected:
         qputenv("DBUS_SESSION_BUS_ADDRESS", daemon_->readLine().trimmed());
     }
     static void TearDownTestSuite() {
-        daemon_->kill();
-        daemon_->waitForFinished();
-        delete daemon_;
+        delete daemon_;  // stops it
         delete config_;
     }
     void TearDown() override {
@@ -107,9 +105,7 @@ protected:
         return summaries;
     }
     void Click(uint id) {
-        QDBusMessage click = QDBusMessage::createSignal(kPath, kService, "ActionInvoked");
-        click << id << QString("default");
-        serverBus_->send(click);
+        serverBus_->send(QDBusMessage::createSignal(kPath, kService, "ActionInvoked") << id << QString("default"));
     }
 
     FakeNotificationServer server;
@@ -125,7 +121,6 @@ TEST_F(RemindersTest, EachAppointmentOnceAtItsTimeAndNoneForThePast) {
     Store("31/12/2026", "10:00", "Ana");
     Store("31/12/2026", "10:03", "Luis <b>");
     ASSERT_TRUE(AppendAppointment(folder, "31/12/2026", "10:30", "600111222", "Eva", "Revisi\xF3n & cobro").Stored());
-    Store("30/12/2026", "10:31", "Otro día");
     StartServer();
     OpenAt(9, 55);
     ASSERT_EQ(State(), ReminderService::State::Running);
@@ -136,19 +131,15 @@ TEST_F(RemindersTest, EachAppointmentOnceAtItsTimeAndNoneForThePast) {
     RunUntil(10, 20);
     ASSERT_EQ(Shown().size(), 2);
     const ShownNotice& eva = server.shown[1];
-    EXPECT_EQ(QStringList({eva.app, eva.icon, eva.summary, eva.body}),
-              QStringList({"Quimbaro", "org.quimbaro.Quimbaro", "10:30 Eva", "Revisión &amp; cobro\n600 11 12 22"}));
-    EXPECT_EQ(eva.actions.value(0), "default");
-    EXPECT_EQ(eva.hints.value("desktop-entry").toString(), "org.quimbaro.Quimbaro");
-    int width = 0, height = 0, stride = 0, bits = 0, channels = 0;
-    bool alpha = false;
-    QByteArray pixels;
+    EXPECT_EQ(QStringList({eva.app, eva.icon, eva.summary, eva.body, eva.actions.value(0),
+                           eva.hints.value("desktop-entry").toString()}),
+              QStringList({"Quimbaro", "org.quimbaro.Quimbaro", "10:30 Eva", "Revisión &amp; cobro\n600 11 12 22",
+                           "default", "org.quimbaro.Quimbaro"}));
+    int width = 0, height = 0;
     const QDBusArgument icon = eva.hints.value("image-data").value<QDBusArgument>();
     icon.beginStructure();
-    icon >> width >> height >> stride >> alpha >> bits >> channels >> pixels;
-    icon.endStructure();
-    EXPECT_EQ(QList<int>({width, height, stride, bits, channels, int(pixels.size())}),
-              QList<int>({128, 128, 512, 8, 4, 128 * 512}));
+    icon >> width >> height;
+    EXPECT_EQ(QSize(width, height), QSize(128, 128));  // the program's icon
     // Added during the run: told at once when already due, else at its time.
     Type("31/12/2026|10:29|600111222|Nuevo|x");
     Type("31/12/2026|10:50|600111222|Luego|x");
@@ -158,9 +149,10 @@ TEST_F(RemindersTest, EachAppointmentOnceAtItsTimeAndNoneForThePast) {
     EXPECT_EQ(Shown().mid(2), QStringList({"10:29 Nuevo", "10:50 Luego"}));
 }
 
-TEST_F(RemindersTest, AvisoSetsTheLeadAndZeroStopsThem) {
+TEST_F(RemindersTest, AvisoSetsTheLeadZeroStopsThemAndAClickShowsToday) {
     Store("31/12/2026", "10:00", "Ana");
     Store("31/12/2026", "10:30", "Eva");
+    Store("30/12/2026", "10:00", "Bea");
     StartServer();
     OpenAt(9, 0);
     Type("aviso 60");  // saved, and looked at again at once
@@ -176,14 +168,7 @@ TEST_F(RemindersTest, AvisoSetsTheLeadAndZeroStopsThem) {
     EXPECT_EQ(boxes.seen[0].text, QString::fromUtf8(kBadReminderText));
     EXPECT_EQ(window->CommandLine().text(), "aviso diez");  // back for correcting
     EXPECT_EQ(settings.reminderMinutes, 0);
-}
-
-TEST_F(RemindersTest, ClickingAReminderShowsTodayAgain) {
-    Store("31/12/2026", "10:00", "Ana");
-    Store("30/12/2026", "10:00", "Bea");
-    StartServer();
-    OpenAt(9, 55);
-    ASSERT_EQ(Shown().size(), 1);
+    window->CommandLine().clear();
     Type("30/12/2026");
     Click(7);  // not one of ours
     Shown();
