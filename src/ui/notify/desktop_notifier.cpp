@@ -57,11 +57,10 @@ IconPixels ProgramIcon() {
 
 }  // namespace
 
-DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent), bus_(QDBusConnection::sessionBus()) {
-    qDBusRegisterMetaType<IconPixels>();
-}
+DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent) { qDBusRegisterMetaType<IconPixels>(); }
 
 void DesktopNotifier::Connect() {
+    bus_ = QDBusConnection::sessionBus();
     if (!bus_.isConnected()) {
         Q_EMIT Unavailable(QStringLiteral("no hay bus de sesión"));
         return;

@@ -41,7 +41,7 @@ private:
     void TakeCapabilities(const QStringList& capabilities);
     QVariantMap Hints() const;
 
-    QDBusConnection bus_;
+    QDBusConnection bus_{QString()};  // the session bus, once Connect asked for it
     bool ready_ = false;
     bool markup_ = false;   // the server reads the body as markup
     bool actions_ = false;  // the server can report clicks

@@ -118,7 +118,10 @@ void MainWindow::ReportSettingsNotSaved() {
 void MainWindow::StoreAppointment(const ClassifiedLine& line, const QString& typed) {
     const auto& f = line.fields;
     const StoreResult stored = AppendAppointment(context_.dataFolder, f[0], f[1], f[2], f[3], f[4]);
-    if (stored.Stored()) return reminders_->Tick();  // one due soon is told at once
+    if (stored.Stored()) {
+        reminders_->Tick();  // one due soon is told at once
+        return;
+    }
     RefuseLine(QString::fromUtf8(kNotStoredText) + QString::fromStdString(stored.Reason()), typed);
 }
 

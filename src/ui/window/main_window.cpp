@@ -49,7 +49,8 @@ MainWindow::MainWindow(ShellContext& context)
     Initialise();
     reminders_ = new ReminderService(context_, this);
     connect(reminders_, &ReminderService::Clicked, this, &MainWindow::ComeForwardWithToday);
-    reminders_->Start();
+    // The bus is asked once the window is up, so it never delays the first frame.
+    QTimer::singleShot(0, reminders_, &ReminderService::Start);
 }
 
 MainWindow::~MainWindow() = default;
