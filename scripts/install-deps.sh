@@ -7,15 +7,11 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   qt6-base-dev libsimpleini-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wine fonts-liberation2 fontconfig
-<<<<<<< HEAD
-  qt6-translations-l10n
+  fonts-wine fonts-liberation2 fontconfig qt6-translations-l10n
+  dbus-daemon
   xvfb xauth xdotool openbox imagemagick hyperfine linux-perf ccache
-=======
-  xvfb xauth xdotool imagemagick hyperfine linux-perf ccache
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev file gzip
   python3
->>>>>>> main
 )
 missing=()
 for p in "${packages[@]}"; do
