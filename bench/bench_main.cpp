@@ -1,6 +1,6 @@
-// The in-process benchmarks: LoadDay, the search, ShowDay and the text pieces, each
-// beside its reference, repeated with the runs of different benchmarks
-// interleaved, and reported as medians and ratios.
+// The in-process benchmarks: LoadDay, the search, ShowDay, the text pieces
+// and the reminder tick, each beside its reference, repeated with the runs of
+// different benchmarks interleaved, and reported as medians and ratios.
 //
 //   quimbaro_bench [--data=FOLDER] [--smoke] [Google Benchmark flags]
 //
@@ -92,6 +92,7 @@ int Run(int argc, char** argv) {
     RegisterSearch(data);
     ShowDayRigPtr rig = RegisterShowDay(data);
     RegisterText();
+    RegisterReminderTick(data);
 
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -109,6 +110,7 @@ int Run(int argc, char** argv) {
     report([&] { ReportSearch(data, reporter.medians()); });
     report([&] { ReportShowDay(reporter.medians()); });
     report([&] { ReportText(reporter.medians()); });
+    report([&] { ReportReminderTick(reporter.medians()); });
     return 0;
 }
 

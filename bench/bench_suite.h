@@ -47,6 +47,9 @@ void ReportShowDay(const Medians& medians);
 void RegisterSearch(const BenchData& data);
 void ReportSearch(const BenchData& data, const Medians& medians);
 
+void RegisterReminderTick(const BenchData& data);
+void ReportReminderTick(const Medians& medians);
+
 void RegisterText();
 void ReportText(const Medians& medians);
 

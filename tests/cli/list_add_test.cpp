@@ -1,18 +1,48 @@
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTextStream>
 
+#include "../core/temp_folder.h"
 #include "book/year_file.h"
-#include "cli_run.h"
+#include "cli_main.h"
 #include "settings/settings.h"
+#include "text/win1252.h"
 
 namespace quimbaro {
 namespace {
 
-using testing::CliRun;
+using testing::TempFolder;
 namespace fs = std::filesystem;
+
+// The command line run in this process on a temporary data folder (the
+// program's own, writable) with a fixed today.
+struct CliResult {
+    int status = -1;
+    std::string out, err;
+};
+
+struct CliRun {
+    TempFolder folder;
+    CalendarDate today{2026, 6, 15};
+
+    CliResult operator()(std::initializer_list<const char*> args) const {
+        QStringList arguments{QStringLiteral("quimbaro")};
+        for (const char* arg : args) arguments << QString::fromUtf8(arg);
+        QByteArray out, err;
+        QTextStream outStream(&out), errStream(&err);
+        DataFolderFacts facts;
+        facts.programFolder = folder.path();
+        facts.isWritable = [](const fs::path&) { return true; };
+        const int status = cli::RunCli(arguments, facts, [this] { return today; }, outStream, errStream);
+        outStream.flush();
+        errStream.flush();
+        return {status, out.toStdString(), err.toStdString()};
+    }
+};
 
 bool AnyYearFile(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder))
@@ -34,13 +64,12 @@ TEST(CliUsage, BadArgumentsAndLinesAreRefusedWithTheirStatusAndWriteNothing) {
         {{"--version=2"}, 2, "quimbaro: la opción --version no lleva valor\n"},
         {{"list", "--data="}, 2, "quimbaro: --data necesita una carpeta\n"},
         {{"list", "--days", "0"}, 2, "quimbaro: --days espera un número de días entre 1 y 3660\n"},
-        {{"list", "--days=x"}, 2, "quimbaro: --days espera un número de días entre 1 y 3660\n"},
         {{"list", "--format", "xml"}, 2, "quimbaro: --format espera text, tsv o json\n"},
         {{"list", "32/01/2026"}, 2, "quimbaro: fecha no válida: 32/01/2026 (DD/MM/AAAA, hoy, ayer o mañana)\n"},
         {{"list", "hoy", "ayer"}, 2, "quimbaro: list admite una sola fecha\n"},
+        {{"list", "31/02/2026", "--days", "2"}, 2, "quimbaro: no se pueden contar días desde esa fecha\n"},
         {{"add"}, 2, "quimbaro: add espera una sola línea: 'DD/MM/AAAA|HH:MM|teléfono|nombre|asunto'\n"},
         {{"add", "01/01/2026|10:00|1|Ana"}, 2, "quimbaro: No sabe introducir datos ...\n"},
-        {{"add", "1/1/2026|10:00|1|Ana|x"}, 2, "quimbaro: No sabe introducir datos ...\n"},
         {{"add", "01/01/2026|10:00|1|Ana\n|x"}, 2, "quimbaro: No sabe introducir datos ...\n"},
         {{"add", "hoy"}, 2, "quimbaro: No sabe introducir datos ...\n"},
         {{"--data", "/proc/quimbaro", "list"}, 1,
@@ -122,6 +151,41 @@ TEST_F(CliBook, AYearFileThatCannotBeReadFailsWithTheWindowsMessageAndPrintsNoth
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "quimbaro: No se pudieron leer las citas del día: " + cause);
+}
+
+class CliSearch : public ::testing::Test {
+protected:
+    CliRun run;
+    void Store(const char* date, const char* time, const char* phone, const char* name) {
+        ASSERT_TRUE(AppendAppointment(run.folder.path(), date, time, phone, ToWin1252(QString::fromUtf8(name)), "")
+                        .Stored());
+    }
+};
+
+TEST_F(CliSearch, EveryMatchInDateAndTimeOrderAcrossYears) {
+    Store("10/12/2026", "12:00", "612345678", "Peña");
+    Store("20/06/2025", "09:00", "600000000", "PEÑA");
+    Store("10/12/2026", "08:30", "600000000", "José Pena");
+    Store("11/12/2026", "08:30", "600000000", "Otra");
+    const auto text = run({"search", "pena"});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out, "20/06/2025  09:00  600 00 00 00  PEÑA  \n"
+                        "10/12/2026  08:30  600 00 00 00  José Pena  \n"
+                        "10/12/2026  12:00  612 34 56 78  Peña  \n");
+    const auto json = run({"search", "612 34", "--format", "json"});
+    const QJsonArray rows = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].toObject().value("nombre").toString(), "Peña");
+}
+
+TEST_F(CliSearch, NoMatchFailsAndBadUseIsAUsageError) {
+    Store("10/12/2026", "12:00", "612345678", "Peña");
+    const auto none = run({"search", "zzz"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "quimbaro: Ninguna cita contiene: zzz\n");
+    EXPECT_EQ(run({"search"}).status, 2);
+    EXPECT_EQ(run({"search", "pena", "--format", "xml"}).status, 2);
 }
 
 }  // namespace

@@ -73,14 +73,15 @@ void Keep(const char* record, DayList& list) {
     if (list.kept <= kDaySlots) std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
 }
 
-// Keeps the matching records of the year file, which is created when missing
-// and locked while it is read.
-StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key, DayList& list) {
+// Hands each record of the day to keep; the year file is created when
+// missing and locked while it is read.
+template <typename KeepRecord>
+StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key, KeepRecord keep) {
     const DateMatcher matches(key);
     return StreamYearFile(path, [&](const char* records, std::size_t count, uint64_t) {
         for (std::size_t i = 0; i < count; ++i) {
             const char* record = records + i * kRecordSize;
-            if (matches(record)) Keep(record, list);
+            if (matches(record)) keep(record);
         }
     });
 }
@@ -125,13 +126,27 @@ StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKe
     list.Clear();
     const std::string fileName = YearFileName(dateKey);
     if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
-    StoreResult result = ReadYearFile(folder / fileName, dateKey, list);
+    const auto keep = [&list](const char* record) { Keep(record, list); };
+    StoreResult result = ReadYearFile(folder / fileName, dateKey, keep);
     result.fileName = fileName;
     if (!result.Stored()) {
         list.Clear();
         return result;
     }
     if (list.kept >= 2) SortDay(list, std::min(list.kept, kDaySlots), sortOrder);
+    return result;
+}
+
+StoreResult LoadWholeDay(const std::filesystem::path& folder, std::string_view dateKey,
+                         std::vector<Appointment>& records) {
+    records.clear();
+    const std::string fileName = YearFileName(dateKey);
+    if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
+    StoreResult result = ReadYearFile(folder / fileName, dateKey, [&records](const char* record) {
+        std::memcpy(&records.emplace_back(), record, kRecordSize);
+    });
+    result.fileName = fileName;
+    if (!result.Stored()) records.clear();
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "settings/settings.h"
 #include "text/win1252.h"
 
 namespace quimbaro {
@@ -55,21 +56,37 @@ ClassifiedLine AppointmentLine(std::string_view line) {
     ClassifiedLine result;
     result.fields = SplitFields(line);
     // A date that is no DayKey would be stored where no day ever shows it.
-    if (!ParseDayKey(result.fields[0])) return {LineAction::BadEntry, {}, {}, {}};
+    if (!ParseDayKey(result.fields[0])) return {.action = LineAction::BadEntry};
     result.action = LineAction::Append;
+    return result;
+}
+
+// "aviso", one space and one to four digits giving at most 1440.
+ClassifiedLine ReminderLine(std::string_view lower) {
+    constexpr std::string_view kWord = "aviso ";
+    const std::string_view number = lower.substr(std::min(lower.size(), kWord.size()));
+    const bool digits = !number.empty() && number.size() <= 4 &&
+                        std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const int minutes = digits ? std::stoi(std::string(number)) : -1;
+    if (!lower.starts_with(kWord) || minutes < 0 || minutes > kMaxReminderMinutes)
+        return {.action = LineAction::BadReminder};
+    ClassifiedLine result{.action = LineAction::SetReminder};
+    result.minutes = minutes;
     return result;
 }
 
 }  // namespace
 
 ClassifiedLine ClassifyLine(std::string_view line) {
-    if (const LineAction word = CommandWord(line); word != LineAction::Nothing) return {word, {}, {}, {}};
-    if (auto query = SearchQuery(line)) return {LineAction::Search, {}, {}, std::move(*query)};
-    if (const auto date = ParseDayKey(line)) return {LineAction::ShowDate, *date, {}, {}};
-    if (LowerWin1252(line) == "color") return {LineAction::ChooseColour, {}, {}, {}};
+    if (const LineAction word = CommandWord(line); word != LineAction::Nothing) return {.action = word};
+    if (auto query = SearchQuery(line)) return {.action = LineAction::Search, .query = std::move(*query)};
+    if (const auto date = ParseDayKey(line)) return {.action = LineAction::ShowDate, .date = *date};
+    if (LowerWin1252(line) == "color") return {.action = LineAction::ChooseColour};
     const auto separators = std::count(line.begin(), line.end(), kSeparator);
     if (separators == 4) return AppointmentLine(line);
-    if (separators > 0) return {LineAction::BadEntry, {}, {}, {}};
+    if (separators > 0) return {.action = LineAction::BadEntry};
+    const std::string lower = LowerWin1252(line);
+    if (lower == "aviso" || lower.starts_with("aviso ")) return ReminderLine(lower);
     return {};
 }
 

@@ -23,6 +23,8 @@ enum class LineAction {
     ChooseColour, // "color"
     Append,       // exactly four "|" and a date field that is a DayKey
     BadEntry,     // any other count of "|", or four "|" with a bad date
+    SetReminder,  // "aviso N", N minutes from 0 to 1440
+    BadReminder,  // "aviso" with anything else after it, and no "|"
     Search,       // "buscar", alone or followed by one space and the text
     NextMatch,    // "siguiente"
     PreviousMatch,// "anterior"
@@ -32,7 +34,8 @@ struct ClassifiedLine {
     LineAction action = LineAction::Nothing;
     CalendarDate date{};                 // ShowDate: the accepted date
     std::array<std::string, 5> fields{}; // Append: date, time, phone, name, subject
-    std::string query;                   // Search: the text, spaces around it removed; empty clears
+    int minutes = 0;                     // SetReminder: the minutes asked for
+    std::string query{};                 // Search: the text, spaces around it removed; empty clears
 };
 
 // line is Windows-1252 text as read from the entry.
