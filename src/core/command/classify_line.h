@@ -23,12 +23,16 @@ enum class LineAction {
     ChooseColour, // "color"
     Append,       // exactly four "|" and a date field that is a DayKey
     BadEntry,     // any other count of "|", or four "|" with a bad date
+    Delete,       // "borrar N"
+    Edit,         // "editar N"
+    Undo,         // "deshacer"
 };
 
 struct ClassifiedLine {
     LineAction action = LineAction::Nothing;
     CalendarDate date{};                 // ShowDate: the accepted date
     std::array<std::string, 5> fields{}; // Append: date, time, phone, name, subject
+    int row = 0;                         // Delete, Edit: the typed row; 0 when no number follows the word
 };
 
 // line is Windows-1252 text as read from the entry.
