@@ -1,17 +1,13 @@
 #pragma once
-// What the row commands (borrar N, editar N, deshacer) tell the user, shared
-// by the window's boxes and the command line, and the line an edit starts
-// from.
+// The rows the row commands (borrar N, editar N) name, what the user is told
+// when a number names none (shared by the window's boxes and the command
+// line), and the line an edit starts from.
 
 #include <string>
 
 #include "book/appointment.h"
 
 namespace quimbaro {
-
-inline constexpr const char* kNotDeletedText = "No se pudo borrar la cita: ";
-inline constexpr const char* kNotUndoneText = "No se pudo deshacer el último cambio: ";
-inline constexpr const char* kNothingToUndoText = "No hay ningún cambio que deshacer";
 
 // Rows shown for a loaded day: one per kept record, at most 29.
 int RowsShown(const DayList& list);
