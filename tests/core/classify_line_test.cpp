@@ -32,7 +32,8 @@ TEST(ClassifyLine, EveryTestsBoundary) {
         {"../x|09:30|600|Ana|x", BadEntry}, {"05/12/26|a|b|c|d", BadEntry}, {"hoy|a|b|c|d", BadEntry}};
     const std::pair<QString, LineAction> words[] = {
         {"salir", Exit}, {"autor", Author}, {"ascendente", Ascending}, {"descendente", Descending},
-        {"ayer", Yesterday}, {QStringLiteral("mañana"), Tomorrow}, {"hoy", Today}, {"color", ChooseColour}};
+        {"ayer", Yesterday}, {QStringLiteral("mañana"), Tomorrow}, {"hoy", Today}, {"color", ChooseColour},
+        {"deshacer", Undo}};
     for (const auto& [word, action] : words)
         for (const QString& typed : {word, word.toUpper(), word.left(1).toUpper() + word.mid(1), word.left(2) + word.mid(2).toUpper()})
             lines.emplace_back(W(typed), action);
