@@ -1,4 +1,4 @@
-// The in-process benchmarks: LoadDay, ShowDay and the text pieces, each
+// The in-process benchmarks: LoadDay, deletion, ShowDay and the text pieces, each
 // beside its reference, repeated with the runs of different benchmarks
 // interleaved, and reported as medians and ratios.
 //
@@ -89,6 +89,7 @@ int Run(int argc, char** argv) {
     QApplication app(argc, argv);
     RegisterFonts();
     RegisterLoadDay(data);
+    RegisterChange(data);
     ShowDayRigPtr rig = RegisterShowDay(data);
     RegisterText();
 
@@ -105,6 +106,7 @@ int Run(int argc, char** argv) {
         }
     };
     report([&] { ReportLoadDay(data, reporter.medians()); });
+    report([&] { ReportChange(data, reporter.medians()); });
     report([&] { ReportShowDay(reporter.medians()); });
     report([&] { ReportText(reporter.medians()); });
     return 0;

@@ -44,6 +44,9 @@ using ShowDayRigPtr = std::unique_ptr<ShowDayRig, ShowDayRigDeleter>;
 ShowDayRigPtr RegisterShowDay(const BenchData& data);
 void ReportShowDay(const Medians& medians);
 
+void RegisterChange(const BenchData& data);
+void ReportChange(const BenchData& data, const Medians& medians);
+
 void RegisterText();
 void ReportText(const Medians& medians);
 
