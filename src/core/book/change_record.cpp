@@ -20,14 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 constexpr std::size_t kDateWidth = sizeof(Appointment::date);
 
-StoreResult Failure(StoreError error, int systemError, const std::string& fileName) {
-    StoreResult result;
-    result.error = error;
-    result.systemError = systemError;
-    result.fileName = fileName;
-    return result;
-}
-
 std::string FileNameOf(const Appointment& record) {
     return YearFilePath({}, ReadField(record.date)).string();
 }
@@ -54,7 +46,7 @@ public:
     // The change's result, unless it succeeded and a file then fails to close.
     StoreResult Finish(StoreResult result) {
         for (int i = 0; i < 2; ++i)
-            if (!files_[i].Close() && result.Stored()) result = Failure(StoreError::WriteFailed, errno, names_[i]);
+            if (!files_[i].Close() && result.Stored()) result = StoreResult{StoreError::WriteFailed, errno, names_[i]};
         return result;
     }
 
@@ -84,14 +76,14 @@ bool OnARecordBoundary(uint64_t offset) {
 // Changed unless the bytes at the record's place are exactly the record, with
 // its date zeroed when `deleted`.
 StoreResult Expect(int fd, const StoredRecord& stored, bool deleted, const std::string& name) {
-    if (!OnARecordBoundary(stored.offset)) return Failure(StoreError::Changed, 0, name);
+    if (!OnARecordBoundary(stored.offset)) return StoreResult{StoreError::Changed, 0, name};
     Appointment expected = stored.record;
     if (deleted) std::memset(expected.date, 0, kDateWidth);
     char found[kRecordSize];
     const ssize_t got = ReadFullyAt(fd, found, kRecordSize, static_cast<off_t>(stored.offset));
-    if (got < 0) return Failure(StoreError::ReadFailed, errno, name);
+    if (got < 0) return StoreResult{StoreError::ReadFailed, errno, name};
     if (static_cast<std::size_t>(got) != kRecordSize || std::memcmp(found, &expected, kRecordSize) != 0)
-        return Failure(StoreError::Changed, 0, name);
+        return StoreResult{StoreError::Changed, 0, name};
     return {};
 }
 
@@ -102,8 +94,8 @@ StoreResult WriteDate(int fd, const StoredRecord& stored, bool deleted, const st
     char date[kDateWidth] = {};
     if (!deleted) std::memcpy(date, stored.record.date, kDateWidth);
     if (!WriteFully(fd, date, kDateWidth, static_cast<off_t>(stored.offset)))
-        return Failure(StoreError::WriteFailed, errno, name);
-    if (fsync(fd) != 0) return Failure(StoreError::SyncFailed, errno, name);
+        return StoreResult{StoreError::WriteFailed, errno, name};
+    if (fsync(fd) != 0) return StoreResult{StoreError::SyncFailed, errno, name};
     return {};
 }
 
@@ -116,7 +108,7 @@ StoredRecord RowRecord(const DayList& list, int row) {
 
 StoreResult DeleteRecord(const fs::path& folder, const StoredRecord& seen) {
     const std::string name = FileNameOf(seen.record);
-    if (!HasDayKey(seen.record)) return Failure(StoreError::BadDate, 0, name);
+    if (!HasDayKey(seen.record)) return StoreResult{StoreError::BadDate, 0, name};
     ChangeFiles files;
     StoreResult result = files.Open(folder, name, name);
     if (result.Stored()) result = Expect(files.Fd(name), seen, false, name);
@@ -127,7 +119,7 @@ StoreResult DeleteRecord(const fs::path& folder, const StoredRecord& seen) {
 StoreResult ReplaceRecord(const fs::path& folder, const StoredRecord& seen, const Appointment& replacement,
                           StoredRecord& added) {
     const std::string oldName = FileNameOf(seen.record), newName = FileNameOf(replacement);
-    if (!HasDayKey(seen.record) || !HasDayKey(replacement)) return Failure(StoreError::BadDate, 0, newName);
+    if (!HasDayKey(seen.record) || !HasDayKey(replacement)) return StoreResult{StoreError::BadDate, 0, newName};
     ChangeFiles files;
     StoreResult result = files.Open(folder, oldName, newName);
     if (result.Stored()) result = Expect(files.Fd(oldName), seen, false, oldName);
@@ -147,7 +139,7 @@ StoreResult Undo(const fs::path& folder, const UndoStep& step) {
     const std::string removedName = FileNameOf(step.removed.record);
     const std::string addedName = step.added ? FileNameOf(step.added->record) : removedName;
     if (!HasDayKey(step.removed.record) || (step.added && !HasDayKey(step.added->record)))
-        return Failure(StoreError::BadDate, 0, removedName);
+        return StoreResult{StoreError::BadDate, 0, removedName};
     ChangeFiles files;
     StoreResult result = files.Open(folder, removedName, addedName);
     if (result.Stored()) result = Expect(files.Fd(removedName), step.removed, true, removedName);
