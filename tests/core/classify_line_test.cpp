@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "text/win1252.h"
@@ -52,6 +53,19 @@ TEST(ClassifyLine, EveryTestsBoundary) {
         }
     }
     EXPECT_EQ(ClassifyLine("05/03/2024").date, (CalendarDate{2024, 3, 5}));
+}
+
+// The word alone, or one space and up to nine digits; 0 stands for a missing number.
+TEST(ClassifyLine, RowWordsCarryTheirNumber) {
+    const std::tuple<std::string, LineAction, int> lines[] = {
+        {"borrar 3", Delete, 3}, {"BORRAR 29", Delete, 29}, {"eDITAR 007", Edit, 7}, {"borrar 123456789", Delete, 123456789},
+        {"borrar", Delete, 0}, {"editar ", Edit, 0}, {"borrar  3", Delete, 0}, {"borrar 3 ", Delete, 0}, {"borrar -3", Delete, 0},
+        {"borrar 1234567890", Delete, 0}, {"editar 3|a|b|c|d", Edit, 0}, {" borrar 3", Nothing, 0}, {"borrar3", Nothing, 0},
+        {"editar\t3", Nothing, 0}, {"deshacer 1", Nothing, 0}};
+    for (const auto& [line, action, row] : lines) {
+        EXPECT_EQ(ClassifyLine(line).action, action) << line;
+        EXPECT_EQ(ClassifyLine(line).row, row) << line;
+    }
 }
 
 TEST(ClassifyLine, AppointmentFieldsAreKeptExactlyAsTyped) {
