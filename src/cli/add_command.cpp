@@ -9,7 +9,8 @@ namespace {
 
 int RunAdd(const QCommandLineParser&, const QStringList& args, CliContext& context) {
     if (args.size() != 1)
-        return Fail(context, kExitUsage, QStringLiteral("add espera una sola línea: 'DD/MM/AAAA|HH:MM|teléfono|nombre|asunto'"));
+        return Fail(context, kExitUsage,
+                    QStringLiteral("add espera una sola línea: 'DD/MM/AAAA|HH:MM|teléfono|nombre|asunto'"));
     const auto classified = EntryAppointment(args[0]);
     if (!classified) return Fail(context, kExitUsage, QString::fromUtf8(kBadEntryText));
     const auto& f = classified->fields;
