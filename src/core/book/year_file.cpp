@@ -12,6 +12,7 @@
 
 #include "book/collation.h"
 #include "book/locked_file.h"
+#include "book/year_file_write.h"
 #include "calendar/dates.h"
 
 namespace quimbaro {
@@ -71,9 +72,11 @@ private:
     uint64_t mask_[2];
 };
 
-void Keep(const char* record, DayList& list) {
+void Keep(const char* record, uint64_t offset, DayList& list) {
     ++list.kept;
-    if (list.kept <= kDaySlots) std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
+    if (list.kept > kDaySlots) return;
+    std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
+    list.offsets[list.kept - 1] = offset;
 }
 
 // Reads until size bytes or the end of the file; -1 (errno set) on error.
@@ -90,11 +93,12 @@ ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
 }
 
 // Scans the first `records` records in file order, handing each matching one
-// to keep; 0 or the errno of a failed read.
+// and its file offset to keep; 0 or the errno of a failed read.
 template <typename KeepRecord>
 int ScanRecords(int fd, uint64_t records, std::string_view key, KeepRecord keep) {
     const DateMatcher matches(key);
     const auto block = std::make_unique_for_overwrite<char[]>(kBlockRecords * kRecordSize);
+    uint64_t blockStart = 0;
     while (records > 0) {
         const std::size_t wanted = static_cast<std::size_t>(std::min<uint64_t>(records, kBlockRecords));
         const ssize_t got = ReadFully(fd, block.get(), wanted * kRecordSize);
@@ -102,10 +106,11 @@ int ScanRecords(int fd, uint64_t records, std::string_view key, KeepRecord keep)
         const std::size_t whole = static_cast<std::size_t>(got) / kRecordSize;
         for (std::size_t i = 0; i < whole; ++i) {
             const char* record = block.get() + i * kRecordSize;
-            if (matches(record)) keep(record);
+            if (matches(record)) keep(record, (blockStart + i) * kRecordSize);
         }
         if (whole < wanted) break;  // the file got shorter than its size said
         records -= wanted;
+        blockStart += wanted;
     }
     return 0;
 }
@@ -126,8 +131,8 @@ StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key
     return result;
 }
 
-// Writes all of data at offset, riding out interrupted and short writes;
-// false (errno set) when the system stops accepting bytes.
+}  // namespace
+
 bool WriteFully(int fd, const char* data, std::size_t size, off_t offset) {
     while (size > 0) {
         const ssize_t written = ::pwrite(fd, data, size, offset);
@@ -143,19 +148,16 @@ bool WriteFully(int fd, const char* data, std::size_t size, off_t offset) {
     return true;
 }
 
-// Writes the record after the last whole record (over a partial trailing
-// one) and waits until it is on disk.
-StoreResult WriteRecord(int fd, const Appointment& record, const std::string& fileName) {
+StoreResult WriteRecordAtEnd(int fd, const Appointment& record, const std::string& fileName, uint64_t& offset) {
     struct stat info {};
     if (fstat(fd, &info) != 0) return Failure(StoreError::WriteFailed, errno, fileName);
-    const off_t offset = info.st_size / static_cast<off_t>(kRecordSize) * static_cast<off_t>(kRecordSize);
-    if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, offset))
+    const off_t end = info.st_size / static_cast<off_t>(kRecordSize) * static_cast<off_t>(kRecordSize);
+    if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, end))
         return Failure(StoreError::WriteFailed, errno, fileName);
     if (fsync(fd) != 0) return Failure(StoreError::SyncFailed, errno, fileName);
+    offset = static_cast<uint64_t>(end);
     return {};
 }
-
-}  // namespace
 
 std::filesystem::path YearFilePath(const std::filesystem::path& folder, std::string_view dateKey) {
     return folder / YearFileName(dateKey);
@@ -166,7 +168,7 @@ StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKe
     list.Clear();
     const std::string fileName = YearFileName(dateKey);
     if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
-    const auto keep = [&list](const char* record) { Keep(record, list); };
+    const auto keep = [&list](const char* record, uint64_t offset) { Keep(record, offset, list); };
     StoreResult result = ReadYearFile(folder / fileName, dateKey, keep);
     result.fileName = fileName;
     if (!result.Stored()) {
@@ -182,7 +184,7 @@ StoreResult LoadWholeDay(const std::filesystem::path& folder, std::string_view d
     records.clear();
     const std::string fileName = YearFileName(dateKey);
     if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
-    StoreResult result = ReadYearFile(folder / fileName, dateKey, [&records](const char* record) {
+    StoreResult result = ReadYearFile(folder / fileName, dateKey, [&records](const char* record, uint64_t) {
         std::memcpy(&records.emplace_back(), record, kRecordSize);
     });
     result.fileName = fileName;
@@ -198,7 +200,8 @@ StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_v
     const Appointment record = MakeAppointment(date, time, phone, name, subject);
     LockedFile file;
     StoreResult result = file.Open(folder / fileName, O_RDWR, kLockWaitMilliseconds);
-    if (result.Stored()) result = WriteRecord(file.fd(), record, fileName);
+    uint64_t offset = 0;
+    if (result.Stored()) result = WriteRecordAtEnd(file.fd(), record, fileName, offset);
     if (result.Stored() && !file.Close()) result = Failure(StoreError::WriteFailed, errno, fileName);
     result.fileName = fileName;
     return result;

@@ -24,6 +24,7 @@ enum class StoreError {
     ReadFailed,    // the year file could not be read while loading
     WriteFailed,   // short or failed write (disk full, file too large)
     SyncFailed,    // the record could not be flushed to disk
+    Changed,       // the stored record is no longer the one the user saw
 };
 
 struct StoreResult {
