@@ -142,18 +142,31 @@ bool WriteFully(int fd, const char* data, std::size_t size, off_t offset) {
 }
 
 // Writes the record after the last whole record (over a partial trailing
-// one) and waits until it is on disk.
-StoreResult WriteRecord(int fd, const Appointment& record, const std::string& fileName) {
+// one) and waits until it is on disk. The first record of a file may be in a
+// file just created, which a crash would lose with its record unless the
+// folder's entry for it is on disk too.
+StoreResult WriteRecord(int fd, const std::filesystem::path& folder, const Appointment& record,
+                        const std::string& fileName) {
     struct stat info {};
     if (fstat(fd, &info) != 0) return Failure(StoreError::WriteFailed, errno, fileName);
     const off_t offset = info.st_size / static_cast<off_t>(kRecordSize) * static_cast<off_t>(kRecordSize);
     if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, offset))
         return Failure(StoreError::WriteFailed, errno, fileName);
     if (fsync(fd) != 0) return Failure(StoreError::SyncFailed, errno, fileName);
+    if (const int error = offset == 0 ? SyncFolder(folder) : 0; error != 0)
+        return Failure(StoreError::SyncFailed, error, fileName);
     return {};
 }
 
 }  // namespace
+
+int SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int error = fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
 
 std::filesystem::path YearFilePath(const std::filesystem::path& folder, std::string_view dateKey) {
     return folder / YearFileName(dateKey);
@@ -182,7 +195,7 @@ StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_v
     const Appointment record = MakeAppointment(date, time, phone, name, subject);
     LockedFile file;
     StoreResult result = file.Open(folder / fileName, O_RDWR, kLockWaitMilliseconds);
-    if (result.Stored()) result = WriteRecord(file.fd(), record, fileName);
+    if (result.Stored()) result = WriteRecord(file.fd(), folder, record, fileName);
     if (result.Stored() && !file.Close()) result = Failure(StoreError::WriteFailed, errno, fileName);
     result.fileName = fileName;
     return result;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "book/year_file.h"
 #include "text/messages.h"
 
 #ifndef QUIMBARO_INSTALL_BINDIR
@@ -41,12 +42,18 @@ fs::path Resolved(const fs::path& path) {
     return resolved.empty() ? path : resolved;
 }
 
-// One level at a time, so that every level created gets mode 0700.
+// One level at a time, so that every level created gets mode 0700; each new
+// level's entry in its parent is put on disk, or a crash could lose the
+// folder with the book in it.
 int MakeFolders(const fs::path& folder) {
     fs::path partial;
     for (const fs::path& part : folder) {
         partial /= part;
-        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+        if (::mkdir(partial.c_str(), 0700) == 0) {
+            if (const int error = SyncFolder(partial.parent_path()); error != 0) return error;
+        } else if (errno != EEXIST) {
+            return errno;
+        }
     }
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0) return errno;
