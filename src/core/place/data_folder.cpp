@@ -85,7 +85,8 @@ DataFolderChoice ChooseDataFolder(const DataFolderFacts& facts) {
     if (!facts.option.empty()) return {facts.option, DataFolderSource::Option};
     if (!facts.environment.empty()) return {facts.environment, DataFolderSource::Environment};
     // Checked before writability, so that root never writes into the bin folder.
-    if (SameFolder(facts.programFolder, facts.installBinFolder)) return {UserFolder(facts), DataFolderSource::Installed};
+    if (SameFolder(facts.programFolder, facts.installBinFolder))
+        return {UserFolder(facts), DataFolderSource::Installed};
     if (facts.isWritable && facts.isWritable(facts.programFolder))
         return {facts.programFolder, DataFolderSource::BesideProgram};
     return {UserFolder(facts), DataFolderSource::ProgramReadOnly};
