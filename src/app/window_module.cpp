@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "dialogs/programmer_message.h"
+#include "dialogs/qt_spanish_texts.h"
 #include "place/data_folder.h"
 #include "surface/fonts.h"
 #include "window/main_window.h"
@@ -12,6 +13,9 @@
 extern "C" __attribute__((visibility("default"))) int QuimbaroWindowMain(int argc, char** argv,
                                                                          const char* dataOption) {
     QApplication app(argc, argv);
+    // Lets the desktop match the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quimbaro.Quimbaro"));
+    quimbaro::LoadQtSpanishTexts(app);  // without them Qt's own texts stay in English
     const auto facts = quimbaro::ProcessDataFolderFacts(dataOption);
     const std::filesystem::path folder = quimbaro::ChooseDataFolder(facts).folder;
     // Never an empty book in a folder that cannot keep what is typed.
