@@ -28,6 +28,7 @@ build_and_install() {
 
 expected_files() {
   echo bin/quimbaro
+  echo lib/quimbaro/quimbaro-window.so
   echo share/applications/$app.desktop
   echo share/metainfo/$app.metainfo.xml
   for size in "${icon_sizes[@]}"; do echo "share/icons/hicolor/${size}x$size/apps/$app.png"; done

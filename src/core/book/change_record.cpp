@@ -128,7 +128,7 @@ StoreResult ReplaceRecord(const fs::path& folder, const StoredRecord& seen, cons
         return files.Finish(result);
     }
     added.record = replacement;
-    if (result.Stored()) result = WriteRecordAtEnd(files.Fd(newName), replacement, newName, added.offset);
+    if (result.Stored()) result = WriteRecordAtEnd(files.Fd(newName), folder, replacement, newName, added.offset);
     if (result.Stored()) result = WriteDate(files.Fd(oldName), seen, true, oldName);
     return files.Finish(result);
 }

@@ -148,15 +148,28 @@ bool WriteFully(int fd, const char* data, std::size_t size, off_t offset) {
     return true;
 }
 
-StoreResult WriteRecordAtEnd(int fd, const Appointment& record, const std::string& fileName, uint64_t& offset) {
+StoreResult WriteRecordAtEnd(int fd, const std::filesystem::path& folder, const Appointment& record,
+                             const std::string& fileName, uint64_t& offset) {
     struct stat info {};
     if (fstat(fd, &info) != 0) return Failure(StoreError::WriteFailed, errno, fileName);
     const off_t end = info.st_size / static_cast<off_t>(kRecordSize) * static_cast<off_t>(kRecordSize);
     if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, end))
         return Failure(StoreError::WriteFailed, errno, fileName);
     if (fsync(fd) != 0) return Failure(StoreError::SyncFailed, errno, fileName);
+    // The first record of a file may be in a file just created, which a crash
+    // would lose with its record unless the folder's entry is on disk too.
+    if (const int error = end == 0 ? SyncFolder(folder) : 0; error != 0)
+        return Failure(StoreError::SyncFailed, error, fileName);
     offset = static_cast<uint64_t>(end);
     return {};
+}
+
+int SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int error = fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
 }
 
 std::filesystem::path YearFilePath(const std::filesystem::path& folder, std::string_view dateKey) {
@@ -201,7 +214,7 @@ StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_v
     LockedFile file;
     StoreResult result = file.Open(folder / fileName, O_RDWR, kLockWaitMilliseconds);
     uint64_t offset = 0;
-    if (result.Stored()) result = WriteRecordAtEnd(file.fd(), record, fileName, offset);
+    if (result.Stored()) result = WriteRecordAtEnd(file.fd(), folder, record, fileName, offset);
     if (result.Stored() && !file.Close()) result = Failure(StoreError::WriteFailed, errno, fileName);
     result.fileName = fileName;
     return result;

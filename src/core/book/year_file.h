@@ -16,6 +16,10 @@ namespace quimbaro {
 
 std::filesystem::path YearFilePath(const std::filesystem::path& folder, std::string_view dateKey);
 
+// Puts the folder's entries (files and folders made in it) on disk, so they
+// survive a crash; 0 or the errno of the failure.
+int SyncFolder(const std::filesystem::path& folder);
+
 enum class StoreError {
     None,
     BadDate,       // the date is no DayKey: refused, nothing written
