@@ -62,7 +62,9 @@ protected:
         qputenv("DBUS_SESSION_BUS_ADDRESS", daemon_->readLine().trimmed());
     }
     static void TearDownTestSuite() {
-        delete daemon_;  // stops it
+        daemon_->kill();
+        daemon_->waitForFinished();
+        delete daemon_;
         delete config_;
     }
     void TearDown() override {
@@ -139,6 +141,7 @@ TEST_F(RemindersTest, EachAppointmentOnceAtItsTimeAndNoneForThePast) {
     const QDBusArgument icon = eva.hints.value("image-data").value<QDBusArgument>();
     icon.beginStructure();
     icon >> width >> height;
+    icon.endStructure();
     EXPECT_EQ(QSize(width, height), QSize(128, 128));  // the program's icon
     // Added during the run: told at once when already due, else at its time.
     Type("31/12/2026|10:29|600111222|Nuevo|x");
