@@ -10,7 +10,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(loadday classify daykey settings sortday reminders)
+  targets=(loadday classify daykey settings sortday cli reminders)
 fi
 jobs=${FUZZ_BUILD_JOBS:-$(nproc)}
 
