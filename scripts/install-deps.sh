@@ -8,13 +8,9 @@ packages=(
   qt6-base-dev libsimpleini-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wine fonts-liberation2 fontconfig
-<<<<<<< HEAD
   qt6-translations-l10n
   xvfb xauth xdotool openbox imagemagick hyperfine linux-perf ccache
-=======
-  xvfb xauth xdotool imagemagick hyperfine linux-perf ccache
   python3
->>>>>>> main
 )
 missing=()
 for p in "${packages[@]}"; do
