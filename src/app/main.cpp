@@ -14,8 +14,8 @@
 #include "place/data_folder.h"
 #include "subcommand.h"
 
-#ifndef QUIMBARO_INSTALL_MODULEDIR
-#define QUIMBARO_INSTALL_MODULEDIR ""
+#ifndef QUIMBARO_MODULE_FROM_BINDIR
+#define QUIMBARO_MODULE_FROM_BINDIR "."
 #endif
 
 namespace {
@@ -23,12 +23,14 @@ namespace {
 constexpr const char* kWindowModule = "quimbaro-window.so";
 using WindowMain = int (*)(int argc, char** argv, const char* dataOption);
 
-// Installed, the module is in the install's library folder; anywhere else it
-// is beside the program, as the build puts it.
+// The build puts the module beside the program; an install puts it in its
+// library folder, found from the program's folder so that a staged or moved
+// install finds its own.
 std::filesystem::path WindowModulePath() {
-    const quimbaro::DataFolderFacts facts = quimbaro::ProcessDataFolderFacts({});
-    if (quimbaro::RunsInstalled(facts)) return std::filesystem::path(QUIMBARO_INSTALL_MODULEDIR) / kWindowModule;
-    return facts.programFolder / kWindowModule;
+    const std::filesystem::path programFolder = quimbaro::ProgramFolder();
+    const std::filesystem::path beside = programFolder / kWindowModule;
+    if (std::filesystem::exists(beside)) return beside;
+    return (programFolder / QUIMBARO_MODULE_FROM_BINDIR / kWindowModule).lexically_normal();
 }
 
 int OpenWindow(int argc, char** argv, const QString& dataOption) {

@@ -13,6 +13,8 @@
 extern "C" __attribute__((visibility("default"))) int QuimbaroWindowMain(int argc, char** argv,
                                                                          const char* dataOption) {
     QApplication app(argc, argv);
+    // Lets the desktop match the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quimbaro.Quimbaro"));
     quimbaro::LoadQtSpanishTexts(app);  // without them Qt's own texts stay in English
     const auto facts = quimbaro::ProcessDataFolderFacts(dataOption);
     const std::filesystem::path folder = quimbaro::ChooseDataFolder(facts).folder;

@@ -52,8 +52,8 @@ std::optional<FirstDay> FirstDayNamed(const QStringList& args, const TodayClock&
     return FirstDay{*date, DayKey(*date)};
 }
 
-// The day keys to read, first day first; nothing when the days run past the
-// calendar's end.
+// The day keys to read, first day first; nothing when the days cannot be
+// counted (a typed 31/02 or a year past the calendar's end).
 std::optional<std::vector<std::string>> DayKeys(const FirstDay& first, int days) {
     std::vector<std::string> keys{first.key};
     for (int i = 1; i < days; ++i) {
@@ -130,7 +130,7 @@ int RunList(const QCommandLineParser& parser, const QStringList& args, CliContex
         return Fail(context, kExitUsage,
                     QStringLiteral("fecha no válida: %1 (DD/MM/AAAA, hoy, ayer o mañana)").arg(args.value(0)));
     const auto keys = DayKeys(*first, days);
-    if (!keys) return Fail(context, kExitUsage, QStringLiteral("los días pasan del final del calendario"));
+    if (!keys) return Fail(context, kExitUsage, QStringLiteral("no se pueden contar días desde esa fecha"));
     return ListDays(*keys, *format, context);
 }
 

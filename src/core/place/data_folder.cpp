@@ -41,12 +41,6 @@ fs::path Resolved(const fs::path& path) {
     return resolved.empty() ? path : resolved;
 }
 
-fs::path ProgramFolder() {
-    std::error_code error;
-    const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    return error ? fs::path() : program.parent_path();
-}
-
 // One level at a time, so that every level created gets mode 0700.
 int MakeFolders(const fs::path& folder) {
     fs::path partial;
@@ -61,6 +55,12 @@ int MakeFolders(const fs::path& folder) {
 }
 
 }  // namespace
+
+fs::path ProgramFolder() {
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::path() : program.parent_path();
+}
 
 std::string DataFolderChoice::Why() const {
     switch (source) {
@@ -78,13 +78,11 @@ DataFolderChoice ChooseDataFolder(const DataFolderFacts& facts) {
     if (!facts.option.empty()) return {facts.option, DataFolderSource::Option};
     if (!facts.environment.empty()) return {facts.environment, DataFolderSource::Environment};
     // Checked before writability, so that root never writes into the bin folder.
-    if (RunsInstalled(facts)) return {UserFolder(facts), DataFolderSource::Installed};
+    if (SameFolder(facts.programFolder, facts.installBinFolder)) return {UserFolder(facts), DataFolderSource::Installed};
     if (facts.isWritable && facts.isWritable(facts.programFolder))
         return {facts.programFolder, DataFolderSource::BesideProgram};
     return {UserFolder(facts), DataFolderSource::ProgramReadOnly};
 }
-
-bool RunsInstalled(const DataFolderFacts& facts) { return SameFolder(facts.programFolder, facts.installBinFolder); }
 
 DataFolderFacts ProcessDataFolderFacts(const fs::path& option) {
     DataFolderFacts facts;
