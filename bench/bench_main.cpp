@@ -1,6 +1,6 @@
-// The in-process benchmarks: LoadDay, ShowDay and the text pieces, each
-// beside its reference, repeated with the runs of different benchmarks
-// interleaved, and reported as medians and ratios.
+// The in-process benchmarks: LoadDay, ShowDay, the text pieces and the
+// reminder tick, each beside its reference, repeated with the runs of
+// different benchmarks interleaved, and reported as medians and ratios.
 //
 //   quimbaro_bench [--data=FOLDER] [--smoke] [Google Benchmark flags]
 //
@@ -91,6 +91,7 @@ int Run(int argc, char** argv) {
     RegisterLoadDay(data);
     ShowDayRigPtr rig = RegisterShowDay(data);
     RegisterText();
+    RegisterReminderTick(data);
 
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -107,6 +108,7 @@ int Run(int argc, char** argv) {
     report([&] { ReportLoadDay(data, reporter.medians()); });
     report([&] { ReportShowDay(reporter.medians()); });
     report([&] { ReportText(reporter.medians()); });
+    report([&] { ReportReminderTick(reporter.medians()); });
     return 0;
 }
 

@@ -57,6 +57,23 @@ TEST_F(SettingsFile, DefaultsWithoutAFileReadingCreatesNoneAndAFreshSaveWritesBo
     }
 }
 
+// A file that never had the key is saved as before; aviso writes it.
+TEST_F(SettingsFile, ReminderMinutesDefaultToTenStayWithinADayAndAreWrittenWhenSet) {
+    for (const auto& [value, minutes] : {std::pair{"5", 5}, {"-3", 0}, {"99999", 1440}, {"abc", 0}})
+        EXPECT_EQ(Read(("[avisos]\nMINUTOS=" + std::string(value)).c_str()).reminderMinutes, minutes) << value;
+    fs::remove(file);
+    SettingsStore store = Read();
+    EXPECT_EQ(store.reminderMinutes, 10);
+    ASSERT_TRUE(Settings("save", store));
+    EXPECT_EQ(SavedText(), "[Colores]\nmean=55295\n[Horas]\nOrden_Alfabetico=2\n");
+    store.reminderMinutes = 0;
+    ASSERT_TRUE(Settings("save", store) && Settings("get", store));
+    EXPECT_EQ(store.reminderMinutes, 0);
+    store.reminderMinutes = 10;
+    ASSERT_TRUE(Settings("save", store));
+    EXPECT_EQ(SavedText(), "[Colores]\nmean=55295\n[Horas]\nOrden_Alfabetico=2\n[Avisos]\nminutos=10\n");
+}
+
 TEST_F(SettingsFile, ValuesReadAsTheNumberAtTheirStartInSectionsOfAnyCase) {
     const std::pair<std::string, int32_t> colours[] = {
         {"abc", 0}, {"", 0}, {"-12px", -12}, {"+7.5", 8}, {"7.49", 7}, {"\"255\"", 255},

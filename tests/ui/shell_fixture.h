@@ -66,6 +66,7 @@ protected:
         Settings("get", settings);
         context = std::make_unique<ShellContext>(folder, [this] { return today; }, settings);
         context->endProcess = [this](int code) { exitCodes.push_back(code); };
+        context->now = [this] { return now; };
         context->afterFillStep = [this](int step) {
             if (onFillStep) onFillStep(step);
         };
@@ -103,6 +104,7 @@ protected:
     const std::filesystem::path folder = temp.path();
     SettingsStore settings{folder / kSettingsFileName};
     CalendarDate today{2026, 12, 31};
+    WallTime now{today, 12 * 3600};
     std::vector<int> exitCodes;
     std::function<void(int)> onFillStep;
     std::unique_ptr<ShellContext> context;
