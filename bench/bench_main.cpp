@@ -1,5 +1,5 @@
-// The in-process benchmarks: LoadDay, the search, ShowDay, the text pieces
-// and the reminder tick, each beside its reference, repeated with the runs of
+// The in-process benchmarks: LoadDay, deletion, the search, ShowDay, the text
+// pieces and the reminder tick, each beside its reference, repeated with the runs of
 // different benchmarks interleaved, and reported as medians and ratios.
 //
 //   quimbaro_bench [--data=FOLDER] [--smoke] [Google Benchmark flags]
@@ -89,6 +89,7 @@ int Run(int argc, char** argv) {
     QApplication app(argc, argv);
     RegisterFonts();
     RegisterLoadDay(data);
+    RegisterChange(data);
     RegisterSearch(data);
     ShowDayRigPtr rig = RegisterShowDay(data);
     RegisterText();
@@ -107,6 +108,7 @@ int Run(int argc, char** argv) {
         }
     };
     report([&] { ReportLoadDay(data, reporter.medians()); });
+    report([&] { ReportChange(data, reporter.medians()); });
     report([&] { ReportSearch(data, reporter.medians()); });
     report([&] { ReportShowDay(reporter.medians()); });
     report([&] { ReportText(reporter.medians()); });

@@ -49,6 +49,8 @@ void ReportSearch(const BenchData& data, const Medians& medians);
 
 void RegisterReminderTick(const BenchData& data);
 void ReportReminderTick(const Medians& medians);
+void RegisterChange(const BenchData& data);
+void ReportChange(const BenchData& data, const Medians& medians);
 
 void RegisterText();
 void ReportText(const Medians& medians);

@@ -12,6 +12,7 @@
 #include "book/collation.h"
 #include "book/locked_file.h"
 #include "book/record_stream.h"
+#include "book/year_file_write.h"
 #include "calendar/dates.h"
 
 namespace quimbaro {
@@ -68,26 +69,28 @@ private:
     uint64_t mask_[2];
 };
 
-void Keep(const char* record, DayList& list) {
+void Keep(const char* record, uint64_t offset, DayList& list) {
     ++list.kept;
-    if (list.kept <= kDaySlots) std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
+    if (list.kept > kDaySlots) return;
+    std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
+    list.offsets[list.kept - 1] = offset;
 }
 
-// Hands each record of the day to keep; the year file is created when
-// missing and locked while it is read.
+// Hands each record of the day and its file offset to keep; the year file is
+// created when missing and locked while it is read.
 template <typename KeepRecord>
 StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key, KeepRecord keep) {
     const DateMatcher matches(key);
-    return StreamYearFile(path, [&](const char* records, std::size_t count, uint64_t) {
+    return StreamYearFile(path, [&](const char* records, std::size_t count, uint64_t firstOffset) {
         for (std::size_t i = 0; i < count; ++i) {
             const char* record = records + i * kRecordSize;
-            if (matches(record)) keep(record);
+            if (matches(record)) keep(record, firstOffset + i * kRecordSize);
         }
     });
 }
 
-// Writes all of data at offset, riding out interrupted and short writes;
-// false (errno set) when the system stops accepting bytes.
+}  // namespace
+
 bool WriteFully(int fd, const char* data, std::size_t size, off_t offset) {
     while (size > 0) {
         const ssize_t written = ::pwrite(fd, data, size, offset);
@@ -103,19 +106,29 @@ bool WriteFully(int fd, const char* data, std::size_t size, off_t offset) {
     return true;
 }
 
-// Writes the record after the last whole record (over a partial trailing
-// one) and waits until it is on disk.
-StoreResult WriteRecord(int fd, const Appointment& record, const std::string& fileName) {
+StoreResult WriteRecordAtEnd(int fd, const std::filesystem::path& folder, const Appointment& record,
+                             const std::string& fileName, uint64_t& offset) {
     struct stat info {};
     if (fstat(fd, &info) != 0) return Failure(StoreError::WriteFailed, errno, fileName);
-    const off_t offset = info.st_size / static_cast<off_t>(kRecordSize) * static_cast<off_t>(kRecordSize);
-    if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, offset))
+    const off_t end = info.st_size / static_cast<off_t>(kRecordSize) * static_cast<off_t>(kRecordSize);
+    if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, end))
         return Failure(StoreError::WriteFailed, errno, fileName);
     if (fsync(fd) != 0) return Failure(StoreError::SyncFailed, errno, fileName);
+    // The first record of a file may be in a file just created, which a crash
+    // would lose with its record unless the folder's entry is on disk too.
+    if (const int error = end == 0 ? SyncFolder(folder) : 0; error != 0)
+        return Failure(StoreError::SyncFailed, error, fileName);
+    offset = static_cast<uint64_t>(end);
     return {};
 }
 
-}  // namespace
+int SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int error = fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
 
 std::filesystem::path YearFilePath(const std::filesystem::path& folder, std::string_view dateKey) {
     return folder / YearFileName(dateKey);
@@ -126,7 +139,7 @@ StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKe
     list.Clear();
     const std::string fileName = YearFileName(dateKey);
     if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
-    const auto keep = [&list](const char* record) { Keep(record, list); };
+    const auto keep = [&list](const char* record, uint64_t offset) { Keep(record, offset, list); };
     StoreResult result = ReadYearFile(folder / fileName, dateKey, keep);
     result.fileName = fileName;
     if (!result.Stored()) {
@@ -142,7 +155,7 @@ StoreResult LoadWholeDay(const std::filesystem::path& folder, std::string_view d
     records.clear();
     const std::string fileName = YearFileName(dateKey);
     if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
-    StoreResult result = ReadYearFile(folder / fileName, dateKey, [&records](const char* record) {
+    StoreResult result = ReadYearFile(folder / fileName, dateKey, [&records](const char* record, uint64_t) {
         std::memcpy(&records.emplace_back(), record, kRecordSize);
     });
     result.fileName = fileName;
@@ -158,7 +171,8 @@ StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_v
     const Appointment record = MakeAppointment(date, time, phone, name, subject);
     LockedFile file;
     StoreResult result = file.Open(folder / fileName, O_RDWR, kLockWaitMilliseconds);
-    if (result.Stored()) result = WriteRecord(file.fd(), record, fileName);
+    uint64_t offset = 0;
+    if (result.Stored()) result = WriteRecordAtEnd(file.fd(), folder, record, fileName, offset);
     if (result.Stored() && !file.Close()) result = Failure(StoreError::WriteFailed, errno, fileName);
     result.fileName = fileName;
     return result;

@@ -20,7 +20,7 @@ LineAction CommandWord(std::string_view line) {
         {"ascendente", LineAction::Ascending}, {"descendente", LineAction::Descending},
         {"ayer", LineAction::Yesterday},       {"ma\xF1" "ana", LineAction::Tomorrow},
         {"hoy", LineAction::Today},            {"siguiente", LineAction::NextMatch},
-        {"anterior", LineAction::PreviousMatch},
+        {"anterior", LineAction::PreviousMatch}, {"deshacer", LineAction::Undo},
     };
     const std::string lower = LowerWin1252(line);
     for (const auto& [word, action] : kWords) {
@@ -50,6 +50,29 @@ std::optional<std::string> SearchQuery(std::string_view line) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return std::string(text);
+}
+
+// Up to nine digits and nothing else; 0 otherwise.
+int RowNumber(std::string_view text) {
+    const bool digits = !text.empty() && text.size() <= 9 &&
+                        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return digits ? std::stoi(std::string(text)) : 0;
+}
+
+// "borrar" or "editar", alone or followed by one space and the row number.
+std::optional<ClassifiedLine> RowCommand(std::string_view line) {
+    static const std::pair<std::string_view, LineAction> kRowWords[] = {
+        {"borrar", LineAction::Delete}, {"editar", LineAction::Edit}};
+    const std::string lower = LowerWin1252(line);
+    for (const auto& [word, action] : kRowWords) {
+        ClassifiedLine result{action};
+        if (lower == word) return result;
+        if (lower.starts_with(word) && lower[word.size()] == ' ') {
+            result.row = RowNumber(line.substr(word.size() + 1));
+            return result;
+        }
+    }
+    return std::nullopt;
 }
 
 ClassifiedLine AppointmentLine(std::string_view line) {
@@ -82,6 +105,7 @@ ClassifiedLine ClassifyLine(std::string_view line) {
     if (auto query = SearchQuery(line)) return {.action = LineAction::Search, .query = std::move(*query)};
     if (const auto date = ParseDayKey(line)) return {.action = LineAction::ShowDate, .date = *date};
     if (LowerWin1252(line) == "color") return {.action = LineAction::ChooseColour};
+    if (const auto command = RowCommand(line)) return *command;
     const auto separators = std::count(line.begin(), line.end(), kSeparator);
     if (separators == 4) return AppointmentLine(line);
     if (separators > 0) return {.action = LineAction::BadEntry};

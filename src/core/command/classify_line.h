@@ -25,6 +25,9 @@ enum class LineAction {
     BadEntry,     // any other count of "|", or four "|" with a bad date
     SetReminder,  // "aviso N", N minutes from 0 to 1440
     BadReminder,  // "aviso" with anything else after it, and no "|"
+    Delete,       // "borrar N"
+    Edit,         // "editar N"
+    Undo,         // "deshacer"
     Search,       // "buscar", alone or followed by one space and the text
     NextMatch,    // "siguiente"
     PreviousMatch,// "anterior"
@@ -35,6 +38,7 @@ struct ClassifiedLine {
     CalendarDate date{};                 // ShowDate: the accepted date
     std::array<std::string, 5> fields{}; // Append: date, time, phone, name, subject
     int minutes = 0;                     // SetReminder: the minutes asked for
+    int row = 0;                         // Delete, Edit: the typed row; 0 when no number follows the word
     std::string query{};                 // Search: the text, spaces around it removed; empty clears
 };
 

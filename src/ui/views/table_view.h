@@ -23,6 +23,9 @@ struct TableCell {
     int32_t bold = 0, italic = 0, underline = 0, strikeout = 0;
     QString text;
     Alignment alignment = Alignment::Left;
+    // When above 0, shown small and grey at the cell's right end: the number
+    // by which the row commands name the row.
+    int16_t rowNumber = 0;
 };
 
 inline constexpr int kGridSize = 51;
@@ -45,8 +48,8 @@ using MatchedRows = std::bitset<kDaySlots>;
 
 void ClearTablePicture(Surface& surface, Picture& table);
 // Header from userColour (a value that is no colour paints the default),
-// rows 1..29 from the day list, the matched ones in kMatchRowFill; draws
-// nothing.
+// rows 1..29 from the day list, each row holding an appointment numbered in
+// its last cell, the matched ones in kMatchRowFill; draws nothing.
 void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour,
                      const MatchedRows& matched = {});
 void PaintTable(Surface& surface, Picture& table, const TableGrid& grid, int16_t columns,

@@ -74,6 +74,14 @@ private:
     void ComeForwardWithToday();
     void StoreAppointment(const ClassifiedLine& line, const QString& typed);
     void RefuseLine(const QString& message, const QString& typed);
+    // borrar, editar, deshacer (row_console.cpp).
+    bool CheckRow(int row);
+    void DeleteRow(int row);
+    void EditRow(int row);
+    void StoreEdit(const ClassifiedLine& line, const QString& typed);
+    void EndEdit();
+    void UndoLastChange();
+    void RedrawShownDay();
 
     void Search(const std::string& query);
     void ShowMatchDay(bool forward);

@@ -47,8 +47,8 @@ void MainWindow::Search(const std::string& query) {
 void MainWindow::ShowMatchDay(bool forward) {
     const SearchState& search = state_->search;
     if (!search.matcher) return ShowProgrammerMessage(QString::fromUtf8(kNoSearchText));
-    const auto day = forward ? NextMatchDay(search.days, state_->shownDay)
-                             : PreviousMatchDay(search.days, state_->shownDay);
+    const auto day = forward ? NextMatchDay(search.days, state_->shownDay.date)
+                             : PreviousMatchDay(search.days, state_->shownDay.date);
     if (day) return ShowDate(*day);
     ShowProgrammerMessage(QString::fromUtf8(forward ? kNoLaterMatchText : kNoEarlierMatchText));
 }
@@ -59,7 +59,7 @@ void MainWindow::ShowDate(const CalendarDate& date) { ShowDay(date.year, date.mo
 // force; the day list is not read again.
 void MainWindow::RepaintShownDay() {
     ShellState& state = *state_;
-    const CalendarDate& day = state.shownDay;
+    const CalendarDate& day = state.shownDay.date;
     DrawCalendarPanel(state.surface, *calendarPanel_, day.year, day.month, day.day,
                       context_.settings.userColour, state.search.days);
     ClearTablePicture(state.surface, *state.tablePicture);
