@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wine fonts-liberation2 fontconfig
   xvfb xauth xdotool imagemagick hyperfine linux-perf ccache
+  libical-dev calcurse python3-icalendar radicale vdirsyncer
 )
 missing=()
 for p in "${packages[@]}"; do

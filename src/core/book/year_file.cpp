@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "book/collation.h"
+#include "book/fd_io.h"
 #include "book/locked_file.h"
 #include "calendar/dates.h"
 
@@ -76,19 +77,6 @@ void Keep(const char* record, DayList& list) {
     if (list.kept <= kDaySlots) std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
 }
 
-// Reads until size bytes or the end of the file; -1 (errno set) on error.
-ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(fd, buffer + done, size - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return -1;
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<ssize_t>(done);
-}
-
 // Scans the first `records` records in file order; 0 or the errno of a
 // failed read.
 int ScanRecords(int fd, uint64_t records, std::string_view key, DayList& list) {
@@ -122,23 +110,6 @@ StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key
     if (const int readError = ScanRecords(file.fd(), records, key, list); readError != 0)
         return Failure(StoreError::ReadFailed, readError, "");
     return result;
-}
-
-// Writes all of data at offset, riding out interrupted and short writes;
-// false (errno set) when the system stops accepting bytes.
-bool WriteFully(int fd, const char* data, std::size_t size, off_t offset) {
-    while (size > 0) {
-        const ssize_t written = ::pwrite(fd, data, size, offset);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            if (written == 0) errno = ENOSPC;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-        offset += written;
-    }
-    return true;
 }
 
 // Writes the record after the last whole record (over a partial trailing
