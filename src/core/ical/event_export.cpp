@@ -35,19 +35,21 @@ std::string Description(const std::array<std::string, 5>& f, bool allDay) {
 }
 
 icaltimetype StartTime(const CalendarDate& day, std::optional<std::pair<int, int>> clock) {
-    icaltimetype start = icaltime_null_date();
+    icaltimetype start = icaltime_null_time();
     start.year = day.year;
     start.month = day.month;
     start.day = day.day;
+    start.is_date = !clock;
     if (clock) {
-        start.is_date = 0;
         start.hour = clock->first;
         start.minute = clock->second;
     }
     return start;
 }
 
+// An empty field is left out: libical refuses an empty X- value.
 void AddField(icalcomponent* event, const char* name, const std::string& bytes) {
+    if (bytes.empty()) return;
     icalproperty* property = icalproperty_new_x(EncodeField(bytes).c_str());
     icalproperty_set_x_name(property, name);
     icalcomponent_add_property(event, property);

@@ -4,7 +4,8 @@
 // The book has no time zone: an "HH:MM" time becomes a floating local start,
 // any other time text an all-day event. SUMMARY reads "name: subject",
 // DESCRIPTION holds the phone (and the time text of an all-day event), and
-// each field is kept byte for byte in its own X-QUIMBARO-* property, so that
+// each field is kept byte for byte in its own X-QUIMBARO-* property (none for
+// an empty field), so that
 // the book can take its own events back unchanged.
 
 #include <libical/ical.h>

@@ -73,8 +73,8 @@ auto Face(icalcomponent* event) {
                       start ? std::optional(start->Key()) : std::nullopt);
 }
 
-// The record our own X- fields hold, when they are all there, decode, and
-// still agree with what the event shows.
+// The record our own X- fields hold (an empty field has none), when the date
+// is there, all decode, and they still agree with what the event shows.
 std::optional<Appointment> OwnRecord(icalcomponent* event) {
     std::array<std::string, 5> fields;
     std::size_t found = 0;
@@ -82,15 +82,15 @@ std::optional<Appointment> OwnRecord(icalcomponent* event) {
          p = icalcomponent_get_next_property(event, ICAL_X_PROPERTY)) {
         for (std::size_t i = 0; i < fields.size(); ++i) {
             const char* name = icalproperty_get_x_name(p);
-            const char* value = icalproperty_get_x(p);
-            if (!name || !value || std::string_view(name) != kFieldProperties[i]) continue;
-            const auto bytes = DecodeField(value);
+            const char* value = icalproperty_get_x(p);  // null when empty
+            if (!name || std::string_view(name) != kFieldProperties[i]) continue;
+            const auto bytes = DecodeField(value ? value : "");
             if (!bytes) return std::nullopt;
             fields[i] = *bytes;
             found |= std::size_t{1} << i;
         }
     }
-    if (found != 0x1F || IsRecurring(event) || !ValidDay(fields[0])) return std::nullopt;
+    if (!(found & 1) || IsRecurring(event) || !ValidDay(fields[0])) return std::nullopt;
     const Appointment record = MakeAppointment(fields[0], fields[1], fields[2], fields[3], fields[4]);
     if (std::array{ReadField(record.time), ReadField(record.phone), ReadField(record.name),
                    ReadField(record.subject)} != std::array{fields[1], fields[2], fields[3], fields[4]})
