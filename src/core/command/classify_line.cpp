@@ -17,7 +17,7 @@ LineAction CommandWord(std::string_view line) {
         {"salir", LineAction::Exit},           {"autor", LineAction::Author},
         {"ascendente", LineAction::Ascending}, {"descendente", LineAction::Descending},
         {"ayer", LineAction::Yesterday},       {"ma\xF1" "ana", LineAction::Tomorrow},
-        {"hoy", LineAction::Today},
+        {"hoy", LineAction::Today},           {"exportar", LineAction::Export},
     };
     const std::string lower = LowerWin1252(line);
     for (const auto& [word, action] : kWords) {

@@ -12,6 +12,9 @@
 
 namespace quimbaro::ical {
 
+// What the window's "exportar" writes into the data folder.
+inline constexpr const char* kExportFileName = "quimbaro.ics";
+
 // Days from..to, both included; an open end has no limit.
 struct DateRange {
     std::optional<CalendarDate> from;

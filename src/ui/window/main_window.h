@@ -67,6 +67,7 @@ private:
     void ChooseColour();
     void ReportSettingsNotSaved();
     void StoreAppointment(const ClassifiedLine& line, const QString& typed);
+    void ExportCalendar();
     void RefuseLine(const QString& message, const QString& typed);
 
     ShellContext& context_;
