@@ -10,6 +10,7 @@ packages=(
   fonts-wine fonts-liberation2 fontconfig
   xvfb xauth xdotool imagemagick hyperfine linux-perf ccache
   libical-dev calcurse python3-icalendar radicale vdirsyncer
+  python3
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -80,8 +80,9 @@ LockedFile::~LockedFile() { Close(); }
 StoreResult LockedFile::Open(const std::filesystem::path& path, int accessFlags, int waitMilliseconds) {
     Close();
     // O_NONBLOCK keeps a FIFO in the folder from hanging the open; it has no
-    // effect on regular files.
-    fd_ = ::open(path.c_str(), accessFlags | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    // effect on regular files. The book holds names and phone numbers: a new
+    // year file is for its owner only.
+    fd_ = ::open(path.c_str(), accessFlags | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
     if (fd_ < 0) return Failure(StoreError::OpenFailed, errno);
     struct stat info {};
     if (fstat(fd_, &info) != 0) return Failure(StoreError::OpenFailed, errno);

@@ -1,27 +1,8 @@
-#include <cerrno>
-#include <cstring>
-
 #include "book/year_file.h"
+#include "text/messages.h"
 
 namespace quimbaro {
 namespace {
-
-// The usual causes in the user's language; anything rarer in the system's.
-std::string SystemReason(int systemError) {
-    switch (systemError) {
-    case ENOSPC: return "no queda espacio en el disco";
-    case EDQUOT: return "se agotó la cuota de disco";
-    case EFBIG: return "el archivo alcanzó el tamaño máximo permitido";
-    case EACCES:
-    case EPERM: return "permiso denegado";
-    case EROFS: return "el disco es de solo lectura";
-    case EISDIR: return "es una carpeta, no un archivo";
-    case ENOENT: return "la carpeta no existe";
-    case ENOTDIR: return "la ruta no es una carpeta";
-    case EIO: return "error de entrada/salida del disco";
-    default: return std::strerror(systemError);
-    }
-}
 
 std::string Detail(int systemError, const char* unknown = "") {
     return systemError == 0 ? std::string(unknown) : ": " + SystemReason(systemError);

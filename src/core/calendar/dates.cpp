@@ -106,6 +106,16 @@ bool AddDays(StepDate& record, int32_t days) {
     return true;
 }
 
+std::optional<CalendarDate> DaysAfter(const CalendarDate& date, int32_t days) {
+    StepDate step;
+    step.year = static_cast<uint16_t>(date.year);
+    step.month = static_cast<uint16_t>(date.month);
+    step.day = static_cast<uint16_t>(date.day);
+    if (!AddDays(step, days)) return std::nullopt;
+    return CalendarDate{static_cast<int16_t>(step.year), static_cast<int16_t>(step.month),
+                        static_cast<int16_t>(step.day)};
+}
+
 CalendarDate LocalToday() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

@@ -42,6 +42,10 @@ std::string_view MonthName(int32_t month);
 // record is no real date or the result would leave years 1601..30827.
 bool AddDays(StepDate& record, int32_t days);
 
+// The date that many days after (or before) the given one, as AddDays counts;
+// nothing when AddDays refuses.
+std::optional<CalendarDate> DaysAfter(const CalendarDate& date, int32_t days);
+
 // Where "today" comes from. The program uses the local clock; tests inject
 // their own.
 using TodayClock = std::function<CalendarDate()>;

@@ -154,7 +154,10 @@ void Read(SettingsStore& store) {
 // new one, never a truncated one.
 bool ReplaceFile(const std::filesystem::path& path, const std::string& text) {
     QSaveFile file(QFile::decodeName(path.c_str()));
+    const bool isNew = !QFile::exists(file.fileName());
     if (!file.open(QIODevice::WriteOnly)) return false;
+    // An existing file keeps its mode; a new one is for its owner only.
+    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) file.cancelWriting();
     const bool written = file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
     // commit() alone would rename a temporary file whose buffered tail failed
     // to reach the disk (a short write on a full disk), so flush and check first.

@@ -4,13 +4,11 @@
 
 #include <QString>
 
+#include "text/messages.h"
+
 namespace quimbaro {
 
 inline constexpr const char* kMessageTitle = "Programador";
-inline constexpr const char* kBadEntryText = "No sabe introducir datos ...";
-inline constexpr const char* kNotStoredText = "No se pudo guardar la cita: ";
-inline constexpr const char* kNotLoadedText = "No se pudieron leer las citas del día: ";
-inline constexpr const char* kSettingsNotSavedText = "No se pudo guardar la configuración en ";
 
 // Shows the box and waits until it is closed. The box blocks no other window:
 // the main window goes on handling events meanwhile.

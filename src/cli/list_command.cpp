@@ -1,0 +1,147 @@
+// list: the appointments of a day, or of several days from it, in the order
+// and with the rows the window's table shows.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "book/phone_groups.h"
+#include "book/year_file.h"
+#include "command/classify_line.h"
+#include "settings/settings.h"
+#include "subcommands.h"
+#include "text/messages.h"
+#include "text/win1252.h"
+
+namespace quimbaro::cli {
+namespace {
+
+constexpr int kMostDays = 3660;
+
+enum class Format { Text, Tsv, Json };
+
+struct FirstDay {
+    CalendarDate date;
+    std::string key;  // as the window would look it up: a typed date as typed
+};
+
+std::optional<Format> FormatNamed(const QString& name) {
+    if (name == QStringLiteral("text")) return Format::Text;
+    if (name == QStringLiteral("tsv")) return Format::Tsv;
+    if (name == QStringLiteral("json")) return Format::Json;
+    return std::nullopt;
+}
+
+// hoy, ayer, mañana and DD/MM/YYYY, matched as the entry matches them.
+std::optional<FirstDay> FirstDayNamed(const QStringList& args, const TodayClock& today) {
+    if (args.isEmpty()) return FirstDay{today(), DayKey(today())};
+    const std::string typed = ToWin1252(args[0]);
+    const ClassifiedLine line = ClassifyLine(typed);
+    std::optional<CalendarDate> date;
+    switch (line.action) {
+    case LineAction::Today: date = today(); break;
+    case LineAction::Yesterday: date = DaysAfter(today(), -1); break;
+    case LineAction::Tomorrow: date = DaysAfter(today(), +1); break;
+    case LineAction::ShowDate: return FirstDay{line.date, typed};
+    default: break;
+    }
+    if (!date) return std::nullopt;
+    return FirstDay{*date, DayKey(*date)};
+}
+
+// The day keys to read, first day first; nothing when the days run past the
+// calendar's end.
+std::optional<std::vector<std::string>> DayKeys(const FirstDay& first, int days) {
+    std::vector<std::string> keys{first.key};
+    for (int i = 1; i < days; ++i) {
+        const auto date = DaysAfter(first.date, i);
+        if (!date) return std::nullopt;
+        keys.push_back(DayKey(*date));
+    }
+    return keys;
+}
+
+// A field as text; control characters, which the entry cannot type, would
+// break the lines of text and tsv.
+QString Field(const std::string& bytes, bool plain) {
+    QString text = FromWin1252(bytes);
+    if (plain) std::replace_if(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }, u' ');
+    return text;
+}
+
+QStringList Columns(const Appointment& appointment, Format format) {
+    const bool plain = format != Format::Json;
+    const std::string phone = ReadField(appointment.phone);
+    return {Field(ReadField(appointment.date), plain), Field(ReadField(appointment.time), plain),
+            Field(format == Format::Text ? GroupPhone(phone) : phone, plain), Field(ReadField(appointment.name), plain),
+            Field(ReadField(appointment.subject), plain)};
+}
+
+void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out) {
+    static const QStringList kKeys{"fecha", "hora", "telefono", "nombre", "asunto"};
+    if (format == Format::Tsv) out << kKeys.join(u'\t') << '\n';
+    QJsonArray array;
+    for (const Appointment& row : rows) {
+        const QStringList columns = Columns(row, format);
+        if (format == Format::Text) out << columns.join(QStringLiteral("  ")) << '\n';
+        if (format == Format::Tsv) out << columns.join(u'\t') << '\n';
+        QJsonObject object;
+        for (qsizetype i = 0; i < kKeys.size(); ++i) object.insert(kKeys[i], columns[i]);
+        array.append(object);
+    }
+    if (format == Format::Json) out << QString::fromUtf8(QJsonDocument(array).toJson());
+}
+
+// Reads every day before printing anything, so a failure prints no half list.
+int ListDays(const std::vector<std::string>& keys, Format format, CliContext& context) {
+    SettingsStore settings{.file = context.dataFolder / kSettingsFileName};
+    Settings("get", settings);
+    std::vector<Appointment> rows;
+    for (const std::string& key : keys) {
+        DayList day;
+        const StoreResult loaded = LoadDay(context.dataFolder, key, settings.sortOrder, day);
+        if (!loaded.Stored()) return Fail(context, kExitFailure, QString::fromUtf8(kNotLoadedText) + QString::fromStdString(loaded.Reason()));
+        rows.insert(rows.end(), day.slots.begin(), day.slots.begin() + std::min(day.kept, kDaySlots));
+        if (day.kept > kDaySlots)
+            context.err << QStringLiteral("quimbaro: el día %1 tiene %2 citas; como en la ventana, se muestran %3\n")
+                               .arg(FromWin1252(key)).arg(day.kept).arg(kDaySlots);
+    }
+    Print(rows, format, context.out);
+    return kExitOk;
+}
+
+int RunList(const QCommandLineParser& parser, const QStringList& args, CliContext& context) {
+    const auto format = FormatNamed(parser.value(QStringLiteral("format")));
+    if (!format) return Fail(context, kExitUsage, QStringLiteral("--format espera text, tsv o json"));
+    bool isNumber = false;
+    const int days = parser.value(QStringLiteral("days")).toInt(&isNumber);
+    if (!isNumber || days < 1 || days > kMostDays)
+        return Fail(context, kExitUsage, QStringLiteral("--days espera un número de días entre 1 y %1").arg(kMostDays));
+    if (args.size() > 1) return Fail(context, kExitUsage, QStringLiteral("list admite una sola fecha"));
+    const auto first = FirstDayNamed(args, context.today);
+    if (!first) return Fail(context, kExitUsage, QStringLiteral("fecha no válida: %1 (DD/MM/AAAA, hoy, ayer o mañana)").arg(args.value(0)));
+    const auto keys = DayKeys(*first, days);
+    if (!keys) return Fail(context, kExitUsage, QStringLiteral("los días pasan del final del calendario"));
+    return ListDays(*keys, *format, context);
+}
+
+}  // namespace
+
+Subcommand ListCommand() {
+    return {
+        .name = QStringLiteral("list"),
+        .synopsis = QStringLiteral("list [FECHA|hoy|ayer|mañana] [--days N] [--format text|tsv|json]"),
+        .description = QStringLiteral("muestra las citas de un día (hoy si no se indica), o de N días desde él"),
+        .addOptions =
+            [](QCommandLineParser& parser) {
+                parser.addOption({QStringLiteral("days"), QString(), QStringLiteral("N"), QStringLiteral("1")});
+                parser.addOption({QStringLiteral("format"), QString(), QStringLiteral("FORMATO"), QStringLiteral("text")});
+            },
+        .run = RunList,
+    };
+}
+
+}  // namespace quimbaro::cli

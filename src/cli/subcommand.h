@@ -1,0 +1,40 @@
+#pragma once
+// One subcommand of the command line: its name, its help, its own options and
+// what it does. Adding a subcommand is one file with a factory, listed in
+// subcommands.h and subcommands.cpp.
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <filesystem>
+#include <functional>
+
+#include "calendar/dates.h"
+
+namespace quimbaro::cli {
+
+inline constexpr int kExitOk = 0, kExitFailure = 1, kExitUsage = 2;
+
+struct CliContext {
+    std::filesystem::path dataFolder;  // chosen by the data folder rule, exists and is writable
+    TodayClock today;                  // injectable clock (calendar/dates.h)
+    QTextStream& out;                  // stdout, locale encoding
+    QTextStream& err;                  // stderr
+};
+
+struct Subcommand {
+    QString name;         // "list", "add", "delete", "edit", "search", "export", "import"
+    QString synopsis;     // e.g. "list [FECHA|hoy|ayer|mañana] [--days N] [--format text|tsv|json]"
+    QString description;  // Spanish, one line, for --help
+    std::function<void(QCommandLineParser&)> addOptions;  // the subcommand's own options (may be empty)
+    // args: the positional arguments after the subcommand's name; returns the exit status.
+    std::function<int(const QCommandLineParser&, const QStringList& args, CliContext&)> run;
+};
+
+// Writes "quimbaro: <message>" as one line on stderr and returns the status,
+// so that a subcommand can end with `return Fail(context, kExitUsage, ...)`.
+int Fail(CliContext& context, int status, const QString& message);
+
+}  // namespace quimbaro::cli

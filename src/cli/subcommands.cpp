@@ -1,0 +1,13 @@
+#include "subcommands.h"
+
+namespace quimbaro::cli {
+
+const std::vector<Subcommand>& AllSubcommands() {
+    static const std::vector<Subcommand> all{
+        ListCommand(),
+        AddCommand(),
+    };
+    return all;
+}
+
+}  // namespace quimbaro::cli

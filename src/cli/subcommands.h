@@ -1,0 +1,16 @@
+#pragma once
+// Every subcommand of the command line, one factory each.
+
+#include <vector>
+
+#include "subcommand.h"
+
+namespace quimbaro::cli {
+
+Subcommand ListCommand();
+Subcommand AddCommand();
+
+// In the order --help shows them.
+const std::vector<Subcommand>& AllSubcommands();
+
+}  // namespace quimbaro::cli

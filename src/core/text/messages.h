@@ -1,0 +1,18 @@
+#pragma once
+// Texts the window's boxes and the command line share, in Spanish (UTF-8).
+
+#include <string>
+
+namespace quimbaro {
+
+inline constexpr const char* kBadEntryText = "No sabe introducir datos ...";
+inline constexpr const char* kNotStoredText = "No se pudo guardar la cita: ";
+inline constexpr const char* kNotLoadedText = "No se pudieron leer las citas del día: ";
+inline constexpr const char* kSettingsNotSavedText = "No se pudo guardar la configuración en ";
+inline constexpr const char* kDataFolderUnusableText = "No se puede usar la carpeta de datos ";
+
+// An errno value as the user reads it: the usual causes in Spanish, anything
+// rarer in the system's words.
+std::string SystemReason(int systemError);
+
+}  // namespace quimbaro

@@ -1,0 +1,86 @@
+#include "place/data_folder.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "book/year_file.h"
+#include "settings/settings.h"
+#include "temp_folder.h"
+
+namespace quimbaro {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+using testing::WriteFile;
+
+mode_t ModeOf(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+TEST(DataFolderRule, ExplicitFoldersWinThenTheInstallDecidesThenTheProgramFoldersAccess) {
+    const fs::path user = "/home/ana/.local/share/quimbaro";
+    struct Row {
+        const char *option, *environment, *program;
+        bool programWritable;
+        fs::path folder;
+        DataFolderSource source;
+    } rows[] = {
+        {"/d/opt", "/d/env", "/usr/bin", true, "/d/opt", DataFolderSource::Option},
+        {"", "/d/env", "/usr/bin", false, "/d/env", DataFolderSource::Environment},
+        // Installed: root could write into bin, and must not.
+        {"", "", "/usr/bin", true, user, DataFolderSource::Installed},
+        {"", "", "/usr/./bin/", true, user, DataFolderSource::Installed},
+        {"", "", "/src/build", true, "/src/build", DataFolderSource::BesideProgram},
+        {"", "", "/src/build", false, user, DataFolderSource::ProgramReadOnly},
+        {"", "", "/usr/binaries", false, user, DataFolderSource::ProgramReadOnly},
+    };
+    for (const Row& row : rows) {
+        const DataFolderFacts facts{row.option, row.environment, row.program, "/usr/bin", "/home/ana/.local/share",
+                                    [&](const fs::path& folder) { return row.programWritable && folder == row.program; }};
+        const DataFolderChoice choice = ChooseDataFolder(facts);
+        EXPECT_EQ(choice.folder, row.folder) << row.program;
+        EXPECT_EQ(choice.source, row.source) << row.program;
+    }
+}
+
+TEST(DataFolderRule, PreparingCreatesMissingLevelsPrivateAndRefusesWhatCannotHoldFiles) {
+    TempFolder temp;
+    const fs::path nested = temp.path() / "share" / "quimbaro";
+    ASSERT_EQ(PrepareDataFolder(nested), std::nullopt);
+    EXPECT_EQ(ModeOf(temp.path() / "share"), 0700u);
+    EXPECT_EQ(ModeOf(nested), 0700u);
+    fs::permissions(nested, fs::perms(0750));
+    EXPECT_EQ(PrepareDataFolder(nested), std::nullopt);
+    EXPECT_EQ(ModeOf(nested), 0750u) << "an existing folder keeps its mode";
+
+    WriteFile(temp.path() / "file", "x");
+    for (const fs::path& bad : {temp.path() / "file", temp.path() / "file" / "sub"}) {
+        const auto problem = PrepareDataFolder(bad);
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_EQ(*problem, "No se puede usar la carpeta de datos " + bad.string() + ": la ruta no es una carpeta");
+    }
+    EXPECT_FALSE(fs::exists(temp.path() / "file" / "sub"));
+}
+
+TEST(DataFolderRule, FilesTheProgramCreatesAreTheOwnersOnlyAndExistingOnesKeepTheirMode) {
+    TempFolder temp;
+    const fs::path settingsFile = temp.path() / kSettingsFileName;
+    SettingsStore settings{settingsFile, 1, 2};
+    ASSERT_TRUE(Settings("save", settings));
+    ASSERT_TRUE(AppendAppointment(temp.path(), "01/02/2026", "10:00", "1", "Ana", "x").Stored());
+    EXPECT_EQ(ModeOf(settingsFile), 0600u);
+    EXPECT_EQ(ModeOf(temp.path() / "2026.log"), 0600u);
+
+    fs::permissions(settingsFile, fs::perms(0640));
+    WriteFile(temp.path() / "2027.log", "");
+    fs::permissions(temp.path() / "2027.log", fs::perms(0644));
+    ASSERT_TRUE(Settings("save", settings));
+    ASSERT_TRUE(AppendAppointment(temp.path(), "01/02/2027", "10:00", "1", "Ana", "x").Stored());
+    EXPECT_EQ(ModeOf(settingsFile), 0640u);
+    EXPECT_EQ(ModeOf(temp.path() / "2027.log"), 0644u);
+}
+
+}  // namespace
+}  // namespace quimbaro
