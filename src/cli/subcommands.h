@@ -9,6 +9,8 @@ namespace quimbaro::cli {
 
 Subcommand ListCommand();
 Subcommand AddCommand();
+Subcommand ExportCommand();
+Subcommand ImportCommand();
 
 // In the order --help shows them.
 const std::vector<Subcommand>& AllSubcommands();

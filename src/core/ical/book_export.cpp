@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <cstring>
+#include <tuple>
 #include <memory>
 #include <regex>
 
@@ -82,10 +84,13 @@ BookRecords CollectBook(const std::filesystem::path& folder, const DateRange& ra
     return book;
 }
 
-bool WriteCalendar(const std::vector<Appointment>& records, QIODevice& out) {
+bool WriteCalendar(std::span<const Appointment> records, QIODevice& out) {
+    return WriteCalendar(records, StableUids(records), out);
+}
+
+bool WriteCalendar(std::span<const Appointment> records, std::span<const std::string> uids, QIODevice& out) {
     const auto [head, tail] = CalendarFrame();
     bool written = WriteText(out, head.c_str());
-    const std::vector<std::string> uids = StableUids(records);
     for (std::size_t i = 0; i < records.size() && written; ++i) {
         icalcomponent* event = AppointmentEvent(records[i], uids[i]);
         written = WriteText(out, CalendarText(icalcomponent_as_ical_string_r(event), free).get());

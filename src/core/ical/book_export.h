@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,9 +40,10 @@ struct ExportOutcome {
     bool Done() const { return error.empty(); }
 };
 
-// One VCALENDAR with one VEVENT per record, in the given order; false when
-// the device refused bytes.
-bool WriteCalendar(const std::vector<Appointment>& records, QIODevice& out);
+// One VCALENDAR with one VEVENT per record, in the given order, with the
+// records' StableUids or the given ones; false when the device refused bytes.
+bool WriteCalendar(std::span<const Appointment> records, QIODevice& out);
+bool WriteCalendar(std::span<const Appointment> records, std::span<const std::string> uids, QIODevice& out);
 
 // Writes the folder's book to out (stdout, say).
 ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& range, QIODevice& out);
