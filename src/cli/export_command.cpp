@@ -4,6 +4,7 @@
 
 #include "date_range_options.h"
 #include "ical/book_export.h"
+#include "ical/book_import.h"
 #include "ical/vdir_export.h"
 #include "subcommands.h"
 
@@ -32,7 +33,7 @@ int ToFile(const std::filesystem::path& file, const ical::DateRange& range, CliC
 }
 
 int ToVdir(const std::filesystem::path& vdir, const ical::DateRange& range, CliContext& context) {
-    const ical::VdirOutcome outcome = ical::ExportBookToVdir(context.dataFolder, range, vdir);
+    const ical::VdirOutcome outcome = ical::ExportBookToVdir(context.dataFolder, range, vdir, ical::MakeImportOptions(context.today(), {}));
     const QString message = QString::fromStdString(ical::VdirMessage(outcome, vdir.string()));
     if (!outcome.error.empty() || outcome.notOurs > 0) return Fail(context, kExitFailure, message);
     context.out << message << "\n";

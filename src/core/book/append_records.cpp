@@ -17,14 +17,6 @@ namespace {
 
 using RecordCounts = std::unordered_map<std::string, int>;
 
-// The record as its five fields read: bytes after a field's end do not count.
-std::string FieldsKey(const Appointment& record) {
-    const Appointment clean = MakeAppointment(ReadField(record.date), ReadField(record.time),
-                                              ReadField(record.phone), ReadField(record.name),
-                                              ReadField(record.subject));
-    return std::string(reinterpret_cast<const char*>(&clean), kRecordSize);
-}
-
 StoreResult Failed(StoreError error, int systemError, const std::string& fileName) {
     return StoreResult{error, systemError, fileName};
 }
@@ -56,10 +48,10 @@ bool SameYearFile(std::span<const Appointment> records, std::string& fileName) {
 std::vector<Appointment> NewRecords(const std::vector<Appointment>& existing,
                                     std::span<const Appointment> incoming) {
     RecordCounts held;
-    for (const Appointment& record : existing) ++held[FieldsKey(record)];
+    for (const Appointment& record : existing) ++held[RecordKey(record)];
     std::vector<Appointment> fresh;
     for (const Appointment& record : incoming) {
-        const auto found = held.find(FieldsKey(record));
+        const auto found = held.find(RecordKey(record));
         if (found != held.end() && found->second > 0) {
             --found->second;
         } else {
@@ -84,6 +76,13 @@ StoreResult WriteBatch(int fd, off_t end, const std::vector<Appointment>& fresh,
 }
 
 }  // namespace
+
+std::string RecordKey(const Appointment& record) {
+    const Appointment clean = MakeAppointment(ReadField(record.date), ReadField(record.time),
+                                              ReadField(record.phone), ReadField(record.name),
+                                              ReadField(record.subject));
+    return std::string(reinterpret_cast<const char*>(&clean), kRecordSize);
+}
 
 StoreResult ReadYearRecords(const std::filesystem::path& path, std::vector<Appointment>& records) {
     records.clear();

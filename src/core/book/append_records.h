@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "book/appointment.h"
@@ -17,6 +18,10 @@ struct BatchResult {
     int added = 0;
     int alreadyThere = 0;  // incoming records the file held already
 };
+
+// The record as its five fields read (bytes after a field's end do not
+// count): equal keys are the same appointment.
+std::string RecordKey(const Appointment& record);
 
 // Every record of the year file at path, in file order (whole records only);
 // a missing file reads as empty and is not created.

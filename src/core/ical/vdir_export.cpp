@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 
+#include "book/append_records.h"
 #include "ical/event_export.h"
 
 namespace quimbaro::ical {
@@ -58,6 +59,36 @@ std::map<std::string, std::string> Files(const std::vector<Appointment>& records
         files[uids[i] + ".ics"] = buffer.data().toStdString();
     }
     return files;
+}
+
+// The records other programs' event files in the folder map to, as keys.
+std::multiset<std::string> ForeignRecords(const fs::path& vdir, const Names& listed, const ImportOptions& foreign) {
+    std::multiset<std::string> keys;
+    std::error_code code;
+    for (const auto& entry : fs::directory_iterator(vdir, code)) {
+        const std::string name = entry.path().filename().string();
+        if (listed.count(name) || entry.path().extension() != ".ics" || !entry.is_regular_file()) continue;
+        icalcomponent* root = icalparser_parse_string(ReadAll(entry.path()).c_str());
+        for (const Appointment& record : MapEvents(root, foreign).records) keys.insert(RecordKey(record));
+        if (root) icalcomponent_free(root);
+    }
+    return keys;
+}
+
+// Leaves out the records that foreign files hold, one for each they hold.
+std::vector<Appointment> NotElsewhere(const std::vector<Appointment>& records, std::multiset<std::string> foreign,
+                                      int& elsewhere) {
+    std::vector<Appointment> kept;
+    for (const Appointment& record : records) {
+        const auto found = foreign.find(RecordKey(record));
+        if (found == foreign.end()) {
+            kept.push_back(record);
+        } else {
+            foreign.erase(found);
+            ++elsewhere;
+        }
+    }
+    return kept;
 }
 
 // Renames and removals last only once the folder itself is on disk.
@@ -123,7 +154,8 @@ private:
 
 }  // namespace
 
-VdirOutcome ExportBookToVdir(const fs::path& folder, const DateRange& range, const fs::path& vdir) {
+VdirOutcome ExportBookToVdir(const fs::path& folder, const DateRange& range, const fs::path& vdir,
+                             const ImportOptions& foreign) {
     VdirOutcome outcome;
     const BookRecords book = CollectBook(folder, range);
     outcome.skipped = book.skipped;
@@ -131,7 +163,9 @@ VdirOutcome ExportBookToVdir(const fs::path& folder, const DateRange& range, con
     std::error_code code;
     if (outcome.error.empty() && !fs::is_directory(vdir) && !fs::create_directories(vdir, code))
         outcome.error = "no se pudo crear la carpeta " + vdir.string() + ": " + code.message();
-    if (outcome.error.empty()) VdirRun(vdir, outcome).Run(Files(book.records));
+    if (!outcome.error.empty()) return outcome;
+    const auto foreignRecords = ForeignRecords(vdir, ReadList(vdir), foreign);
+    VdirRun(vdir, outcome).Run(Files(NotElsewhere(book.records, foreignRecords, outcome.elsewhere)));
     return outcome;
 }
 
@@ -143,6 +177,8 @@ std::string VdirMessage(const VdirOutcome& outcome, const std::string& vdir) {
     if (outcome.notOurs > 0)
         text += " " + std::to_string(outcome.notOurs) +
                 " citas no se exportaron: su archivo existe y no lo escribió Quimbaro (se dejó como estaba).";
+    if (outcome.elsewhere > 0)
+        text += " " + std::to_string(outcome.elsewhere) + " citas ya estaban en archivos de otros programas.";
     if (outcome.skipped > 0)
         text += " Se omitieron " + std::to_string(outcome.skipped) +
                 " registros cuya fecha no es un día válido de su archivo.";
