@@ -91,6 +91,7 @@ int Run(int argc, char** argv) {
     RegisterLoadDay(data);
     ShowDayRigPtr rig = RegisterShowDay(data);
     RegisterText();
+    const std::shared_ptr<void> icalRig = RegisterIcal(data);
 
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -107,6 +108,7 @@ int Run(int argc, char** argv) {
     report([&] { ReportLoadDay(data, reporter.medians()); });
     report([&] { ReportShowDay(reporter.medians()); });
     report([&] { ReportText(reporter.medians()); });
+    report([&] { ReportIcal(reporter.medians()); });
     return 0;
 }
 
