@@ -47,6 +47,7 @@ bool SameYearFile(std::span<const Appointment> records, std::string& fileName) {
 // The incoming records the file's records do not cover yet, in their order.
 std::vector<Appointment> NewRecords(const std::vector<Appointment>& existing,
                                     std::span<const Appointment> incoming) {
+    if (existing.empty()) return std::vector<Appointment>(incoming.begin(), incoming.end());
     RecordCounts held;
     for (const Appointment& record : existing) ++held[RecordKey(record)];
     std::vector<Appointment> fresh;

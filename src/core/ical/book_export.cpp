@@ -63,6 +63,16 @@ std::pair<std::string, std::string> CalendarFrame() {
 
 bool WriteText(QIODevice& out, const char* text) { return out.write(text) == qint64(std::strlen(text)); }
 
+// Writes the calendar with the events that event(i) builds.
+template <typename BuildEvent>
+bool WriteEvents(std::size_t count, QIODevice& out, BuildEvent event) {
+    const auto [head, tail] = CalendarFrame();
+    bool written = WriteText(out, head.c_str());
+    for (std::size_t i = 0; i < count && written; ++i)
+        written = WriteText(out, CalendarText(icalcomponent_as_ical_string_r(event(i)), free).get());
+    return written && WriteText(out, tail.c_str());
+}
+
 }  // namespace
 
 bool DateRange::Contains(const CalendarDate& day) const {
@@ -85,18 +95,14 @@ BookRecords CollectBook(const std::filesystem::path& folder, const DateRange& ra
 }
 
 bool WriteCalendar(std::span<const Appointment> records, QIODevice& out) {
-    return WriteCalendar(records, StableUids(records), out);
+    EventBuilder builder;
+    UidMaker uids;
+    return WriteEvents(records.size(), out, [&](std::size_t i) { return builder.Build(records[i], uids.Next(records[i])); });
 }
 
 bool WriteCalendar(std::span<const Appointment> records, std::span<const std::string> uids, QIODevice& out) {
-    const auto [head, tail] = CalendarFrame();
-    bool written = WriteText(out, head.c_str());
-    for (std::size_t i = 0; i < records.size() && written; ++i) {
-        icalcomponent* event = AppointmentEvent(records[i], uids[i]);
-        written = WriteText(out, CalendarText(icalcomponent_as_ical_string_r(event), free).get());
-        icalcomponent_free(event);
-    }
-    return written && WriteText(out, tail.c_str());
+    EventBuilder builder;
+    return WriteEvents(records.size(), out, [&](std::size_t i) { return builder.Build(records[i], uids[i]); });
 }
 
 ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& range, QIODevice& out) {

@@ -65,14 +65,6 @@ bool IsRecurring(icalcomponent* event) {
            icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
 }
 
-// What a reader sees of an event: compared to tell whether our own fields
-// still describe it.
-auto Face(icalcomponent* event) {
-    const auto start = ToLocal(icalcomponent_get_dtstart(event));
-    return std::tuple(PropertyText(event, ICAL_SUMMARY_PROPERTY), PropertyText(event, ICAL_DESCRIPTION_PROPERTY),
-                      start ? std::optional(start->Key()) : std::nullopt);
-}
-
 // The record our own X- fields hold (an empty field has none), when the date
 // is there, all decode, and they still agree with what the event shows.
 std::optional<Appointment> OwnRecord(icalcomponent* event) {
@@ -95,9 +87,12 @@ std::optional<Appointment> OwnRecord(icalcomponent* event) {
     if (std::array{ReadField(record.time), ReadField(record.phone), ReadField(record.name),
                    ReadField(record.subject)} != std::array{fields[1], fields[2], fields[3], fields[4]})
         return std::nullopt;  // longer than the fields: not ours
-    icalcomponent* ours = AppointmentEvent(record, "");
-    const bool same = Face(ours) == Face(event);
-    icalcomponent_free(ours);
+    const EventTexts texts = TextsOf(record);
+    const auto start = ToLocal(icalcomponent_get_dtstart(event));
+    const auto clock = ClockTime(fields[1]);
+    const bool same = start && start->day == *ValidDay(fields[0]) && start->clock == clock &&
+                      PropertyText(event, ICAL_SUMMARY_PROPERTY) == texts.summary &&
+                      PropertyText(event, ICAL_DESCRIPTION_PROPERTY) == texts.description;
     return same ? std::optional(record) : std::nullopt;
 }
 

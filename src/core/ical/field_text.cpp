@@ -15,7 +15,16 @@ int HexValue(char ch) {
 
 }  // namespace
 
+// Most fields are only that, and need no conversion.
+bool IsPlainAscii(std::string_view text) {
+    for (const char ch : text) {
+        if (ch < 0x20 || ch > 0x7E || ch == '%') return false;
+    }
+    return true;
+}
+
 std::string EncodeField(std::string_view win1252) {
+    if (IsPlainAscii(win1252)) return std::string(win1252);
     static constexpr char kHex[] = "0123456789ABCDEF";
     QString escaped;
     for (const QChar ch : FromWin1252(win1252)) {
@@ -32,6 +41,7 @@ std::string EncodeField(std::string_view win1252) {
 }
 
 std::optional<std::string> DecodeField(std::string_view utf8) {
+    if (IsPlainAscii(utf8)) return std::string(utf8);
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     QString plain;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -69,12 +79,13 @@ std::string FitField(const QString& text, std::size_t width, TextFixes& fixes) {
     return bytes;
 }
 
-QString ReadableText(std::string_view win1252) {
+std::string ReadableUtf8(std::string_view win1252) {
+    if (IsPlainAscii(win1252)) return std::string(win1252);
     QString text = FromWin1252(win1252);
     for (QChar& ch : text) {
         if (IsControl(ch.unicode())) ch = u' ';
     }
-    return text;
+    return text.toStdString();
 }
 
 }  // namespace quimbaro::ical

@@ -9,6 +9,10 @@
 
 namespace quimbaro::ical {
 
+// Printable ASCII without '%': the same bytes in Windows-1252, in UTF-8 and
+// as an encoded field.
+bool IsPlainAscii(std::string_view text);
+
 // A field's exact bytes as UTF-8 for our own X- properties: '%' and the
 // control characters, which iCalendar text cannot carry, become %HH.
 std::string EncodeField(std::string_view win1252);
@@ -28,7 +32,7 @@ struct TextFixes {
 // characters as spaces, cut to width - 1 bytes.
 std::string FitField(const QString& text, std::size_t width, TextFixes& fixes);
 
-// Field bytes as readable text: control characters become spaces.
-QString ReadableText(std::string_view win1252);
+// Field bytes as readable UTF-8 text: control characters become spaces.
+std::string ReadableUtf8(std::string_view win1252);
 
 }  // namespace quimbaro::ical
