@@ -126,11 +126,13 @@ ExportOutcome ExportBookToFile(const std::filesystem::path& folder, const DateRa
 
 std::string ExportMessage(const ExportOutcome& outcome, const std::string& where) {
     if (!outcome.Done()) return "No se pudo exportar: " + outcome.error;
-    std::string text = "Se exportaron " + std::to_string(outcome.exported) + " citas a " + where + ".";
-    if (outcome.skipped > 0)
-        text += " Se omitieron " + std::to_string(outcome.skipped) +
-                " registros cuya fecha no es un día válido de su archivo.";
-    return text;
+    return "Se exportaron " + std::to_string(outcome.exported) + " citas a " + where + "." +
+           SkippedText(outcome.skipped);
+}
+
+std::string SkippedText(int skipped) {
+    if (skipped == 0) return "";
+    return " Se omitieron " + std::to_string(skipped) + " registros cuya fecha no es un día válido de su archivo.";
 }
 
 }  // namespace quimbaro::ical

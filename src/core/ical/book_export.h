@@ -54,5 +54,7 @@ ExportOutcome ExportBookToFile(const std::filesystem::path& folder, const DateRa
 // "Se exportaron N citas a FILE." plus the skipped records, for boxes and
 // the command line.
 std::string ExportMessage(const ExportOutcome& outcome, const std::string& where);
+// The sentence on skipped records that ends such messages; empty for none.
+std::string SkippedText(int skipped);
 
 }  // namespace quimbaro::ical

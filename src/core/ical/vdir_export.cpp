@@ -179,10 +179,7 @@ std::string VdirMessage(const VdirOutcome& outcome, const std::string& vdir) {
                 " citas no se exportaron: su archivo existe y no lo escribió Quimbaro (se dejó como estaba).";
     if (outcome.elsewhere > 0)
         text += " " + std::to_string(outcome.elsewhere) + " citas ya estaban en archivos de otros programas.";
-    if (outcome.skipped > 0)
-        text += " Se omitieron " + std::to_string(outcome.skipped) +
-                " registros cuya fecha no es un día válido de su archivo.";
-    return text;
+    return text + SkippedText(outcome.skipped);
 }
 
 }  // namespace quimbaro::ical
