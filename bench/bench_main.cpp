@@ -1,6 +1,6 @@
-// The in-process benchmarks: LoadDay, ShowDay and the text pieces, each
-// beside its reference, repeated with the runs of different benchmarks
-// interleaved, and reported as medians and ratios.
+// The in-process benchmarks: LoadDay, ShowDay, the text pieces and the
+// reminder tick, each beside its reference, repeated with the runs of
+// different benchmarks interleaved, and reported as medians and ratios.
 //
 //   quimbaro_bench [--data=FOLDER] [--smoke] [Google Benchmark flags]
 //
@@ -92,6 +92,7 @@ int Run(int argc, char** argv) {
     ShowDayRigPtr rig = RegisterShowDay(data);
     RegisterText();
     const std::shared_ptr<void> icalRig = RegisterIcal(data);
+    RegisterReminderTick(data);
 
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -109,6 +110,7 @@ int Run(int argc, char** argv) {
     report([&] { ReportShowDay(reporter.medians()); });
     report([&] { ReportText(reporter.medians()); });
     report([&] { ReportIcal(reporter.medians()); });
+    report([&] { ReportReminderTick(reporter.medians()); });
     return 0;
 }
 

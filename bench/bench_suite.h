@@ -44,6 +44,9 @@ using ShowDayRigPtr = std::unique_ptr<ShowDayRig, ShowDayRigDeleter>;
 ShowDayRigPtr RegisterShowDay(const BenchData& data);
 void ReportShowDay(const Medians& medians);
 
+void RegisterReminderTick(const BenchData& data);
+void ReportReminderTick(const Medians& medians);
+
 void RegisterText();
 void ReportText(const Medians& medians);
 

@@ -4,9 +4,12 @@
 // out waiting for a core on a shared machine).
 //
 //   quimbaro_bench_race NAME RUNS TIME_TARGET MEMORY_TARGET PROGRAM REFERENCE
+//
+// PROGRAM and REFERENCE are command lines split at spaces (no quoting).
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,13 @@ struct Samples {
     }
 };
 
+std::vector<std::string> Words(const std::string& commandLine) {
+    std::istringstream in(commandLine);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -43,7 +53,7 @@ int main(int argc, char** argv) {
         using quimbaro::bench::RunChild;
         const std::string name = argv[1];
         const int runs = std::stoi(argv[2]);
-        const std::vector<std::string> program{argv[5]}, reference{argv[6]};
+        const std::vector<std::string> program = Words(argv[5]), reference = Words(argv[6]);
         for (int i = 0; i < kWarmUpRuns; ++i) RunChild(program, true), RunChild(reference, true);
         Samples measured, baseline;
         for (int i = 0; i < runs; ++i) {
@@ -52,8 +62,8 @@ int main(int argc, char** argv) {
         }
         const quimbaro::bench::Timing time = measured.Time(), referenceTime = baseline.Time();
         const double memory = Median(measured.kilobytes), referenceMemory = Median(baseline.kilobytes);
-        const auto base = [](const char* path) { return std::filesystem::path(path).filename().string(); };
-        quimbaro::bench::PrintTimeFigure(name, base(argv[5]), time, base(argv[6]), referenceTime);
+        const auto base = [](const std::string& path) { return std::filesystem::path(path).filename().string(); };
+        quimbaro::bench::PrintTimeFigure(name, base(program[0]), time, base(reference[0]), referenceTime);
         char text[300];
         std::snprintf(text, sizeof text, "peak RSS %.0f KiB | reference: %.0f KiB | ratio %.2f (medians of %d runs each)",
                       memory, referenceMemory, memory / referenceMemory, runs);

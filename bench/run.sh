@@ -17,7 +17,7 @@ export QT_QPA_PLATFORM=offscreen
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIMBARO_BENCH=ON >/dev/null
 cmake --build "$build" -j 2 --target quimbaro_bench quimbaro_bench_peak_memory quimbaro_bench_make_year \
-  quimbaro_bench_race quimbaro_bench_first_frame quimbaro_bench_bare_frame
+  quimbaro_bench_race quimbaro_bench_first_frame quimbaro_bench_bare_frame quimbaro_bench_bare_core quimbaro
 bin="$(cd "$build/bench" && pwd)"
 
 log=$(mktemp)
@@ -43,6 +43,11 @@ echo "== Start-up to the first painted frame, today's table from a 100,000-recor
 # quimbaro_bench_first_frame keeps its data beside itself, as the program does.
 "$bin/quimbaro_bench_make_year" "$bin" 100000 "$(date +%d/%m/%Y)" >/dev/null
 run "$bin/quimbaro_bench_race" startup "$runs" 1.3 1.5 "$bin/quimbaro_bench_first_frame" "$bin/quimbaro_bench_bare_frame"
+
+echo "== quimbaro list hoy on a 100,000-record year file against a Qt Core program that starts and exits"
+"$bin/quimbaro_bench_make_year" "$data/cli" 100000 "$(date +%d/%m/%Y)" >/dev/null
+program="$(cd "$build" && pwd)/quimbaro"
+run "$bin/quimbaro_bench_race" cli_list "$runs" 1.5 1.5 "$program --data $data/cli list hoy" "$bin/quimbaro_bench_bare_core"
 
 echo
 echo "== Targets (ratio <name> <measured> <target>; met when measured <= target)"

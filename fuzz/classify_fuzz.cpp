@@ -41,6 +41,16 @@ std::optional<LineAction> WordAction(std::string_view line) {
     return std::nullopt;
 }
 
+// "aviso", a space and up to four digits worth at most 1440.
+std::optional<int> ReminderMinutes(std::string_view lowered) {
+    if (!lowered.starts_with("aviso ")) return std::nullopt;
+    const std::string_view digits = lowered.substr(6);
+    if (digits.empty() || digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    const int minutes = std::stoi(std::string(digits));
+    return minutes <= 1440 ? std::optional(minutes) : std::nullopt;
+}
+
 std::string_view FirstField(std::string_view line) { return line.substr(0, line.find('|')); }
 
 std::string Joined(const std::array<std::string, 5>& fields) {
@@ -74,6 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const auto separators = std::count(line.begin(), line.end(), '|');
     const auto word = WordAction(line);
     const auto date = ParseDayKey(line);
+    const std::string lowered = LowerWin1252(line);
+    const bool reminderWord = separators == 0 && (lowered == "aviso" || lowered.starts_with("aviso "));
 
     switch (result.action) {
     case LineAction::Append:
@@ -87,8 +99,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         FUZZ_CHECK(!word && !date && separators >= 1);
         FUZZ_CHECK(separators != 4 || !ParseDayKey(FirstField(line)));
         break;
+    case LineAction::SetReminder:
+        FUZZ_CHECK(reminderWord && ReminderMinutes(lowered) == result.minutes);
+        break;
+    case LineAction::BadReminder:
+        FUZZ_CHECK(reminderWord && !ReminderMinutes(lowered));
+        break;
     case LineAction::Nothing:
-        FUZZ_CHECK(!word && !date && separators == 0);
+        FUZZ_CHECK(!word && !date && separators == 0 && !reminderWord);
         break;
     default:
         FUZZ_CHECK(word && *word == result.action);

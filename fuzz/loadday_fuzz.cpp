@@ -1,6 +1,7 @@
 // Loading a day from a year file of arbitrary bytes and length: the day list
 // must hold exactly the first 29 records of that day, earliest time first and
-// equal times in file order, every other slot empty, and the file untouched.
+// equal times in file order, every other slot empty, and the file untouched;
+// the whole day read for the reminders holds all of them in file order.
 
 #include <algorithm>
 #include <cstddef>
@@ -110,6 +111,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     const std::vector<Fields> firstOfDay(expected.begin(), expected.begin() + shown);
     CheckOrder(MatchToFile(list, shown, firstOfDay));
+
+    std::vector<Appointment> whole;  // every record of the day, in file order
+    FUZZ_CHECK(LoadWholeDay(fuzz::ScratchFolder(), key, whole).Stored() && whole.size() == expected.size());
+    for (std::size_t i = 0; i < whole.size(); ++i) FUZZ_CHECK(Decode(whole[i], 0).SameText(expected[i]));
 
     FUZZ_CHECK(fuzz::ReadWholeFile(file) == std::string(reinterpret_cast<const char*>(data), size));
     std::filesystem::remove(file);

@@ -43,12 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Settings("get", read);
     if (!ContainsIgnoringCase(text, "mean")) FUZZ_CHECK(read.userColour == kDefaultUserColour);
     if (!ContainsIgnoringCase(text, "orden_alfabetico")) FUZZ_CHECK(read.sortOrder == kDefaultSortOrder);
+    if (!ContainsIgnoringCase(text, "minutos")) FUZZ_CHECK(read.reminderMinutes == kDefaultReminderMinutes);
+    FUZZ_CHECK(read.reminderMinutes >= 0 && read.reminderMinutes <= kMaxReminderMinutes);
 
     FUZZ_CHECK(Settings("save", read));
     SettingsStore reread{file};
     Settings("get", reread);
     FUZZ_CHECK(reread.userColour == read.userColour);
     FUZZ_CHECK(reread.sortOrder == read.sortOrder);
+    FUZZ_CHECK(reread.reminderMinutes == read.reminderMinutes);
 
     const std::string saved = WithoutBlankLines(fuzz::ReadWholeFile(file));
     FUZZ_CHECK(Settings("save", reread));

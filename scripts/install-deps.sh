@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package Quimbaro needs to build, run, test, fuzz
-# and benchmark. Run as root.
+# Installs every Debian 12 package Quimbaro needs to build, run, test, fuzz,
+# benchmark and package. Run as root.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   qt6-base-dev libsimpleini-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wine fonts-liberation2 fontconfig
-  xvfb xauth xdotool imagemagick hyperfine linux-perf ccache
+  fonts-wine fonts-liberation2 fontconfig qt6-translations-l10n
+  dbus-daemon
+  xvfb xauth xdotool openbox imagemagick hyperfine linux-perf ccache
+  desktop-file-utils appstream lintian man-db groff-base dpkg-dev file gzip
   libical-dev calcurse python3-icalendar radicale vdirsyncer
   python3
 )

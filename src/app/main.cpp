@@ -1,37 +1,47 @@
 // Start-up: with no arguments (or only --data DIR) the window, with anything
-// else the command line, which never loads the window system.
-#include <QApplication>
+// else the command line. The window lives in a module loaded only then: its
+// libraries (Gui, Widgets, fonts) would more than double the command line's
+// start-up time.
+#include <dlfcn.h>
+
 #include <QFile>
 #include <QStringList>
+
+#include <cstdio>
 #include <filesystem>
 
 #include "cli_main.h"
-#include "dialogs/programmer_message.h"
 #include "place/data_folder.h"
-#include "surface/fonts.h"
-#include "window/main_window.h"
+#include "subcommand.h"
+
+#ifndef QUIMBARO_MODULE_FROM_BINDIR
+#define QUIMBARO_MODULE_FROM_BINDIR "."
+#endif
 
 namespace {
 
-int RunWindow(int argc, char** argv, const QString& dataOption) {
-    QApplication app(argc, argv);
-    const auto facts = quimbaro::ProcessDataFolderFacts(QFile::encodeName(dataOption).toStdString());
-    const std::filesystem::path folder = quimbaro::ChooseDataFolder(facts).folder;
-    // Never an empty book in a folder that cannot keep what is typed.
-    if (const auto problem = quimbaro::PrepareDataFolder(folder)) {
-        quimbaro::ShowProgrammerMessage(QString::fromStdString(*problem));
-        return 1;
+constexpr const char* kWindowModule = "quimbaro-window.so";
+using WindowMain = int (*)(int argc, char** argv, const char* dataOption);
+
+// The build puts the module beside the program; an install puts it in its
+// library folder, found from the program's folder so that a staged or moved
+// install finds its own.
+std::filesystem::path WindowModulePath() {
+    const std::filesystem::path programFolder = quimbaro::ProgramFolder();
+    const std::filesystem::path beside = programFolder / kWindowModule;
+    if (std::filesystem::exists(beside)) return beside;
+    return (programFolder / QUIMBARO_MODULE_FROM_BINDIR / kWindowModule).lexically_normal();
+}
+
+int OpenWindow(int argc, char** argv, const QString& dataOption) {
+    const std::filesystem::path module = WindowModulePath();
+    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    auto* windowMain = handle ? reinterpret_cast<WindowMain>(dlsym(handle, "QuimbaroWindowMain")) : nullptr;
+    if (windowMain == nullptr) {
+        std::fprintf(stderr, "quimbaro: no se puede abrir la ventana: %s\n", dlerror());
+        return quimbaro::cli::kExitFailure;
     }
-    quimbaro::RegisterFonts();
-    quimbaro::SettingsStore settings{.file = folder / quimbaro::kSettingsFileName};
-    quimbaro::Settings("get", settings);
-    quimbaro::ShellContext context(folder, quimbaro::LocalToday, settings);
-    quimbaro::MainWindow window(context);
-    window.show();
-    window.raise();
-    window.activateWindow();
-    app.exec();
-    return 0;
+    return windowMain(argc, argv, QFile::encodeName(dataOption).constData());
 }
 
 }  // namespace
@@ -41,5 +51,5 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     QString dataOption;
     if (!quimbaro::cli::OpensWindow(arguments, dataOption)) return quimbaro::cli::CommandLineMain(argc, argv);
-    return RunWindow(argc, argv, dataOption);
+    return OpenWindow(argc, argv, dataOption);
 }

@@ -13,12 +13,14 @@ namespace {
 // The entry cannot take a line break or a tab; a record holding one would
 // break every line-based listing of the day.
 bool HasControlCharacter(const std::string& line) {
-    return std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+    return std::any_of(line.begin(), line.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 int RunAdd(const QCommandLineParser&, const QStringList& args, CliContext& context) {
     if (args.size() != 1)
-        return Fail(context, kExitUsage, QStringLiteral("add espera una sola línea: 'DD/MM/AAAA|HH:MM|teléfono|nombre|asunto'"));
+        return Fail(context, kExitUsage,
+                    QStringLiteral("add espera una sola línea: 'DD/MM/AAAA|HH:MM|teléfono|nombre|asunto'"));
     const std::string line = ToWin1252(args[0]);
     const ClassifiedLine classified = ClassifyLine(line);
     if (classified.action != LineAction::Append || HasControlCharacter(line))

@@ -72,8 +72,10 @@ std::unique_ptr<QCommandLineParser> ParserFor(const Subcommand* command) {
 QString UsageError(const Invocation& invocation, const QString& name, bool parsed) {
     const QCommandLineParser& parser = *invocation.parser;
     if (!parsed) return ParseError(parser);
-    if (!name.isEmpty() && !invocation.command) return QStringLiteral("orden desconocida: %1 (véase quimbaro --help)").arg(name);
-    if (parser.isSet(kDataOption) && parser.value(kDataOption).isEmpty()) return QStringLiteral("--data necesita una carpeta");
+    if (!name.isEmpty() && !invocation.command)
+        return QStringLiteral("orden desconocida: %1 (véase quimbaro --help)").arg(name);
+    if (parser.isSet(kDataOption) && parser.value(kDataOption).isEmpty())
+        return QStringLiteral("--data necesita una carpeta");
     return {};
 }
 
@@ -150,7 +152,8 @@ int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock
         out.flush();
         return kExitOk;
     }
-    if (!invocation.command) return Fail(context, kExitUsage, QStringLiteral("falta la orden (véase quimbaro --help)"));
+    if (!invocation.command)
+        return Fail(context, kExitUsage, QStringLiteral("falta la orden (véase quimbaro --help)"));
     if (const auto problem = PrepareDataFolder(choice.folder))
         return Fail(context, kExitFailure, QString::fromStdString(*problem));
     context.dataFolder = choice.folder;

@@ -52,8 +52,8 @@ std::optional<FirstDay> FirstDayNamed(const QStringList& args, const TodayClock&
     return FirstDay{*date, DayKey(*date)};
 }
 
-// The day keys to read, first day first; nothing when the days run past the
-// calendar's end.
+// The day keys to read, first day first; nothing when the days cannot be
+// counted (a typed 31/02 or a year past the calendar's end).
 std::optional<std::vector<std::string>> DayKeys(const FirstDay& first, int days) {
     std::vector<std::string> keys{first.key};
     for (int i = 1; i < days; ++i) {
@@ -68,7 +68,8 @@ std::optional<std::vector<std::string>> DayKeys(const FirstDay& first, int days)
 // break the lines of text and tsv.
 QString Field(const std::string& bytes, bool plain) {
     QString text = FromWin1252(bytes);
-    if (plain) std::replace_if(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }, u' ');
+    const auto isControl = [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; };
+    if (plain) std::replace_if(text.begin(), text.end(), isControl, u' ');
     return text;
 }
 
@@ -76,8 +77,8 @@ QStringList Columns(const Appointment& appointment, Format format) {
     const bool plain = format != Format::Json;
     const std::string phone = ReadField(appointment.phone);
     return {Field(ReadField(appointment.date), plain), Field(ReadField(appointment.time), plain),
-            Field(format == Format::Text ? GroupPhone(phone) : phone, plain), Field(ReadField(appointment.name), plain),
-            Field(ReadField(appointment.subject), plain)};
+            Field(format == Format::Text ? GroupPhone(phone) : phone, plain),
+            Field(ReadField(appointment.name), plain), Field(ReadField(appointment.subject), plain)};
 }
 
 void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out) {
@@ -103,7 +104,9 @@ int ListDays(const std::vector<std::string>& keys, Format format, CliContext& co
     for (const std::string& key : keys) {
         DayList day;
         const StoreResult loaded = LoadDay(context.dataFolder, key, settings.sortOrder, day);
-        if (!loaded.Stored()) return Fail(context, kExitFailure, QString::fromUtf8(kNotLoadedText) + QString::fromStdString(loaded.Reason()));
+        if (!loaded.Stored())
+            return Fail(context, kExitFailure,
+                        QString::fromUtf8(kNotLoadedText) + QString::fromStdString(loaded.Reason()));
         rows.insert(rows.end(), day.slots.begin(), day.slots.begin() + std::min(day.kept, kDaySlots));
         if (day.kept > kDaySlots)
             context.err << QStringLiteral("quimbaro: el día %1 tiene %2 citas; como en la ventana, se muestran %3\n")
@@ -119,12 +122,15 @@ int RunList(const QCommandLineParser& parser, const QStringList& args, CliContex
     bool isNumber = false;
     const int days = parser.value(QStringLiteral("days")).toInt(&isNumber);
     if (!isNumber || days < 1 || days > kMostDays)
-        return Fail(context, kExitUsage, QStringLiteral("--days espera un número de días entre 1 y %1").arg(kMostDays));
+        return Fail(context, kExitUsage,
+                    QStringLiteral("--days espera un número de días entre 1 y %1").arg(kMostDays));
     if (args.size() > 1) return Fail(context, kExitUsage, QStringLiteral("list admite una sola fecha"));
     const auto first = FirstDayNamed(args, context.today);
-    if (!first) return Fail(context, kExitUsage, QStringLiteral("fecha no válida: %1 (DD/MM/AAAA, hoy, ayer o mañana)").arg(args.value(0)));
+    if (!first)
+        return Fail(context, kExitUsage,
+                    QStringLiteral("fecha no válida: %1 (DD/MM/AAAA, hoy, ayer o mañana)").arg(args.value(0)));
     const auto keys = DayKeys(*first, days);
-    if (!keys) return Fail(context, kExitUsage, QStringLiteral("los días pasan del final del calendario"));
+    if (!keys) return Fail(context, kExitUsage, QStringLiteral("no se pueden contar días desde esa fecha"));
     return ListDays(*keys, *format, context);
 }
 
@@ -138,7 +144,8 @@ Subcommand ListCommand() {
         .addOptions =
             [](QCommandLineParser& parser) {
                 parser.addOption({QStringLiteral("days"), QString(), QStringLiteral("N"), QStringLiteral("1")});
-                parser.addOption({QStringLiteral("format"), QString(), QStringLiteral("FORMATO"), QStringLiteral("text")});
+                parser.addOption(
+                    {QStringLiteral("format"), QString(), QStringLiteral("FORMATO"), QStringLiteral("text")});
             },
         .run = RunList,
     };

@@ -1,18 +1,47 @@
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTextStream>
 
+#include "../core/temp_folder.h"
 #include "book/year_file.h"
-#include "cli_run.h"
+#include "cli_main.h"
 #include "settings/settings.h"
 
 namespace quimbaro {
 namespace {
 
-using testing::CliRun;
+using testing::TempFolder;
 namespace fs = std::filesystem;
+
+// The command line run in this process on a temporary data folder (the
+// program's own, writable) with a fixed today.
+struct CliResult {
+    int status = -1;
+    std::string out, err;
+};
+
+struct CliRun {
+    TempFolder folder;
+    CalendarDate today{2026, 6, 15};
+
+    CliResult operator()(std::initializer_list<const char*> args) const {
+        QStringList arguments{QStringLiteral("quimbaro")};
+        for (const char* arg : args) arguments << QString::fromUtf8(arg);
+        QByteArray out, err;
+        QTextStream outStream(&out), errStream(&err);
+        DataFolderFacts facts;
+        facts.programFolder = folder.path();
+        facts.isWritable = [](const fs::path&) { return true; };
+        const int status = cli::RunCli(arguments, facts, [this] { return today; }, outStream, errStream);
+        outStream.flush();
+        errStream.flush();
+        return {status, out.toStdString(), err.toStdString()};
+    }
+};
 
 bool AnyYearFile(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder))
@@ -34,13 +63,12 @@ TEST(CliUsage, BadArgumentsAndLinesAreRefusedWithTheirStatusAndWriteNothing) {
         {{"--version=2"}, 2, "quimbaro: la opción --version no lleva valor\n"},
         {{"list", "--data="}, 2, "quimbaro: --data necesita una carpeta\n"},
         {{"list", "--days", "0"}, 2, "quimbaro: --days espera un número de días entre 1 y 3660\n"},
-        {{"list", "--days=x"}, 2, "quimbaro: --days espera un número de días entre 1 y 3660\n"},
         {{"list", "--format", "xml"}, 2, "quimbaro: --format espera text, tsv o json\n"},
         {{"list", "32/01/2026"}, 2, "quimbaro: fecha no válida: 32/01/2026 (DD/MM/AAAA, hoy, ayer o mañana)\n"},
         {{"list", "hoy", "ayer"}, 2, "quimbaro: list admite una sola fecha\n"},
+        {{"list", "31/02/2026", "--days", "2"}, 2, "quimbaro: no se pueden contar días desde esa fecha\n"},
         {{"add"}, 2, "quimbaro: add espera una sola línea: 'DD/MM/AAAA|HH:MM|teléfono|nombre|asunto'\n"},
         {{"add", "01/01/2026|10:00|1|Ana"}, 2, "quimbaro: No sabe introducir datos ...\n"},
-        {{"add", "1/1/2026|10:00|1|Ana|x"}, 2, "quimbaro: No sabe introducir datos ...\n"},
         {{"add", "01/01/2026|10:00|1|Ana\n|x"}, 2, "quimbaro: No sabe introducir datos ...\n"},
         {{"add", "hoy"}, 2, "quimbaro: No sabe introducir datos ...\n"},
         {{"--data", "/proc/quimbaro", "list"}, 1,
@@ -61,7 +89,8 @@ TEST(CliUsage, HelpAndVersionTellAndLeaveTheFolderAlone) {
     const fs::path data = run.folder.path() / "nueva";
     const auto help = run({"list", "--help", "--data", data.c_str()});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("  list [FECHA|hoy|ayer|mañana] [--days N] [--format text|tsv|json]\n"), std::string::npos);
+    EXPECT_NE(help.out.find("  list [FECHA|hoy|ayer|mañana] [--days N] [--format text|tsv|json]\n"),
+              std::string::npos);
     EXPECT_NE(help.out.find("Carpeta de datos: " + data.string() + "\n  (indicada con --data)\n"), std::string::npos);
     EXPECT_FALSE(fs::exists(data));
     EXPECT_NE(run({"-h"}).out.find("(junto al programa, que no está instalado)"), std::string::npos);
@@ -105,7 +134,8 @@ TEST_F(CliBook, ListsTheDayInTheWindowsOrderInEachFormat) {
 }
 
 TEST_F(CliBook, ADayPastTheTablesRowsListsWhatTheTableShowsAndSaysSo) {
-    for (int i = 0; i < 30; ++i) ASSERT_TRUE(AppendAppointment(run.folder.path(), "17/06/2026", "10:00", "", "n", "").Stored());
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(AppendAppointment(run.folder.path(), "17/06/2026", "10:00", "", "n", "").Stored());
     const auto result = run({"list", "17/06/2026"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 29);
@@ -114,12 +144,12 @@ TEST_F(CliBook, ADayPastTheTablesRowsListsWhatTheTableShowsAndSaysSo) {
 
 TEST_F(CliBook, AYearFileThatCannotBeReadFailsWithTheWindowsMessageAndPrintsNothing) {
     fs::create_directory(run.folder.path() / "2025.log");
-    ASSERT_EQ(run({"add", "01/01/2025|10:00|1|Ana|x"}).err,
-              "quimbaro: No se pudo guardar la cita: no se pudo abrir el archivo 2025.log: es una carpeta, no un archivo\n");
+    const std::string cause = "no se pudo abrir el archivo 2025.log: es una carpeta, no un archivo\n";
+    ASSERT_EQ(run({"add", "01/01/2025|10:00|1|Ana|x"}).err, "quimbaro: No se pudo guardar la cita: " + cause);
     const auto result = run({"list", "31/12/2024", "--days", "2"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "quimbaro: No se pudieron leer las citas del día: no se pudo abrir el archivo 2025.log: es una carpeta, no un archivo\n");
+    EXPECT_EQ(result.err, "quimbaro: No se pudieron leer las citas del día: " + cause);
 }
 
 }  // namespace

@@ -59,11 +59,6 @@ TEST_F(Program, RunsHeadlessWithTheExplicitFoldersWinningAndPrintsJsonAParserRea
                               " sys.exit(d != [{\"fecha\":\"15/06/2026\",\"hora\":\"09:00\",\"telefono\":\"600111222\","
                               "\"nombre\":\"Pe\\u00f1\\u00f3n\",\"asunto\":\"uno\"}])' " + json;
     EXPECT_EQ(std::system(check.c_str()), 0);
-
-    const auto help = Run(env, "--help");
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("Carpeta de datos: " + envData + "\n  (indicada por la variable QUIMBARO_DATA)"),
-              std::string::npos);
 }
 
 TEST_F(Program, FailuresAndUsageErrorsEndWithOneLineAndTheirStatus) {

@@ -29,7 +29,11 @@ TEST(ClassifyLine, EveryTestsBoundary) {
         {"hola|", BadEntry}, {"|hoy", BadEntry}, {"col|or", BadEntry}, {longBad, BadEntry},
         // four "|" but no DayKey before the first
         {"05/12/2026 |09:30|600|Ana|x", BadEntry}, {"5/12/2026|09:30|600|Ana|x", BadEntry},
-        {"../x|09:30|600|Ana|x", BadEntry}, {"05/12/26|a|b|c|d", BadEntry}, {"hoy|a|b|c|d", BadEntry}};
+        {"../x|09:30|600|Ana|x", BadEntry}, {"05/12/26|a|b|c|d", BadEntry}, {"hoy|a|b|c|d", BadEntry},
+        {"aviso 0", SetReminder}, {"AVISO 1440", SetReminder}, {"aviso 0010", SetReminder},
+        {"aviso 1441", BadReminder}, {"aviso 00010", BadReminder}, {"aviso", BadReminder}, {"aviso ", BadReminder},
+        {"aviso  5", BadReminder}, {"aviso 5 ", BadReminder}, {"aviso -1", BadReminder}, {"aviso diez", BadReminder},
+        {"avisos", Nothing}, {" aviso 5", Nothing}, {"aviso 5|a|b|c|d", BadEntry}};
     const std::pair<QString, LineAction> words[] = {
         {"salir", Exit}, {"autor", Author}, {"ascendente", Ascending}, {"descendente", Descending},
         {"ayer", Yesterday}, {QStringLiteral("mañana"), Tomorrow}, {"hoy", Today}, {"color", ChooseColour}};
@@ -51,6 +55,7 @@ TEST(ClassifyLine, EveryTestsBoundary) {
         }
     }
     EXPECT_EQ(ClassifyLine("05/03/2024").date, (CalendarDate{2024, 3, 5}));
+    EXPECT_EQ(ClassifyLine("Aviso 45").minutes, 45);
 }
 
 TEST(ClassifyLine, AppointmentFieldsAreKeptExactlyAsTyped) {

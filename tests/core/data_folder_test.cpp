@@ -37,8 +37,9 @@ TEST(DataFolderRule, ExplicitFoldersWinThenTheInstallDecidesThenTheProgramFolder
         {"", "", "/usr/binaries", false, user, DataFolderSource::ProgramReadOnly},
     };
     for (const Row& row : rows) {
+        const auto isWritable = [&](const fs::path& folder) { return row.programWritable && folder == row.program; };
         const DataFolderFacts facts{row.option, row.environment, row.program, "/usr/bin", "/home/ana/.local/share",
-                                    [&](const fs::path& folder) { return row.programWritable && folder == row.program; }};
+                                    isWritable};
         const DataFolderChoice choice = ChooseDataFolder(facts);
         EXPECT_EQ(choice.folder, row.folder) << row.program;
         EXPECT_EQ(choice.source, row.source) << row.program;

@@ -74,17 +74,6 @@ TEST(Dates, AddDaysZeroesTheTimeJumpsFarAndRefusesWhatItCannotReach) {
     }
 }
 
-TEST(Dates, LocalTodayIsTheLocalCalendarDay) {
-    const CalendarDate today = LocalToday();
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    if (local.tm_hour == 0 && local.tm_min == 0) GTEST_SKIP() << "the day may have changed between the readings";
-    const CalendarDate expected{static_cast<int16_t>(local.tm_year + 1900), static_cast<int16_t>(local.tm_mon + 1),
-                                static_cast<int16_t>(local.tm_mday)};
-    EXPECT_EQ(today, expected) << DayKey(today);
-}
-
 TEST(DayKey, FormedPlainAndParsedOnlyInTheTypedForm) {
     const std::pair<CalendarDate, const char*> keys[] = {
         {{2024, 3, 5}, "05/03/2024"}, {{987, 10, 10}, "10/10/987"}, {{0, 0, 0}, "00/00/0"}};

@@ -2,20 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "temp_folder.h"
 
 namespace quimbaro {
 
 using testing::ReadFile;
-using testing::TempFolder;
 using testing::WriteFile;
 namespace fs = std::filesystem;
 
 class SettingsFile : public ::testing::Test {
 protected:
-    TempFolder folder;
+    testing::TempFolder folder;
     const fs::path file = folder.path() / kSettingsFileName;
     // Reads the settings file, written first with text unless null.
     SettingsStore Read(const char* text = nullptr) {
@@ -30,6 +27,16 @@ protected:
         for (const char c : ReadFile(file))
             if (c != '\n' || (!text.empty() && text.back() != '\n')) text += c;
         return text;
+    }
+    // Reads the text into store and saves it twice: a second save of the same
+    // values must change nothing. The text saved.
+    std::string SavedTwice(const std::string& text, SettingsStore& store) {
+        store = Read(text.c_str());
+        EXPECT_TRUE(Settings("save", store));
+        const std::string once = ReadFile(file);
+        EXPECT_TRUE(Settings("save", store));
+        EXPECT_EQ(ReadFile(file), once) << "a second save changed the file";
+        return once;
     }
 };
 
@@ -50,7 +57,24 @@ TEST_F(SettingsFile, DefaultsWithoutAFileReadingCreatesNoneAndAFreshSaveWritesBo
     }
 }
 
-TEST_F(SettingsFile, ValuesReadAsTheNumberAtTheirStart) {
+// A file that never had the key is saved as before; aviso writes it.
+TEST_F(SettingsFile, ReminderMinutesDefaultToTenStayWithinADayAndAreWrittenWhenSet) {
+    for (const auto& [value, minutes] : {std::pair{"5", 5}, {"-3", 0}, {"99999", 1440}, {"abc", 0}})
+        EXPECT_EQ(Read(("[avisos]\nMINUTOS=" + std::string(value)).c_str()).reminderMinutes, minutes) << value;
+    fs::remove(file);
+    SettingsStore store = Read();
+    EXPECT_EQ(store.reminderMinutes, 10);
+    ASSERT_TRUE(Settings("save", store));
+    EXPECT_EQ(SavedText(), "[Colores]\nmean=55295\n[Horas]\nOrden_Alfabetico=2\n");
+    store.reminderMinutes = 0;
+    ASSERT_TRUE(Settings("save", store) && Settings("get", store));
+    EXPECT_EQ(store.reminderMinutes, 0);
+    store.reminderMinutes = 10;
+    ASSERT_TRUE(Settings("save", store));
+    EXPECT_EQ(SavedText(), "[Colores]\nmean=55295\n[Horas]\nOrden_Alfabetico=2\n[Avisos]\nminutos=10\n");
+}
+
+TEST_F(SettingsFile, ValuesReadAsTheNumberAtTheirStartInSectionsOfAnyCase) {
     const std::pair<std::string, int32_t> colours[] = {
         {"abc", 0}, {"", 0}, {"-12px", -12}, {"+7.5", 8}, {"7.49", 7}, {"\"255\"", 255},
         {"99999999999999999999", 2147483647}, {std::string(258, '0') + "12", 1}};  // only 259 characters are read
@@ -58,28 +82,40 @@ TEST_F(SettingsFile, ValuesReadAsTheNumberAtTheirStart) {
         EXPECT_EQ(Read(("[Colores]\nmean=" + value + "\n").c_str()).userColour, colour) << value;
     EXPECT_EQ(Read("[Horas]\nOrden_Alfabetico=70000\n").sortOrder, 32767);
     EXPECT_EQ(Read("[Horas]\nOrden_Alfabetico=-70000\n").sortOrder, -32768);
-}
-
-TEST_F(SettingsFile, SectionsAndKeysAreFoundWhateverTheirCase) {
     SettingsStore store = Read("[COLORES]\nMEAN=255\n[horas]\norden_alfabetico=1\n");
-    EXPECT_EQ(store.userColour, 255);
-    EXPECT_EQ(store.sortOrder, 1);
+    EXPECT_EQ(std::make_pair(store.userColour, store.sortOrder), std::make_pair(255, int16_t{1}));
     store.userColour = 16711680;
     ASSERT_TRUE(Settings("save", store));
     EXPECT_EQ(SavedText(), "[COLORES]\nmean=16711680\n[horas]\nOrden_Alfabetico=1\n");
 }
 
 TEST_F(SettingsFile, SavingKeepsEverythingElseOfAHandWrittenFile) {
-    SettingsStore store = Read("; Quimbaro\r\n\r\n; colour of the marks\r\n[Colores]\r\n; chosen with color\r\n"
-                               "mean=65280\r\nfondo=blanco\r\n\r\n[Ventana]\r\nx=10\r\n; last words\r\n");
-    store.sortOrder = 1;
-    ASSERT_TRUE(Settings("save", store));
-    const std::string text = ReadFile(file);
+    SettingsStore store;
+    const std::string text = SavedTwice("; Quimbaro\r\n\r\n; colour of the marks\r\n[Colores]\r\n; chosen with color\r\n"
+                                        "mean=65280\r\nfondo=blanco\r\n\r\n[Ventana]\r\nx=10\r\n; last words\r\n", store);
     for (const char* kept : {"; Quimbaro", "; colour of the marks", "; chosen with color", "mean=65280",
-                             "fondo=blanco", "[Ventana]", "x=10", "Orden_Alfabetico=1", "; last words"})
+                             "fondo=blanco", "[Ventana]", "x=10", "Orden_Alfabetico=2", "; last words"})
         EXPECT_NE(text.find(kept), std::string::npos) << kept;
-    ASSERT_TRUE(Settings("save", store));
-    EXPECT_EQ(ReadFile(file), text);  // saving again changes nothing, duplicates nothing
+}
+
+// Lines the INI reader takes in unexpected ways: whatever they hold, saving the
+// same values again changes nothing.
+TEST_F(SettingsFile, BrokenLinesAreKeptAndSavesStayStable) {
+    SettingsStore store;
+    const std::string saved = SavedTwice("[Colores]\r\nmean=255\r\n[Horas\r\nOrden_Alfabetico=1\r\n"
+                                         "[Notas]\r\ntexto=no tocar\r\n", store);
+    EXPECT_EQ(std::make_pair(store.userColour, store.sortOrder), std::make_pair(255, int16_t{2}));  // not under [Horas]
+    for (const char* kept : {";[Horas", "texto=no tocar", "[Horas]\nOrden_Alfabetico=2"})
+        EXPECT_NE(saved.find(kept), std::string::npos) << saved;
+    SavedTwice("[5\n5=", store);  // the smallest file that made every save one line longer
+    // A section line may go on after blank lines; that one is whole and kept.
+    EXPECT_NE(SavedTwice("[\n\n  Notas]\ntexto=x\n[ \n\n", store).find("[Notas]\ntexto=x"), std::string::npos);
+    // A bare '\r' ends a line: what follows it is no part of the comment before.
+    EXPECT_EQ(SavedTwice("\n;\r-=", store).find("\r"), std::string::npos);
+    SavedTwice("\n#\r\r", store);
+    const std::string oldMac = SavedTwice("[Horas]\rOrden_Alfabetico=1\r; fin\r; de verdad\r", store);
+    EXPECT_EQ(store.sortOrder, 1);
+    EXPECT_NE(oldMac.find("\n; fin\r; de verdad\r"), std::string::npos) << oldMac;
 }
 
 TEST_F(SettingsFile, AFailedSaveReportsFalseAndKeepsTheOldFile) {

@@ -1,6 +1,7 @@
 #pragma once
 // Test support: a fresh temporary folder removed with its contents when the
-// test ends, whole-file reads and writes, and a run under a full disk.
+// test ends, whole-file reads and writes, records as bytes, and a run under a
+// full disk.
 
 #include <signal.h>
 #include <stdlib.h>
@@ -16,6 +17,8 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+
+#include "book/appointment.h"
 
 namespace quimbaro::testing {
 
@@ -38,6 +41,14 @@ private:
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline std::string Bytes(const Appointment& record) {
+    return std::string(reinterpret_cast<const char*>(&record), kRecordSize);
+}
+
+inline std::string Record(std::string_view date, std::string_view time, std::string_view name = "") {
+    return Bytes(MakeAppointment(date, time, "600111222", name, "Revisión"));
 }
 
 inline std::string ReadFile(const std::filesystem::path& path) {

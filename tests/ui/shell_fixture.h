@@ -5,12 +5,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "window/command_line_edit.h"
 #include "window/main_window.h"
 #include "book/year_file.h"
+#include "core/temp_folder.h"
 #include "ui/pixels.h"
 #include "surface/graphic_control.h"
 
@@ -40,12 +40,14 @@ public:
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
                     seen.push_back({box->text(), Frame(*box)});
+                    if (whileOpen) whileOpen();
                     box->button(QMessageBox::Ok)->click();
                 }
         });
         timer_.start(10);
     }
     std::vector<SeenBox> seen;
+    std::function<void()> whileOpen;  // what the user does before pressing OK
 
 private:
     static QString Frame(const QMessageBox& box) {
@@ -60,16 +62,11 @@ private:
 
 class ShellTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        folder = std::filesystem::path(dir_.path().toStdString());
-        settings.file = folder / kSettingsFileName;
-    }
-
     MainWindow& Open() {
         Settings("get", settings);
         context = std::make_unique<ShellContext>(folder, [this] { return today; }, settings);
         context->endProcess = [this](int code) { exitCodes.push_back(code); };
+        context->now = [this] { return now; };
         context->afterFillStep = [this](int step) {
             if (onFillStep) onFillStep(step);
         };
@@ -92,11 +89,6 @@ protected:
         ASSERT_TRUE(AppendAppointment(folder, date, time, "600111222", name, "Asunto").Stored());
     }
 
-    static std::string ReadText(const std::filesystem::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
     QString Cell(int column, int row) { return window->State().tableGrid->At(column, row).text; }
     QImage AreaImage() { return window->AppointmentsArea().RetainedPicture().image.copy(); }
     QImage PanelImage() { return window->CalendarPanel().RetainedPicture().image.copy(); }
@@ -108,16 +100,15 @@ protected:
         return CountColour(PanelImage(), cell, colour) > 0;
     }
 
-    std::filesystem::path folder;
-    SettingsStore settings;
+    TempFolder temp;
+    const std::filesystem::path folder = temp.path();
+    SettingsStore settings{folder / kSettingsFileName};
     CalendarDate today{2026, 12, 31};
+    WallTime now{today, 12 * 3600};
     std::vector<int> exitCodes;
     std::function<void(int)> onFillStep;
     std::unique_ptr<ShellContext> context;
     std::unique_ptr<MainWindow> window;
-
-private:
-    QTemporaryDir dir_;
 };
 
 }  // namespace quimbaro::testing

@@ -1,11 +1,6 @@
-// Pixel-exact checks of the drawing surface and of graphic controls.
-#include <QApplication>
-#include <QLineEdit>
-#include <QSignalSpy>
-#include <QTest>
+// Pixel-exact checks of the drawing surface beyond what the views show.
 
 #include "ui/pixels.h"
-#include "surface/graphic_control.h"
 #include "surface/surface.h"
 
 namespace quimbaro::testing {
@@ -27,63 +22,10 @@ protected:
 };
 
 TEST_F(SurfaceTest, EqualDescriptionsShareAFontAndEmHeightsRoundHalfToEven) {
-    const Font* font = surface.NewFont("Tahoma", 9, kBold, 1);
-    EXPECT_EQ(font, surface.NewFont("  Tahoma ", 9, kBold, 1));
-    EXPECT_NE(font, surface.NewFont("Tahoma", 9, 0, 1));
-    EXPECT_NE(font, surface.NewFont("Tahoma", 10, kBold, 1));
-    EXPECT_NE(font, surface.NewFont("Tahoma", 9, kBold, 0));
-    EXPECT_TRUE(font->font.bold());
+    EXPECT_EQ(surface.NewFont("Tahoma", 9, kBold, 1), surface.NewFont("  Tahoma ", 9, kBold, 1));
     // dpi, points, pixels; the last two are exact halves
-    const int ems[][3] = {{96, 9, 12}, {96, 10, 13}, {96, 19, 25}, {96, 90, 120},
-                          {36, 1, 0},  {108, 1, 2}};
-    for (const auto& em : ems)
-        EXPECT_EQ(Surface(em[0]).EmHeight(em[1]), em[2]) << em[0] << " " << em[1];
-    EXPECT_EQ(surface.NewFont("Tahoma", 90, 0, 0)->font.pixelSize(), 120);
-}
-
-TEST_F(SurfaceTest, BoxCoversLeftTopEdgesEitherWayWithTheOutlineOnItsBorder) {
-    auto forward = Cleared(30, 30, kWhite);
-    surface.DrawBox(5, 8, 10, 20, kRed, kBlue);
-    auto reversed = Cleared(30, 30, kWhite);
-    surface.DrawBox(10, 20, 5, 8, kRed, kBlue);
-    EXPECT_EQ(forward->image, reversed->image);
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 30; ++x) {
-            const bool in = x >= 5 && x <= 9 && y >= 8 && y <= 19;
-            const bool border = in && (x == 5 || x == 9 || y == 8 || y == 19);
-            const QRgb expected = border ? 0xFF0000 : in ? 0x0000FF : 0xFFFFFF;
-            ASSERT_EQ(At(reversed->image, x, y), expected) << x << "," << y;
-        }
-}
-
-TEST_F(SurfaceTest, AWidePenIsCentredOnTheBorderAndCanCoverASmallBox) {
-    auto picture = Cleared(30, 30, kWhite);
-    surface.SetPenWidth(3);
-    surface.DrawBox(5, 5, 15, 12, kRed, kBlue);  // outline 4..15 x 4..12, interior 7..12 x 7..9
-    surface.DrawBox(20, 20, 23, 22, kRed, kBlue);  // 19..23 x 19..22: all outline
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 30; ++x) {
-            const bool outer = (x >= 4 && x <= 15 && y >= 4 && y <= 12) ||
-                               (x >= 19 && x <= 23 && y >= 19 && y <= 22);
-            const bool inside = x >= 7 && x <= 12 && y >= 7 && y <= 9;
-            const QRgb expected = inside ? 0x0000FF : outer ? 0xFF0000 : 0xFFFFFF;
-            ASSERT_EQ(At(picture->image, x, y), expected) << x << "," << y;
-        }
-}
-
-TEST_F(SurfaceTest, CopyPictureClipsAndAcceptsNegativeOffsets) {
-    auto source = Surface::NewPicture(40, 300);
-    for (int y = 0; y < 300; ++y) source->image.setPixel(39, y, qRgb(y % 256, y / 256, 7));
-    auto target = Cleared(40, 100, 0);
-    surface.CopyPicture(*source, 0, -10);
-    for (int y = 0; y < 100; ++y)
-        ASSERT_EQ(At(target->image, 39, y), qRgb(y + 10, 0, 7) & 0xFFFFFF) << y;
-
-    auto small = Cleared(10, 10, kRed);
-    surface.SelectTarget(*target);
-    surface.CopyPicture(*small, 35, -5);
-    EXPECT_EQ(CountOther(target->image, QRect(35, 0, 5, 5), 0xFF0000), 0);
-    EXPECT_EQ(At(target->image, 39, 5), qRgb(15, 0, 7) & 0xFFFFFF);
+    const int ems[][3] = {{96, 9, 12}, {96, 10, 13}, {96, 19, 25}, {96, 90, 120}, {36, 1, 0}, {108, 1, 2}};
+    for (const auto& em : ems) EXPECT_EQ(Surface(em[0]).EmHeight(em[1]), em[2]) << em[0] << " " << em[1];
 }
 
 TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
@@ -105,15 +47,6 @@ TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
     surface.DrawBox(0, 0, 20, 10, kBlue, kBlue);
     EXPECT_EQ(target->image, painted);
     EXPECT_EQ(CountOther(source->image, source->image.rect(), 0x0000FF), 0);
-}
-
-TEST_F(SurfaceTest, ClearTargetUsesTheBackgroundAndResetsThePosition) {
-    auto picture = Cleared(8, 8, kRed);
-    surface.SetPosition(3, 4);
-    surface.SetColours(kSystemColour, 0);
-    surface.ClearTarget(kSystemColour);
-    EXPECT_EQ(CountOther(picture->image, picture->image.rect(), 0), 0);
-    EXPECT_EQ(surface.GetPosition(), QPoint(0, 0));
 }
 
 TEST_F(SurfaceTest, PrintLineMovesDownClipsToItsBandAndFillsOnlyWhenOpaque) {
@@ -148,19 +81,6 @@ TEST_F(SurfaceTest, PrintLineMovesDownClipsToItsBandAndFillsOnlyWhenOpaque) {
     EXPECT_EQ(CountOther(image, image.rect(), 0xFF0000), cell.width() * cell.height());
 }
 
-TEST_F(SurfaceTest, PositionsRoundHalvesToEvenAndStayWithTheirTarget) {
-    auto first = Cleared(10, 10, 0);
-    struct Case { double x, y; QPoint rounded; };
-    for (const Case c : {Case{2.5, 3.5, {2, 4}}, {-2.5, 0.5, {-2, 0}}, {2.6, -3.4, {3, -3}}}) {
-        surface.SetPosition(c.x, c.y);
-        EXPECT_EQ(surface.GetPosition(), c.rounded) << c.x << "," << c.y;
-    }
-    auto second = Cleared(10, 10, 0);
-    surface.SetPosition(5, 6);
-    surface.SelectTarget(*first);
-    EXPECT_EQ(surface.GetPosition(), QPoint(3, -3));
-}
-
 TEST_F(SurfaceTest, SplitToWidthBreaksAtASpaceAsMeasuringEveryPrefixWould) {
     auto picture = Cleared(10, 10, 0);
     surface.SelectFont(Tahoma());
@@ -185,45 +105,6 @@ TEST_F(SurfaceTest, SplitToWidthBreaksAtASpaceAsMeasuringEveryPrefixWould) {
     };
     for (int limit = -1; limit <= surface.TextSize(text).width() + 1; ++limit)
         ASSERT_EQ(surface.SplitToWidth(text, limit), byPrefixes(limit)) << limit;
-}
-
-// Counts its repaints so that a test can tell when the picture was shown.
-struct CountingControl : GraphicControl {
-    using GraphicControl::GraphicControl;
-    void paintEvent(QPaintEvent* event) override { ++paints, GraphicControl::paintEvent(event); }
-    int paints = 0;
-};
-
-TEST(GraphicControlTest, ClickGivesFocusTabSkipsItAndRedrawShowsAtOnce) {
-    QWidget window;
-    window.resize(200, 120);
-    auto* entry = new QLineEdit(&window);
-    entry->setGeometry(0, 100, 200, 20);
-    auto* control = new CountingControl(&window, 1001, QRect(0, 0, 200, 50));
-    window.show();
-    QApplication::setActiveWindow(&window);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-
-    QSignalSpy clicks(control, &GraphicControl::Clicked);
-    entry->setFocus();
-    QTest::keyClick(entry, Qt::Key_Tab);
-    EXPECT_FALSE(control->hasFocus());
-    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_TRUE(control->hasFocus());
-    ASSERT_EQ(clicks.count(), 1);
-    EXPECT_EQ(clicks.at(0).at(0).toInt(), 1001);
-
-    QCoreApplication::processEvents();
-    Surface surface;
-    surface.SelectTarget(*control);
-    surface.ClearTarget(0);
-    const int before = control->paints;
-    surface.Redraw();  // at once, without the event loop
-    EXPECT_EQ(control->paints, before + 1);
-    surface.DrawBox(30, 10, 40, 20, kWhite, kRed);  // only schedules a repaint
-    EXPECT_EQ(control->paints, before + 1);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return control->paints == before + 2; }, 1000));
-    EXPECT_EQ(At(Grab(*control), 35, 15), 0xFF0000u);
 }
 
 }  // namespace

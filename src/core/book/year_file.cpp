@@ -77,9 +77,10 @@ void Keep(const char* record, DayList& list) {
     if (list.kept <= kDaySlots) std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
 }
 
-// Scans the first `records` records in file order; 0 or the errno of a
-// failed read.
-int ScanRecords(int fd, uint64_t records, std::string_view key, DayList& list) {
+// Scans the first `records` records in file order, handing each matching one
+// to keep; 0 or the errno of a failed read.
+template <typename KeepRecord>
+int ScanRecords(int fd, uint64_t records, std::string_view key, KeepRecord keep) {
     const DateMatcher matches(key);
     const auto block = std::make_unique_for_overwrite<char[]>(kBlockRecords * kRecordSize);
     while (records > 0) {
@@ -89,7 +90,7 @@ int ScanRecords(int fd, uint64_t records, std::string_view key, DayList& list) {
         const std::size_t whole = static_cast<std::size_t>(got) / kRecordSize;
         for (std::size_t i = 0; i < whole; ++i) {
             const char* record = block.get() + i * kRecordSize;
-            if (matches(record)) Keep(record, list);
+            if (matches(record)) keep(record);
         }
         if (whole < wanted) break;  // the file got shorter than its size said
         records -= wanted;
@@ -99,7 +100,8 @@ int ScanRecords(int fd, uint64_t records, std::string_view key, DayList& list) {
 
 // Keeps the matching records of the year file, which is created when missing
 // and locked while it is read.
-StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key, DayList& list) {
+template <typename KeepRecord>
+StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key, KeepRecord keep) {
     LockedFile file;
     StoreResult result = file.Open(path, O_RDONLY, kLockWaitMilliseconds);
     if (!result.Stored()) return result;
@@ -107,7 +109,7 @@ StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key
     if (fstat(file.fd(), &info) != 0) return Failure(StoreError::ReadFailed, errno, "");
     posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);  // helps when the file is not cached
     const uint64_t records = static_cast<uint64_t>(info.st_size) / kRecordSize;
-    if (const int readError = ScanRecords(file.fd(), records, key, list); readError != 0)
+    if (const int readError = ScanRecords(file.fd(), records, key, keep); readError != 0)
         return Failure(StoreError::ReadFailed, readError, "");
     return result;
 }
@@ -135,13 +137,27 @@ StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKe
     list.Clear();
     const std::string fileName = YearFileName(dateKey);
     if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
-    StoreResult result = ReadYearFile(folder / fileName, dateKey, list);
+    const auto keep = [&list](const char* record) { Keep(record, list); };
+    StoreResult result = ReadYearFile(folder / fileName, dateKey, keep);
     result.fileName = fileName;
     if (!result.Stored()) {
         list.Clear();
         return result;
     }
     if (list.kept >= 2) SortDay(list, std::min(list.kept, kDaySlots), sortOrder);
+    return result;
+}
+
+StoreResult LoadWholeDay(const std::filesystem::path& folder, std::string_view dateKey,
+                         std::vector<Appointment>& records) {
+    records.clear();
+    const std::string fileName = YearFileName(dateKey);
+    if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
+    StoreResult result = ReadYearFile(folder / fileName, dateKey, [&records](const char* record) {
+        std::memcpy(&records.emplace_back(), record, kRecordSize);
+    });
+    result.fileName = fileName;
+    if (!result.Stored()) records.clear();
     return result;
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "book/appointment.h"
 
@@ -45,6 +46,11 @@ inline constexpr int kLockWaitMilliseconds = 2000;
 // and nothing is created.
 StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, int16_t sortOrder,
                     DayList& list);
+
+// Every record whose date equals dateKey, in file order and unsorted, with no
+// limit on their number; the same refusals and failures as LoadDay.
+StoreResult LoadWholeDay(const std::filesystem::path& folder, std::string_view dateKey,
+                         std::vector<Appointment>& records);
 
 // Appends one record at offset n * 155 (n = whole records in the file, so a
 // partial trailing record is overwritten). Only a date that ParseDayKey

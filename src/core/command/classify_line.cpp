@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "settings/settings.h"
 #include "text/win1252.h"
 
 namespace quimbaro {
@@ -47,6 +48,19 @@ ClassifiedLine AppointmentLine(std::string_view line) {
     return result;
 }
 
+// "aviso", one space and one to four digits giving at most 1440.
+ClassifiedLine ReminderLine(std::string_view lower) {
+    constexpr std::string_view kWord = "aviso ";
+    const std::string_view number = lower.substr(std::min(lower.size(), kWord.size()));
+    const bool digits = !number.empty() && number.size() <= 4 &&
+                        std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const int minutes = digits ? std::stoi(std::string(number)) : -1;
+    if (!lower.starts_with(kWord) || minutes < 0 || minutes > kMaxReminderMinutes) return {LineAction::BadReminder};
+    ClassifiedLine result{LineAction::SetReminder};
+    result.minutes = minutes;
+    return result;
+}
+
 }  // namespace
 
 ClassifiedLine ClassifyLine(std::string_view line) {
@@ -56,6 +70,8 @@ ClassifiedLine ClassifyLine(std::string_view line) {
     const auto separators = std::count(line.begin(), line.end(), kSeparator);
     if (separators == 4) return AppointmentLine(line);
     if (separators > 0) return {LineAction::BadEntry, {}, {}};
+    const std::string lower = LowerWin1252(line);
+    if (lower == "aviso" || lower.starts_with("aviso ")) return ReminderLine(lower);
     return {};
 }
 

@@ -24,12 +24,15 @@ enum class LineAction {
     Export,       // "exportar": the book as an iCalendar file in the data folder
     Append,       // exactly four "|" and a date field that is a DayKey
     BadEntry,     // any other count of "|", or four "|" with a bad date
+    SetReminder,  // "aviso N", N minutes from 0 to 1440
+    BadReminder,  // "aviso" with anything else after it, and no "|"
 };
 
 struct ClassifiedLine {
     LineAction action = LineAction::Nothing;
     CalendarDate date{};                 // ShowDate: the accepted date
     std::array<std::string, 5> fields{}; // Append: date, time, phone, name, subject
+    int minutes = 0;                     // SetReminder: the minutes asked for
 };
 
 // line is Windows-1252 text as read from the entry.

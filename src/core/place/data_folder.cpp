@@ -41,12 +41,6 @@ fs::path Resolved(const fs::path& path) {
     return resolved.empty() ? path : resolved;
 }
 
-fs::path ProgramFolder() {
-    std::error_code error;
-    const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    return error ? fs::path() : program.parent_path();
-}
-
 // One level at a time, so that every level created gets mode 0700.
 int MakeFolders(const fs::path& folder) {
     fs::path partial;
@@ -61,6 +55,12 @@ int MakeFolders(const fs::path& folder) {
 }
 
 }  // namespace
+
+fs::path ProgramFolder() {
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::path() : program.parent_path();
+}
 
 std::string DataFolderChoice::Why() const {
     switch (source) {

@@ -38,6 +38,9 @@ struct DataFolderChoice {
 
 DataFolderChoice ChooseDataFolder(const DataFolderFacts& facts);
 
+// The running executable's folder, links resolved.
+std::filesystem::path ProgramFolder();
+
 // The facts of this process: QUIMBARO_DATA, XDG_DATA_HOME or HOME, the
 // folder of the running executable (resolved through links, as is the
 // install folder) and a probe that asks the system for write access.

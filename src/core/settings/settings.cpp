@@ -27,6 +27,8 @@ constexpr const char* kColourSection = "Colores";
 constexpr const char* kColourKey = "mean";
 constexpr const char* kOrderSection = "Horas";
 constexpr const char* kOrderKey = "Orden_Alfabetico";
+constexpr const char* kReminderSection = "Avisos";
+constexpr const char* kReminderKey = "minutos";
 constexpr std::size_t kLongestValue = 259;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -147,6 +149,9 @@ void Read(SettingsStore& store) {
     const std::string order = std::to_string(kDefaultSortOrder);
     store.userColour = Clamped<int32_t>(ReadNumber(ini, kColourSection, kColourKey, colour.c_str()));
     store.sortOrder = Clamped<int16_t>(ReadNumber(ini, kOrderSection, kOrderKey, order.c_str()));
+    const std::string minutes = std::to_string(kDefaultReminderMinutes);
+    store.reminderMinutes = static_cast<int16_t>(
+        std::clamp<int64_t>(ReadNumber(ini, kReminderSection, kReminderKey, minutes.c_str()), 0, kMaxReminderMinutes));
 }
 
 // Writes the whole text to a temporary file beside the target, flushes it to
@@ -177,6 +182,10 @@ bool Save(const SettingsStore& store) {
     const bool replaceRepeats = true;
     ini.SetValue(kColourSection, kColourKey, std::to_string(store.userColour).c_str(), nullptr, replaceRepeats);
     ini.SetValue(kOrderSection, kOrderKey, std::to_string(store.sortOrder).c_str(), nullptr, replaceRepeats);
+    // A file that never had the key keeps the shape it always had.
+    if (store.reminderMinutes != kDefaultReminderMinutes || ini.GetValue(kReminderSection, kReminderKey))
+        ini.SetValue(kReminderSection, kReminderKey, std::to_string(store.reminderMinutes).c_str(), nullptr,
+                     replaceRepeats);
     std::string text;
     if (ini.Save(text) < 0) return false;
     return ReplaceFile(store.file, text + TrailingComments(*existing));

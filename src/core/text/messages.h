@@ -8,6 +8,8 @@ namespace quimbaro {
 inline constexpr const char* kBadEntryText = "No sabe introducir datos ...";
 inline constexpr const char* kNotStoredText = "No se pudo guardar la cita: ";
 inline constexpr const char* kNotLoadedText = "No se pudieron leer las citas del día: ";
+inline constexpr const char* kBadReminderText =
+    "Escriba aviso y los minutos de antelación, de 0 a 1440 (aviso 0 quita los avisos).";
 inline constexpr const char* kSettingsNotSavedText = "No se pudo guardar la configuración en ";
 inline constexpr const char* kDataFolderUnusableText = "No se puede usar la carpeta de datos ";
 

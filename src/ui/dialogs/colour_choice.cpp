@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QPoint>
+#include <QSettings>
 #include <QWidget>
 
 #include "surface/surface.h"
@@ -12,6 +13,17 @@ namespace {
 
 const QColor kStartColour(128, 128, 128);
 const QPoint kOffsetFromMainWindow(30, 30);
+
+// Qt's dialog reads its custom colours from Qt's own settings file in the
+// user's configuration folder when first used, and writes them there when it
+// closes. Ours last for the run and nothing is written outside the data
+// folder, so Qt's settings are sent to a place where no file can be made.
+void KeepQtSettingsOffDisk() {
+    const QString nowhere = QStringLiteral("/dev/null");
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        for (QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
+            QSettings::setPath(format, scope, nowhere);
+}
 
 // Qt keeps the dialog's custom colours process-wide; ours live in the table
 // the main window owns, so they are handed over around every use.
@@ -27,6 +39,17 @@ void TakeBackCustomColours(CustomColours& customColours) {
     }
 }
 
+// A window manager frames the dialog only when it shows it, so the outer
+// corner cannot be placed beforehand (Qt takes a position given before that
+// for the frame or for the inside depending on whether the frame happens to
+// be known yet). The inside is placed instead, against the main window's
+// inside: with the same frame on both windows the outer corners are as far
+// apart.
+void PlaceDialog(QWidget& dialog, const QWidget& mainWindow) {
+    dialog.adjustSize();
+    dialog.setGeometry(QRect(mainWindow.geometry().topLeft() + kOffsetFromMainWindow, dialog.size()));
+}
+
 Colour ToColourValue(const QColor& colour) { return Rgb(colour.red(), colour.green(), colour.blue()); }
 
 }  // namespace
@@ -39,10 +62,11 @@ CustomColours InitialCustomColours() {
 
 ColourChoice ChooseUserColour(QWidget& mainWindow, CustomColours& customColours,
                               SettingsStore& store) {
+    KeepQtSettingsOffDisk();
     OfferCustomColours(customColours);
     QColorDialog dialog(kStartColour, &mainWindow);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
-    dialog.move(mainWindow.frameGeometry().topLeft() + kOffsetFromMainWindow);
+    PlaceDialog(dialog, mainWindow);
     const bool chosen = dialog.exec() == QDialog::Accepted;
     TakeBackCustomColours(customColours);
     if (!chosen) return ColourChoice::kNone;

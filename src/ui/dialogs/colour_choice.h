@@ -21,7 +21,7 @@ enum class ColourChoice {
     kNotSaved,  // colour stored in memory, but the settings file could not be written
 };
 
-// Opens the dialog at the main window's top-left corner + (30, 30), starting
+// Opens the dialog with its outer top-left corner at the main window's + (30, 30), starting
 // on RGB(128, 128, 128). On OK stores the colour in store.userColour and saves
 // the settings; Cancel or closing changes nothing. The custom colours are
 // handed to the dialog and taken back from it either way.

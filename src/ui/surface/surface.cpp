@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "surface/graphic_control.h"
+#include "surface/simulated_bold.h"
 
 namespace quimbaro {
 
@@ -75,6 +76,7 @@ std::unique_ptr<Font> MakeFont(const QFont& qfont) {
     font->averageCharWidth = metrics.averageCharWidth();
     font->height = metrics.ascent() + metrics.descent();
     font->externalLeading = std::max(0, metrics.leading());
+    font->secondStroke = NeedsSecondStroke(qfont);
     return font;
 }
 
@@ -193,7 +195,9 @@ void Surface::PrintLine(const QString& text) {
 
     QPainter& painter = TextPainter(font, state);
     painter.setClipRect(band);
-    painter.drawText(QPoint(start.x(), start.y() + font.metrics.ascent()), text);
+    const QPoint baseline(start.x(), start.y() + font.metrics.ascent());
+    painter.drawText(baseline, text);
+    if (font.secondStroke) DrawSecondStroke(painter, baseline, text);
     painter.setClipping(false);
     TargetChanged();
 }

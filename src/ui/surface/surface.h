@@ -52,6 +52,7 @@ struct Font {
     int averageCharWidth = 0;
     int height = 0;           // ascent + descent
     int externalLeading = 0;
+    bool secondStroke = false;  // drawn twice to look bold (simulated_bold.h)
     int LineHeight() const { return height + externalLeading; }
     // Advances of single characters below 256 in 1/64 pixel, filled in as
     // they are needed (-1: not yet measured); they guide SplitToWidth.

@@ -12,6 +12,7 @@
 #include "dialogs/colour_choice.h"
 #include "settings/settings.h"
 #include "ical/book_export.h"
+#include "notify/reminder_service.h"
 
 namespace quimbaro {
 
@@ -59,6 +60,8 @@ void MainWindow::ActOnLine(const ClassifiedLine& line, const QString& typed) {
     case LineAction::Export: ExportCalendar(); return;
     case LineAction::Append: StoreAppointment(line, typed); return;
     case LineAction::BadEntry: RefuseLine(QString::fromUtf8(kBadEntryText), typed); return;
+    case LineAction::SetReminder: SetReminderMinutes(line.minutes); return;
+    case LineAction::BadReminder: RefuseLine(QString::fromUtf8(kBadReminderText), typed); return;
     }
 }
 
@@ -86,6 +89,21 @@ void MainWindow::SetSortOrder(int16_t sortOrder) {
     if (!Settings("save", context_.settings)) ReportSettingsNotSaved();
 }
 
+// Takes effect at once: the reminders look again with the new lead.
+void MainWindow::SetReminderMinutes(int minutes) {
+    context_.settings.reminderMinutes = static_cast<int16_t>(minutes);
+    if (!Settings("save", context_.settings)) ReportSettingsNotSaved();
+    reminders_->Tick();
+}
+
+// A clicked reminder: the window comes to the front with today on display.
+void MainWindow::ComeForwardWithToday() {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    ShowToday();
+}
+
 // The new colour shows from the next day change and the next animation.
 void MainWindow::ChooseColour() {
     const ColourChoice choice = ChooseUserColour(*this, context_.customColours, context_.settings);
@@ -102,7 +120,10 @@ void MainWindow::ReportSettingsNotSaved() {
 void MainWindow::StoreAppointment(const ClassifiedLine& line, const QString& typed) {
     const auto& f = line.fields;
     const StoreResult stored = AppendAppointment(context_.dataFolder, f[0], f[1], f[2], f[3], f[4]);
-    if (stored.Stored()) return;
+    if (stored.Stored()) {
+        reminders_->Tick();  // one due soon is told at once
+        return;
+    }
     RefuseLine(QString::fromUtf8(kNotStoredText) + QString::fromStdString(stored.Reason()), typed);
 }
 

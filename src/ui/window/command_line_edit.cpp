@@ -6,6 +6,7 @@
 #include <QStyleOptionFrame>
 #include <cmath>
 
+#include "surface/simulated_bold.h"
 #include "text/win1252.h"
 
 namespace quimbaro {
@@ -33,6 +34,10 @@ CommandLineEdit::CommandLineEdit(QWidget* parent, int emHeightPixels) : QLineEdi
     setFrame(false);
     setMaxLength(kMaxLineLength);
     setFont(EntryFont(emHeightPixels));
+    if (NeedsSecondStroke(font())) {
+        secondStroke_ = new LightTextSecondStroke(this);
+        setGraphicsEffect(secondStroke_);
+    }
     // Text sits at the top of the entry: its two lowest rows are cut off.
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QPalette colours = palette();
@@ -45,11 +50,15 @@ CommandLineEdit::CommandLineEdit(QWidget* parent, int emHeightPixels) : QLineEdi
 
 void CommandLineEdit::PaintFill(int fillWidth, const QColor& colour, const QString& text) {
     fill_ = Fill{fillWidth, colour, text};
+    // Black text on the fill: the light-text stroke would thin it, so the
+    // fill draws its own.
+    if (secondStroke_) secondStroke_->setEnabled(false);
     repaint();
 }
 
 void CommandLineEdit::EndFill() {
     fill_.reset();
+    if (secondStroke_) secondStroke_->setEnabled(true);
     update();
 }
 
@@ -70,7 +79,11 @@ void CommandLineEdit::paintEvent(QPaintEvent* event) {
     painter.setPen(Qt::black);
     const QPoint topLeft = FormattingTopLeft();
     const QRect band(topLeft.x(), topLeft.y(), width() - topLeft.x(), fontMetrics().height());
-    painter.drawText(band, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, fill_->text);
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    painter.drawText(band, flags, fill_->text);
+    if (!secondStroke_) return;
+    const double onePixel = 1.0 / devicePixelRatioF();  // of the screen, whatever the scale
+    painter.drawText(QRectF(band).translated(onePixel, 0), flags, fill_->text);
 }
 
 void FillCommandLine(CommandLineEdit& entry, double fraction, Colour userColour) {

@@ -3,6 +3,7 @@
 // white bold text on black, with the fill bar the console paints over it.
 
 #include <QColor>
+#include <QGraphicsEffect>
 #include <QLineEdit>
 #include <QString>
 #include <optional>
@@ -39,6 +40,8 @@ private:
         QString text;
     };
     std::optional<Fill> fill_;
+    // Set when the bold face needs a second stroke to look bold.
+    QGraphicsEffect* secondStroke_ = nullptr;
 };
 
 // One step of the console's animation: fills the entry from its left edge to

@@ -11,6 +11,7 @@
 #include "views/table_view.h"
 #include "book/year_file.h"
 #include "views/month_strip.h"
+#include "notify/reminder_service.h"
 #include "surface/graphic_control.h"
 
 // The icon lives in the ui library's resources; a static library has to ask
@@ -46,6 +47,10 @@ MainWindow::MainWindow(ShellContext& context)
     BuildFrame();
     BuildControls();
     Initialise();
+    reminders_ = new ReminderService(context_, this);
+    connect(reminders_, &ReminderService::Clicked, this, &MainWindow::ComeForwardWithToday);
+    // The bus is asked once the window is up, so it never delays the first frame.
+    QTimer::singleShot(0, reminders_, &ReminderService::Start);
 }
 
 MainWindow::~MainWindow() = default;

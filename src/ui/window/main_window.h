@@ -16,6 +16,7 @@ namespace quimbaro {
 
 class CommandLineEdit;
 class GraphicControl;
+class ReminderService;
 class ScrollAppointments;
 struct ClassifiedLine;
 struct StoreResult;
@@ -44,6 +45,7 @@ public:
     GraphicControl& CalendarPanel() { return *calendarPanel_; }
     GraphicControl& AppointmentsArea() { return *appointmentsArea_; }
     CommandLineEdit& CommandLine() { return *commandLine_; }
+    ReminderService& Reminders() { return *reminders_; }
     ShellState& State() { return *state_; }
 
 protected:
@@ -66,6 +68,8 @@ private:
     void SetSortOrder(int16_t sortOrder);
     void ChooseColour();
     void ReportSettingsNotSaved();
+    void SetReminderMinutes(int minutes);
+    void ComeForwardWithToday();
     void StoreAppointment(const ClassifiedLine& line, const QString& typed);
     void ExportCalendar();
     void RefuseLine(const QString& message, const QString& typed);
@@ -76,6 +80,7 @@ private:
     GraphicControl* appointmentsArea_ = nullptr;
     CommandLineEdit* commandLine_ = nullptr;
     ScrollAppointments* scrollHandler_ = nullptr;
+    ReminderService* reminders_ = nullptr;
 };
 
 }  // namespace quimbaro

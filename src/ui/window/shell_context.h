@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "calendar/dates.h"
+#include "calendar/wall_clock.h"
 #include "dialogs/colour_choice.h"
 #include "settings/settings.h"
 
@@ -23,6 +24,7 @@ struct ShellContext {
     std::filesystem::path dataFolder;
     TodayClock today;
     SettingsStore& settings;
+    WallClock now = LocalWallTime;  // the time of day, for reminders
     CustomColours customColours = InitialCustomColours();
     std::function<void(int exitCode)> endProcess = EndProcessAtOnce;
     // Called after each step of the entry's fill animation, while the fill is

@@ -1,0 +1,191 @@
+// The book's calls to the system fail or stall here as a broken disk or a
+// busy machine would: the test is linked with -Wl,--wrap for each call, so the
+// wrappers below stand between the core library and the C library.
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "book/locked_file.h"
+#include "book/year_file.h"
+#include "temp_folder.h"
+
+extern "C" {
+int __real_fsync(int fd);
+ssize_t __real_read(int fd, void* buffer, size_t size);
+ssize_t __real_pwrite(int fd, const void* data, size_t size, off_t offset);
+int __real_nanosleep(const timespec* wanted, timespec* left);
+}
+
+namespace {
+
+struct Faults {
+    int fsyncError = 0;
+    int pwriteError = 0;        // -1: the call writes nothing and reports no error
+    std::size_t longest = 0;    // reads and writes move at most this many bytes
+    bool interrupt = false;     // every other read and write is interrupted
+    int readsBeforeError = -1;  // then reads fail with EIO
+    int calls = 0;
+} faults;
+
+// Gated sleeps wait here in arrival order until the test lets them pass.
+struct SleepGate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool on = false;
+    std::deque<std::thread::id> queue;
+    template <typename Condition>
+    bool WaitFor(std::unique_lock<std::mutex>& lock, Condition condition) {
+        return changed.wait_for(lock, std::chrono::seconds(20), condition);
+    }
+} gate;
+
+bool Interrupted() {
+    if (!faults.interrupt || ++faults.calls % 2 == 0) return false;
+    errno = EINTR;
+    return true;
+}
+size_t Limited(size_t size) { return faults.longest > 0 ? std::min(size, faults.longest) : size; }
+
+}  // namespace
+
+extern "C" {
+int __wrap_fsync(int fd) { return faults.fsyncError != 0 ? (errno = faults.fsyncError, -1) : __real_fsync(fd); }
+
+ssize_t __wrap_read(int fd, void* buffer, size_t size) {
+    if (Interrupted()) return -1;
+    if (faults.readsBeforeError >= 0 && faults.readsBeforeError-- == 0) return errno = EIO, -1;
+    return __real_read(fd, buffer, Limited(size));
+}
+
+ssize_t __wrap_pwrite(int fd, const void* data, size_t size, off_t offset) {
+    if (Interrupted()) return -1;
+    if (faults.pwriteError != 0) return faults.pwriteError < 0 ? (errno = 0) : (errno = faults.pwriteError, -1);
+    return __real_pwrite(fd, data, Limited(size), offset);
+}
+
+int __wrap_nanosleep(const timespec* wanted, timespec* left) {
+    std::unique_lock lock(gate.mutex);
+    if (!gate.on) return lock.unlock(), __real_nanosleep(wanted, left);
+    gate.queue.push_back(std::this_thread::get_id());
+    gate.changed.notify_all();
+    gate.WaitFor(lock, [] { return !gate.on || std::ranges::count(gate.queue, std::this_thread::get_id()) == 0; });
+    gate.changed.notify_all();
+    return 0;
+}
+}
+
+namespace quimbaro {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::Record;
+using testing::WriteFile;
+
+class SystemFaults : public ::testing::Test {
+protected:
+    void TearDown() override { faults = {}; }
+    testing::TempFolder temp;
+    const fs::path folder = temp.path(), file = folder / "2026.log";
+    StoreResult Append(std::string_view name) {
+        return AppendAppointment(folder, "05/12/2026", "09:30", "600111222", name, "Revisión");
+    }
+};
+
+// 3000 records read in blocks of 1024: matches in every block, 30 of them.
+TEST_F(SystemFaults, ReadsRideOutShortAndInterruptedCallsAndAFailedOneLosesTheDay) {
+    std::string bytes;
+    for (int n = 0; n < 3000; ++n) bytes += Record(n % 100 == 7 ? "05/12/2026" : "04/12/2026", "00:00", std::to_string(n));
+    WriteFile(file, bytes);
+    DayList whole, piecemeal;
+    ASSERT_TRUE(LoadDay(folder, "05/12/2026", 2, whole).Stored());
+    ASSERT_EQ(whole.kept, 30);
+    faults = {.longest = 1000, .interrupt = true};
+    ASSERT_TRUE(LoadDay(folder, "05/12/2026", 2, piecemeal).Stored());
+    EXPECT_EQ(piecemeal.kept, 30);
+    EXPECT_EQ(std::memcmp(&piecemeal.slots, &whole.slots, sizeof whole.slots), 0);
+    for (const int good : {0, 1, 2}) {  // the first, a middle and the last block fails
+        faults = {.readsBeforeError = good};
+        const StoreResult result = LoadDay(folder, "05/12/2026", 2, piecemeal);
+        EXPECT_EQ(result.Reason(), "no se pudo leer el archivo 2026.log: error de entrada/salida del disco") << good;
+        EXPECT_EQ(piecemeal.kept, 0);
+        EXPECT_EQ(ReadField(piecemeal.slots[0].name), "");
+    }
+}
+
+// What the user is told, and the file after it: nothing half-written stays in
+// the way of the next append.
+TEST_F(SystemFaults, FailedWritesAndSyncsAreReportedWithTheirCause) {
+    const std::string first = Record("01/01/2026", "08:00", "Bea");
+    const struct {
+        Faults fault;
+        const char* reason;
+    } cases[] = {
+        {{.pwriteError = ENOSPC}, "no se pudo escribir en el archivo 2026.log: no queda espacio en el disco"},
+        {{.pwriteError = -1}, "no se pudo escribir en el archivo 2026.log: no queda espacio en el disco"},
+        {{.pwriteError = EDQUOT}, "no se pudo escribir en el archivo 2026.log: se agotó la cuota de disco"},
+        {{.pwriteError = EROFS}, "no se pudo escribir en el archivo 2026.log: el disco es de solo lectura"},
+        {{.fsyncError = EIO}, "no se pudo guardar en el disco el archivo 2026.log: error de entrada/salida del disco"},
+        {{.fsyncError = ENOSPC}, "no se pudo guardar en el disco el archivo 2026.log: no queda espacio en el disco"},
+        {{.longest = 50, .interrupt = true}, ""},
+    };
+    const auto bytes = [](const char* name) { return Record("05/12/2026", "09:30", name); };
+    for (const auto& c : cases) {
+        WriteFile(file, first + "torn");
+        faults = c.fault;
+        const StoreResult result = Append("Eva");
+        EXPECT_EQ(result.Reason(), c.reason);
+        faults = {};
+        ASSERT_TRUE(Append("Ana").Stored());
+        const std::string now = ReadFile(file);  // a record that failed to sync may be there
+        EXPECT_TRUE(now == first + bytes("Eva") + bytes("Ana") || (!result.Stored() && now == first + bytes("Ana")))
+            << c.reason;
+    }
+}
+
+// One copy is waiting for the file when its holder lets go and a newcomer asks
+// for it: the one that waited gets it first. The sleeps between the waiters'
+// attempts are gated, so who tries when is decided here, not by the clock.
+TEST_F(SystemFaults, ACopyThatWaitedIsGrantedTheFileBeforeANewcomer) {
+    std::vector<std::string> grants;
+    const auto copy = [&](const std::string& name) {
+        return std::thread([&, name] {
+            LockedFile waiting;
+            const bool locked = waiting.Open(file, O_RDWR, 60'000).Stored();
+            std::lock_guard lock(gate.mutex);
+            grants.push_back(locked ? name : "failed");
+            gate.changed.notify_all();
+        });
+    };
+    LockedFile holder;
+    ASSERT_TRUE(holder.Open(file, O_RDWR, 0).Stored());
+    std::unique_lock lock(gate.mutex);
+    gate.on = true;
+    std::thread first = copy("waited");
+    EXPECT_TRUE(gate.WaitFor(lock, [] { return gate.queue.size() == 1; }));
+    holder.Close();
+    std::thread second = copy("newcomer");
+    EXPECT_TRUE(gate.WaitFor(lock, [&] { return gate.queue.size() == 2 || !grants.empty(); }));
+    gate.queue.pop_front();  // the first sleeper tries again
+    gate.changed.notify_all();
+    EXPECT_TRUE(gate.WaitFor(lock, [&] { return !grants.empty() && gate.queue.size() <= 1; }));
+    gate.on = false;
+    gate.changed.notify_all();
+    lock.unlock();
+    first.join();
+    second.join();
+    EXPECT_EQ(grants, (std::vector<std::string>{"waited", "newcomer"}));
+}
+
+}  // namespace
+}  // namespace quimbaro

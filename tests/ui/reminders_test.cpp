@@ -1,0 +1,197 @@
+// Reminders end to end: the real window on a private session bus, beside a
+// stand-in notification server that records what it is asked to show.
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QProcess>
+#include <QTemporaryFile>
+
+#include "dialogs/programmer_message.h"
+#include "notify/reminder_service.h"
+#include "ui/shell_fixture.h"
+
+namespace quimbaro::testing {
+namespace {
+
+const QString kService = "org.freedesktop.Notifications";
+const QString kPath = "/org/freedesktop/Notifications";
+
+// A session bus of our own that starts no services, so nothing installed
+// on the machine answers in the stand-in's place.
+constexpr const char* kBusConfig =
+    "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
+    "<policy context='default'><allow send_destination='*'/><allow receive_sender='*'/><allow own='*'/></policy></busconfig>\n";
+
+struct ShownNotice {
+    QString app, icon, summary, body;
+    QStringList actions;
+    QVariantMap hints;
+};
+
+}  // namespace
+
+class FakeNotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    std::vector<ShownNotice> shown;
+
+public Q_SLOTS:
+    QStringList GetCapabilities() { return {"actions", "body", "body-markup"}; }
+    uint Notify(const QString& app, uint, const QString& icon, const QString& summary, const QString& body,
+                const QStringList& actions, const QVariantMap& hints, int) {
+        shown.push_back({app, icon, summary, body, actions, hints});
+        return static_cast<uint>(shown.size());
+    }
+};
+
+namespace {
+
+class RemindersTest : public ShellTest {
+protected:
+    static void SetUpTestSuite() {
+        config_ = new QTemporaryFile;
+        ASSERT_TRUE(config_->open());
+        config_->write(kBusConfig);
+        config_->flush();
+        daemon_ = new QProcess;
+        daemon_->start("dbus-daemon", {"--nofork", "--print-address=1", "--config-file=" + config_->fileName()});
+        ASSERT_TRUE(daemon_->waitForReadyRead(10000)) << "dbus-daemon did not start";
+        // The program finds its session bus here, as it would in a desktop session.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", daemon_->readLine().trimmed());
+    }
+    static void TearDownTestSuite() {
+        delete daemon_;  // stops it
+        delete config_;
+    }
+    void TearDown() override {
+        window.reset();
+        if (serverBus_) {
+            serverBus_->unregisterService(kService);
+            QDBusConnection::disconnectFromBus("fake-server");
+        }
+    }
+
+    void StartServer() {
+        serverBus_ = QDBusConnection::connectToBus(qgetenv("DBUS_SESSION_BUS_ADDRESS"), "fake-server");
+        ASSERT_TRUE(serverBus_->registerObject(kPath, &server, QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(serverBus_->registerService(kService));
+    }
+    // Opens the window at the time and waits until reminders are on or off.
+    void OpenAt(int hours, int minutes) {
+        now = {today, (hours * 60 + minutes) * 60};
+        Open();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return State() != ReminderService::State::Asking; }, 5000));
+    }
+    ReminderService::State State() { return window->Reminders().CurrentState(); }
+    // Moves the clock on to the time in the timer's steps, looking at each.
+    void RunUntil(int hours, int minutes, int seconds = 0) {
+        const int32_t until = (hours * 60 + minutes) * 60 + seconds;
+        while (now.secondOfDay < until) {
+            now.secondOfDay = std::min(until, now.secondOfDay + kReminderTickMilliseconds / 1000);
+            window->Reminders().Tick();
+        }
+    }
+    // The summaries shown so far, once every call sent has reached the server
+    // (calls on one connection arrive in order).
+    QStringList Shown() {
+        const QDBusMessage ping = QDBusMessage::createMethodCall(kService, kPath, kService, "GetCapabilities");
+        QDBusPendingCall reply = QDBusConnection::sessionBus().asyncCall(ping);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return reply.isFinished(); }, 5000));
+        QCoreApplication::processEvents();
+        QStringList summaries;
+        for (const ShownNotice& notice : server.shown) summaries << notice.summary;
+        return summaries;
+    }
+    void Click(uint id) {
+        serverBus_->send(QDBusMessage::createSignal(kPath, kService, "ActionInvoked") << id << QString("default"));
+    }
+
+    FakeNotificationServer server;
+
+private:
+    std::optional<QDBusConnection> serverBus_;
+    static inline QProcess* daemon_ = nullptr;
+    static inline QTemporaryFile* config_ = nullptr;
+};
+
+TEST_F(RemindersTest, EachAppointmentOnceAtItsTimeAndNoneForThePast) {
+    Store("31/12/2026", "09:00", "Pasada");
+    Store("31/12/2026", "10:00", "Ana");
+    Store("31/12/2026", "10:03", "Luis <b>");
+    ASSERT_TRUE(AppendAppointment(folder, "31/12/2026", "10:30", "600111222", "Eva", "Revisi\xF3n & cobro").Stored());
+    StartServer();
+    OpenAt(9, 55);
+    ASSERT_EQ(State(), ReminderService::State::Running);
+    ASSERT_EQ(Shown(), QStringList{"Citas en los próximos 10 minutos"});  // what is due at the start, at once
+    EXPECT_EQ(server.shown[0].body, "10:00 Ana\n10:03 Luis &lt;b&gt;");
+    RunUntil(10, 19, 59);
+    EXPECT_EQ(Shown().size(), 1);
+    RunUntil(10, 20);
+    ASSERT_EQ(Shown().size(), 2);
+    const ShownNotice& eva = server.shown[1];
+    EXPECT_EQ(QStringList({eva.app, eva.icon, eva.summary, eva.body, eva.actions.value(0),
+                           eva.hints.value("desktop-entry").toString()}),
+              QStringList({"Quimbaro", "org.quimbaro.Quimbaro", "10:30 Eva", "Revisión &amp; cobro\n600 11 12 22",
+                           "default", "org.quimbaro.Quimbaro"}));
+    int width = 0, height = 0;
+    const QDBusArgument icon = eva.hints.value("image-data").value<QDBusArgument>();
+    icon.beginStructure();
+    icon >> width >> height;
+    EXPECT_EQ(QSize(width, height), QSize(128, 128));  // the program's icon
+    // Added during the run: told at once when already due, else at its time.
+    Type("31/12/2026|10:29|600111222|Nuevo|x");
+    Type("31/12/2026|10:50|600111222|Luego|x");
+    Type("31/12/2026|10:20|600111222|Tarde|x");
+    EXPECT_EQ(Shown().mid(2), QStringList{"10:29 Nuevo"});
+    RunUntil(12, 0);
+    EXPECT_EQ(Shown().mid(2), QStringList({"10:29 Nuevo", "10:50 Luego"}));
+}
+
+TEST_F(RemindersTest, AvisoSetsTheLeadZeroStopsThemAndAClickShowsToday) {
+    Store("31/12/2026", "10:00", "Ana");
+    Store("31/12/2026", "10:30", "Eva");
+    Store("30/12/2026", "10:00", "Bea");
+    StartServer();
+    OpenAt(9, 0);
+    Type("aviso 60");  // saved, and looked at again at once
+    EXPECT_NE(ReadText(settings.file).find("[Avisos]\nminutos=60"), std::string::npos);
+    EXPECT_EQ(Shown(), QStringList{"10:00 Ana"});
+    Type("AVISO 0");
+    EXPECT_NE(ReadText(settings.file).find("minutos=0"), std::string::npos);
+    RunUntil(10, 30);
+    EXPECT_EQ(Shown().size(), 1);
+    BoxCatcher boxes;
+    Type("aviso diez");
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text, QString::fromUtf8(kBadReminderText));
+    EXPECT_EQ(window->CommandLine().text(), "aviso diez");  // back for correcting
+    EXPECT_EQ(settings.reminderMinutes, 0);
+    window->CommandLine().clear();
+    Type("30/12/2026");
+    Click(7);  // not one of ours
+    Shown();
+    EXPECT_EQ(Cell(2, 1), "Bea");
+    Click(1);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Cell(2, 1) == "Ana"; }, 5000));
+    EXPECT_TRUE(Marked(2026, 12, 31, kGold));
+}
+
+TEST_F(RemindersTest, WithoutAServerRemindersAreOffAfterOneLine) {
+    Store("31/12/2026", "10:00", "Ana");
+    ::testing::internal::CaptureStderr();
+    OpenAt(9, 55);
+    RunUntil(10, 0);
+    Type("31/12/2026|10:05|600111222|Luis|x");
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(State(), ReminderService::State::Off);
+    EXPECT_EQ(QString::fromStdString(errors).count("Quimbaro: "), 1) << errors;  // one line, once
+    EXPECT_NE(errors.find("Quimbaro: sin servidor de notificaciones"), std::string::npos) << errors;
+    EXPECT_EQ(ReadText(folder / "2026.log").size(), 2 * kRecordSize);  // the book works as ever
+}
+
+}  // namespace
+}  // namespace quimbaro::testing
+
+#include "reminders_test.moc"
