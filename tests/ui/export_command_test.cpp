@@ -20,9 +20,9 @@ TEST_F(ShellTest, ExportarWritesTheBookIntoTheDataFolderAndSaysWhere) {
     EXPECT_EQ(boxes.seen[0].frame, kBoxFrame);
     QTemporaryDir other;  // the file brings the two appointments back
     const std::filesystem::path otherFolder = other.path().toStdString();
-    ical::ImportCalendarText(otherFolder, ReadText(file), {});
-    EXPECT_EQ(ReadText(otherFolder / "2026.log"), ReadText(folder / "2026.log").substr(0, 155));
-    EXPECT_EQ(ReadText(otherFolder / "2027.log"), ReadText(folder / "2027.log"));
+    ical::ImportCalendarText(otherFolder, ReadFile(file), {});
+    EXPECT_EQ(ReadFile(otherFolder / "2026.log"), ReadFile(folder / "2026.log").substr(0, 155));
+    EXPECT_EQ(ReadFile(otherFolder / "2027.log"), ReadFile(folder / "2027.log"));
 
     std::filesystem::remove(file);
     std::filesystem::create_directory(file);  // cannot be replaced: the box says why

@@ -156,10 +156,10 @@ TEST_F(RemindersTest, AvisoSetsTheLeadZeroStopsThemAndAClickShowsToday) {
     StartServer();
     OpenAt(9, 0);
     Type("aviso 60");  // saved, and looked at again at once
-    EXPECT_NE(ReadText(settings.file).find("[Avisos]\nminutos=60"), std::string::npos);
+    EXPECT_NE(ReadFile(settings.file).find("[Avisos]\nminutos=60"), std::string::npos);
     EXPECT_EQ(Shown(), QStringList{"10:00 Ana"});
     Type("AVISO 0");
-    EXPECT_NE(ReadText(settings.file).find("minutos=0"), std::string::npos);
+    EXPECT_NE(ReadFile(settings.file).find("minutos=0"), std::string::npos);
     RunUntil(10, 30);
     EXPECT_EQ(Shown().size(), 1);
     BoxCatcher boxes;
@@ -188,7 +188,7 @@ TEST_F(RemindersTest, WithoutAServerRemindersAreOffAfterOneLine) {
     EXPECT_EQ(State(), ReminderService::State::Off);
     EXPECT_EQ(QString::fromStdString(errors).count("Quimbaro: "), 1) << errors;  // one line, once
     EXPECT_NE(errors.find("Quimbaro: sin servidor de notificaciones"), std::string::npos) << errors;
-    EXPECT_EQ(ReadText(folder / "2026.log").size(), 2 * kRecordSize);  // the book works as ever
+    EXPECT_EQ(ReadFile(folder / "2026.log").size(), 2 * kRecordSize);  // the book works as ever
 }
 
 }  // namespace
