@@ -1,47 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTextStream>
 
-#include "../core/temp_folder.h"
 #include "book/year_file.h"
-#include "cli_main.h"
+#include "cli_run.h"
 #include "settings/settings.h"
 
 namespace quimbaro {
 namespace {
 
+using testing::CliRun;
 using testing::TempFolder;
 namespace fs = std::filesystem;
-
-// The command line run in this process on a temporary data folder (the
-// program's own, writable) with a fixed today.
-struct CliResult {
-    int status = -1;
-    std::string out, err;
-};
-
-struct CliRun {
-    TempFolder folder;
-    CalendarDate today{2026, 6, 15};
-
-    CliResult operator()(std::initializer_list<const char*> args) const {
-        QStringList arguments{QStringLiteral("quimbaro")};
-        for (const char* arg : args) arguments << QString::fromUtf8(arg);
-        QByteArray out, err;
-        QTextStream outStream(&out), errStream(&err);
-        DataFolderFacts facts;
-        facts.programFolder = folder.path();
-        facts.isWritable = [](const fs::path&) { return true; };
-        const int status = cli::RunCli(arguments, facts, [this] { return today; }, outStream, errStream);
-        outStream.flush();
-        errStream.flush();
-        return {status, out.toStdString(), err.toStdString()};
-    }
-};
 
 bool AnyYearFile(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder))
