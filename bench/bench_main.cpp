@@ -1,5 +1,5 @@
-// The in-process benchmarks: LoadDay, ShowDay, the text pieces and the
-// reminder tick, each beside its reference, repeated with the runs of
+// The in-process benchmarks: LoadDay, deletion, ShowDay, the text pieces and
+// the reminder tick, each beside its reference, repeated with the runs of
 // different benchmarks interleaved, and reported as medians and ratios.
 //
 //   quimbaro_bench [--data=FOLDER] [--smoke] [Google Benchmark flags]
@@ -89,6 +89,7 @@ int Run(int argc, char** argv) {
     QApplication app(argc, argv);
     RegisterFonts();
     RegisterLoadDay(data);
+    RegisterChange(data);
     ShowDayRigPtr rig = RegisterShowDay(data);
     RegisterText();
     const std::shared_ptr<void> icalRig = RegisterIcal(data);
@@ -107,6 +108,7 @@ int Run(int argc, char** argv) {
         }
     };
     report([&] { ReportLoadDay(data, reporter.medians()); });
+    report([&] { ReportChange(data, reporter.medians()); });
     report([&] { ReportShowDay(reporter.medians()); });
     report([&] { ReportText(reporter.medians()); });
     report([&] { ReportIcal(reporter.medians()); });

@@ -46,6 +46,8 @@ void ReportShowDay(const Medians& medians);
 
 void RegisterReminderTick(const BenchData& data);
 void ReportReminderTick(const Medians& medians);
+void RegisterChange(const BenchData& data);
+void ReportChange(const BenchData& data, const Medians& medians);
 
 void RegisterText();
 void ReportText(const Medians& medians);

@@ -12,5 +12,5 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUIMBARO_SANITIZE=ON -DQUIMBARO_BENCH=OFF
 cmake --build build-sanitize -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"

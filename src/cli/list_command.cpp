@@ -10,6 +10,7 @@
 
 #include "book/phone_groups.h"
 #include "book/year_file.h"
+#include "day_argument.h"
 #include "command/classify_line.h"
 #include "settings/settings.h"
 #include "subcommands.h"
@@ -23,11 +24,6 @@ constexpr int kMostDays = 3660;
 
 enum class Format { Text, Tsv, Json };
 
-struct FirstDay {
-    CalendarDate date;
-    std::string key;  // as the window would look it up: a typed date as typed
-};
-
 std::optional<Format> FormatNamed(const QString& name) {
     if (name == QStringLiteral("text")) return Format::Text;
     if (name == QStringLiteral("tsv")) return Format::Tsv;
@@ -35,26 +31,14 @@ std::optional<Format> FormatNamed(const QString& name) {
     return std::nullopt;
 }
 
-// hoy, ayer, mañana and DD/MM/YYYY, matched as the entry matches them.
-std::optional<FirstDay> FirstDayNamed(const QStringList& args, const TodayClock& today) {
-    if (args.isEmpty()) return FirstDay{today(), DayKey(today())};
-    const std::string typed = ToWin1252(args[0]);
-    const ClassifiedLine line = ClassifyLine(typed);
-    std::optional<CalendarDate> date;
-    switch (line.action) {
-    case LineAction::Today: date = today(); break;
-    case LineAction::Yesterday: date = DaysAfter(today(), -1); break;
-    case LineAction::Tomorrow: date = DaysAfter(today(), +1); break;
-    case LineAction::ShowDate: return FirstDay{line.date, typed};
-    default: break;
-    }
-    if (!date) return std::nullopt;
-    return FirstDay{*date, DayKey(*date)};
+std::optional<NamedDay> FirstDayNamed(const QStringList& args, const TodayClock& today) {
+    if (args.isEmpty()) return NamedDay{today(), DayKey(today())};
+    return DayNamed(args[0], today);
 }
 
 // The day keys to read, first day first; nothing when the days cannot be
 // counted (a typed 31/02 or a year past the calendar's end).
-std::optional<std::vector<std::string>> DayKeys(const FirstDay& first, int days) {
+std::optional<std::vector<std::string>> DayKeys(const NamedDay& first, int days) {
     std::vector<std::string> keys{first.key};
     for (int i = 1; i < days; ++i) {
         const auto date = DaysAfter(first.date, i);
@@ -126,9 +110,7 @@ int RunList(const QCommandLineParser& parser, const QStringList& args, CliContex
                     QStringLiteral("--days espera un número de días entre 1 y %1").arg(kMostDays));
     if (args.size() > 1) return Fail(context, kExitUsage, QStringLiteral("list admite una sola fecha"));
     const auto first = FirstDayNamed(args, context.today);
-    if (!first)
-        return Fail(context, kExitUsage,
-                    QStringLiteral("fecha no válida: %1 (DD/MM/AAAA, hoy, ayer o mañana)").arg(args.value(0)));
+    if (!first) return Fail(context, kExitUsage, NoDayText(args.value(0)));
     const auto keys = DayKeys(*first, days);
     if (!keys) return Fail(context, kExitUsage, QStringLiteral("no se pueden contar días desde esa fecha"));
     return ListDays(*keys, *format, context);

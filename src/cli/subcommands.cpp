@@ -6,6 +6,8 @@ const std::vector<Subcommand>& AllSubcommands() {
     static const std::vector<Subcommand> all{
         ListCommand(),
         AddCommand(),
+        DeleteCommand(),
+        EditCommand(),
         ExportCommand(),
         ImportCommand(),
     };

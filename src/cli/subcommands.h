@@ -9,6 +9,8 @@ namespace quimbaro::cli {
 
 Subcommand ListCommand();
 Subcommand AddCommand();
+Subcommand DeleteCommand();
+Subcommand EditCommand();
 Subcommand ExportCommand();
 Subcommand ImportCommand();
 

@@ -1,5 +1,6 @@
 #pragma once
-// Test support for the command line.
+// Test support: runs the command line in this process on a temporary data
+// folder (the program's own folder, writable) with a fixed today.
 
 #include <QByteArray>
 #include <QTextStream>
@@ -12,14 +13,13 @@
 
 namespace quimbaro::testing {
 
-// The command line run in this process on a temporary data folder (the
-// program's own, writable) with a fixed today.
 struct CliResult {
     int status = -1;
     std::string out, err;
 };
 
-struct CliRun {
+class CliRun {
+public:
     TempFolder folder;
     CalendarDate today{2026, 6, 15};
 

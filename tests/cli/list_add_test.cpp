@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,7 +13,6 @@ namespace quimbaro {
 namespace {
 
 using testing::CliRun;
-using testing::TempFolder;
 namespace fs = std::filesystem;
 
 bool AnyYearFile(const fs::path& folder) {

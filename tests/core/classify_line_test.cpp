@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "text/win1252.h"
@@ -36,7 +37,8 @@ TEST(ClassifyLine, EveryTestsBoundary) {
         {"avisos", Nothing}, {" aviso 5", Nothing}, {"aviso 5|a|b|c|d", BadEntry}};
     const std::pair<QString, LineAction> words[] = {
         {"salir", Exit}, {"autor", Author}, {"ascendente", Ascending}, {"descendente", Descending},
-        {"ayer", Yesterday}, {QStringLiteral("mañana"), Tomorrow}, {"hoy", Today}, {"color", ChooseColour}};
+        {"ayer", Yesterday}, {QStringLiteral("mañana"), Tomorrow}, {"hoy", Today}, {"color", ChooseColour},
+        {"deshacer", Undo}};
     for (const auto& [word, action] : words)
         for (const QString& typed : {word, word.toUpper(), word.left(1).toUpper() + word.mid(1), word.left(2) + word.mid(2).toUpper()})
             lines.emplace_back(W(typed), action);
@@ -56,6 +58,19 @@ TEST(ClassifyLine, EveryTestsBoundary) {
     }
     EXPECT_EQ(ClassifyLine("05/03/2024").date, (CalendarDate{2024, 3, 5}));
     EXPECT_EQ(ClassifyLine("Aviso 45").minutes, 45);
+}
+
+// The word alone, or one space and up to nine digits; 0 stands for a missing number.
+TEST(ClassifyLine, RowWordsCarryTheirNumber) {
+    const std::tuple<std::string, LineAction, int> lines[] = {
+        {"borrar 3", Delete, 3}, {"BORRAR 29", Delete, 29}, {"eDITAR 007", Edit, 7}, {"borrar 123456789", Delete, 123456789},
+        {"borrar", Delete, 0}, {"editar ", Edit, 0}, {"borrar  3", Delete, 0}, {"borrar 3 ", Delete, 0}, {"borrar -3", Delete, 0},
+        {"borrar 1234567890", Delete, 0}, {"editar 3|a|b|c|d", Edit, 0}, {" borrar 3", Nothing, 0}, {"borrar3", Nothing, 0},
+        {"editar\t3", Nothing, 0}, {"deshacer 1", Nothing, 0}};
+    for (const auto& [line, action, row] : lines) {
+        EXPECT_EQ(ClassifyLine(line).action, action) << line;
+        EXPECT_EQ(ClassifyLine(line).row, row) << line;
+    }
 }
 
 TEST(ClassifyLine, AppointmentFieldsAreKeptExactlyAsTyped) {

@@ -14,14 +14,16 @@ namespace {
 namespace fs = std::filesystem;
 constexpr int kKills = 100;
 
-// Forks work(round) kKills times, kills it after a random delay, then checks.
-void KillRepeatedly(unsigned seed, const std::function<void(int)>& work, const std::function<void(int)>& check) {
+// Forks work(round) kKills times, kills it after a random delay up to about
+// a few of its steps (longer on slow builds), then checks.
+void KillRepeatedly(unsigned seed, int longestDelayMicroseconds, const std::function<void(int)>& work,
+                    const std::function<void(int)>& check) {
     std::mt19937 random(seed);
     for (int round = 1; round <= kKills && !::testing::Test::HasFailure(); ++round) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) work(round), _exit(1);
-        ASSERT_TRUE(testing::KillAfter(child, std::chrono::microseconds(random() % 6000))) << "stopped in round " << round;
+        ASSERT_TRUE(testing::KillAfter(child, std::chrono::microseconds(random() % longestDelayMicroseconds))) << "stopped in round " << round;
         check(round);
     }
 }
@@ -43,7 +45,7 @@ TEST(Crash, KilledAppendsLeaveWholeRecordsAndAtMostATornTailTheNextAppendRepairs
     const fs::path file = YearFilePath(folder.path(), "05/12/2026");
     std::string expected, torn;
     KillRepeatedly(
-        20261205,
+        20261205, 6000,
         [&](int) {  // a hundred appends at most, so the file stays quick to check
             for (uint64_t n = expected.size() / kRecordSize, last = n + 100; n < last; ++n) Generated(n, true, folder.path());
             for (;;) pause();
@@ -71,7 +73,7 @@ TEST(Crash, KilledSettingsSavesLeaveTheOldOrTheNewFileAndKeepEverythingElse) {
     testing::WriteFile(file, kept + "[Colores]\nmean=0\n[Horas]\nOrden_Alfabetico=1\n");
     int32_t previous = 0, versions = 0;
     KillRepeatedly(
-        1160955,
+        1160955, 15000,  // a save renames and syncs: slower than an append
         [&](int round) {
             SettingsStore store{file};
             for (int32_t colour = round * 1'000'000;; ++colour) {

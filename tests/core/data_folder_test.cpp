@@ -38,12 +38,18 @@ TEST(DataFolderRule, ExplicitFoldersWinThenTheInstallDecidesThenTheProgramFolder
     };
     for (const Row& row : rows) {
         const auto isWritable = [&](const fs::path& folder) { return row.programWritable && folder == row.program; };
-        const DataFolderFacts facts{row.option, row.environment, row.program, "/usr/bin", "/home/ana/.local/share",
-                                    isWritable};
+        DataFolderFacts facts{row.option, row.environment, row.program, "/usr/bin", "/home/ana/.local/share",
+                              isWritable};
         const DataFolderChoice choice = ChooseDataFolder(facts);
         EXPECT_EQ(choice.folder, row.folder) << row.program;
         EXPECT_EQ(choice.source, row.source) << row.program;
+        facts.userDataHome.clear();  // no HOME: never a folder relative to the working one
+        if (row.folder == user) {
+            EXPECT_EQ(ChooseDataFolder(facts).folder, "") << row.program;
+        }
     }
+    EXPECT_EQ(PrepareDataFolder(""),
+              "No se puede usar la carpeta de datos del usuario: no hay carpeta personal (HOME)");
 }
 
 TEST(DataFolderRule, PreparingCreatesMissingLevelsPrivateAndRefusesWhatCannotHoldFiles) {

@@ -15,7 +15,7 @@ build_and_install() {
   [[ -d $prefix/bin ]] && chmod u+w "$prefix/bin"
   rm -rf "$prefix" "$work/destdir" "$work/home" "$work/owner" "$work/data"
   "$cmake" -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib \
     -DQUIMBARO_TESTS=OFF -DQUIMBARO_BENCH=OFF >/dev/null
   "$cmake" --build "$work/build" -j 2 >/dev/null
   "$cmake" --install "$work/build" >/dev/null
@@ -28,6 +28,7 @@ build_and_install() {
 
 expected_files() {
   echo bin/quimbaro
+  echo lib/quimbaro/quimbaro-window.so
   echo share/applications/$app.desktop
   echo share/metainfo/$app.metainfo.xml
   for size in "${icon_sizes[@]}"; do echo "share/icons/hicolor/${size}x$size/apps/$app.png"; done
@@ -99,6 +100,11 @@ check_installed_rule() {
     fail "add by the owner failed"
   [[ $(records "$work/owner/.local/share/quimbaro") == 1 ]] || fail "the owner's appointment is not in HOME"
   [[ $(ls "$prefix/bin") == quimbaro ]] || fail "the program wrote into its own folder"
+  # The window comes from the installed module: still open when the time is up.
+  local status=0
+  env -i HOME="$work/owner" PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen \
+    timeout 5 "$prefix/bin/quimbaro" 2>"$work/window.err" || status=$?
+  [[ $status == 124 ]] || fail "the installed window did not open: $(cat "$work/window.err")"
 }
 
 check_user_folder() {

@@ -36,11 +36,20 @@ class FakeNotificationServer : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
     std::vector<ShownNotice> shown;
+    QSize iconSize;  // of the last image-data hint
 
 public Q_SLOTS:
     QStringList GetCapabilities() { return {"actions", "body", "body-markup"}; }
     uint Notify(const QString& app, uint, const QString& icon, const QString& summary, const QString& body,
-                const QStringList& actions, const QVariantMap& hints, int) {
+                const QStringList& actions, QVariantMap hints, int) {
+        int width = 0, height = 0, stride = 0, bits = 0, channels = 0;
+        bool alpha = false;
+        QByteArray pixels;
+        const QDBusArgument image = hints.take("image-data").value<QDBusArgument>();
+        image.beginStructure();
+        image >> width >> height >> stride >> alpha >> bits >> channels >> pixels;
+        image.endStructure();
+        iconSize = QSize(width, height);
         shown.push_back({app, icon, summary, body, actions, hints});
         return static_cast<uint>(shown.size());
     }
@@ -62,7 +71,9 @@ protected:
         qputenv("DBUS_SESSION_BUS_ADDRESS", daemon_->readLine().trimmed());
     }
     static void TearDownTestSuite() {
-        delete daemon_;  // stops it
+        daemon_->kill();
+        daemon_->waitForFinished();
+        delete daemon_;
         delete config_;
     }
     void TearDown() override {
@@ -135,11 +146,7 @@ TEST_F(RemindersTest, EachAppointmentOnceAtItsTimeAndNoneForThePast) {
                            eva.hints.value("desktop-entry").toString()}),
               QStringList({"Quimbaro", "org.quimbaro.Quimbaro", "10:30 Eva", "Revisión &amp; cobro\n600 11 12 22",
                            "default", "org.quimbaro.Quimbaro"}));
-    int width = 0, height = 0;
-    const QDBusArgument icon = eva.hints.value("image-data").value<QDBusArgument>();
-    icon.beginStructure();
-    icon >> width >> height;
-    EXPECT_EQ(QSize(width, height), QSize(128, 128));  // the program's icon
+    EXPECT_EQ(server.iconSize, QSize(128, 128));  // the program's icon
     // Added during the run: told at once when already due, else at its time.
     Type("31/12/2026|10:29|600111222|Nuevo|x");
     Type("31/12/2026|10:50|600111222|Luego|x");

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "book/fd_io.h"
+#include "book/year_file_write.h"
 #include "book/locked_file.h"
 #include "calendar/dates.h"
 

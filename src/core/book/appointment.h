@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -32,15 +34,22 @@ void StoreField(char (&field)[Width], std::string_view text);
 template <std::size_t Width>
 std::string ReadField(const char (&field)[Width]);
 
+inline bool SameBytes(const Appointment& a, const Appointment& b) {
+    return std::memcmp(&a, &b, sizeof(Appointment)) == 0;
+}
+
 Appointment MakeAppointment(std::string_view date, std::string_view time, std::string_view phone,
                             std::string_view name, std::string_view subject);
 
 inline constexpr int kDaySlots = 29;
 
 // Slots 1..29 are slots[0]..slots[28]; kept counts every matching record seen
-// by the last load, also those past the 29th.
+// by the last load, also those past the 29th. offsets[i] is the byte position
+// of slot i's record in its year file, kept paired with the slot by the sort,
+// so that a shown row can be changed in place.
 struct DayList {
     std::array<Appointment, kDaySlots> slots{};
+    std::array<uint64_t, kDaySlots> offsets{};
     int kept = 0;
     void Clear() { *this = DayList{}; }
 };

@@ -79,6 +79,7 @@ void SortDay(DayList& list, int count, int16_t sortOrder) {
         Appointment& later = list.slots[static_cast<std::size_t>(j - 1)];
         if (CollateCompare(ReadField(earlier.time), ReadField(later.time)) != sortOrder) return false;
         std::swap(earlier, later);
+        std::swap(list.offsets[static_cast<std::size_t>(j - 2)], list.offsets[static_cast<std::size_t>(j - 1)]);
         return true;
     };
     int low = 2;

@@ -18,19 +18,4 @@ ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
     return static_cast<ssize_t>(done);
 }
 
-bool WriteFully(int fd, const char* data, std::size_t size, off_t offset) {
-    while (size > 0) {
-        const ssize_t written = ::pwrite(fd, data, size, offset);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            if (written == 0) errno = ENOSPC;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-        offset += written;
-    }
-    return true;
-}
-
 }  // namespace quimbaro

@@ -21,6 +21,8 @@ std::string StoreResult::Reason() const {
         return "no se pudo escribir en el archivo " + fileName + Detail(systemError, " (¿disco lleno?)");
     case StoreError::SyncFailed:
         return "no se pudo guardar en el disco el archivo " + fileName + Detail(systemError);
+    case StoreError::Changed:
+        return "la cita ya no es la que se mostraba: otra copia del programa cambió el archivo " + fileName;
     }
     return "";
 }

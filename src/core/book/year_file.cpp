@@ -13,6 +13,7 @@
 #include "book/collation.h"
 #include "book/fd_io.h"
 #include "book/locked_file.h"
+#include "book/year_file_write.h"
 #include "calendar/dates.h"
 
 namespace quimbaro {
@@ -72,17 +73,20 @@ private:
     uint64_t mask_[2];
 };
 
-void Keep(const char* record, DayList& list) {
+void Keep(const char* record, uint64_t offset, DayList& list) {
     ++list.kept;
-    if (list.kept <= kDaySlots) std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
+    if (list.kept > kDaySlots) return;
+    std::memcpy(&list.slots[list.kept - 1], record, kRecordSize);
+    list.offsets[list.kept - 1] = offset;
 }
 
 // Scans the first `records` records in file order, handing each matching one
-// to keep; 0 or the errno of a failed read.
+// and its file offset to keep; 0 or the errno of a failed read.
 template <typename KeepRecord>
 int ScanRecords(int fd, uint64_t records, std::string_view key, KeepRecord keep) {
     const DateMatcher matches(key);
     const auto block = std::make_unique_for_overwrite<char[]>(kBlockRecords * kRecordSize);
+    uint64_t blockStart = 0;
     while (records > 0) {
         const std::size_t wanted = static_cast<std::size_t>(std::min<uint64_t>(records, kBlockRecords));
         const ssize_t got = ReadFully(fd, block.get(), wanted * kRecordSize);
@@ -90,10 +94,11 @@ int ScanRecords(int fd, uint64_t records, std::string_view key, KeepRecord keep)
         const std::size_t whole = static_cast<std::size_t>(got) / kRecordSize;
         for (std::size_t i = 0; i < whole; ++i) {
             const char* record = block.get() + i * kRecordSize;
-            if (matches(record)) keep(record);
+            if (matches(record)) keep(record, (blockStart + i) * kRecordSize);
         }
         if (whole < wanted) break;  // the file got shorter than its size said
         records -= wanted;
+        blockStart += wanted;
     }
     return 0;
 }
@@ -114,19 +119,46 @@ StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key
     return result;
 }
 
-// Writes the record after the last whole record (over a partial trailing
-// one) and waits until it is on disk.
-StoreResult WriteRecord(int fd, const Appointment& record, const std::string& fileName) {
+}  // namespace
+
+bool WriteFully(int fd, const char* data, std::size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd, data, size, offset);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+        offset += written;
+    }
+    return true;
+}
+
+StoreResult WriteRecordAtEnd(int fd, const std::filesystem::path& folder, const Appointment& record,
+                             const std::string& fileName, uint64_t& offset) {
     struct stat info {};
     if (fstat(fd, &info) != 0) return Failure(StoreError::WriteFailed, errno, fileName);
-    const off_t offset = info.st_size / static_cast<off_t>(kRecordSize) * static_cast<off_t>(kRecordSize);
-    if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, offset))
+    const off_t end = info.st_size / static_cast<off_t>(kRecordSize) * static_cast<off_t>(kRecordSize);
+    if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, end))
         return Failure(StoreError::WriteFailed, errno, fileName);
     if (fsync(fd) != 0) return Failure(StoreError::SyncFailed, errno, fileName);
+    // The first record of a file may be in a file just created, which a crash
+    // would lose with its record unless the folder's entry is on disk too.
+    if (const int error = end == 0 ? SyncFolder(folder) : 0; error != 0)
+        return Failure(StoreError::SyncFailed, error, fileName);
+    offset = static_cast<uint64_t>(end);
     return {};
 }
 
-}  // namespace
+int SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int error = fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
 
 std::filesystem::path YearFilePath(const std::filesystem::path& folder, std::string_view dateKey) {
     return folder / YearFileName(dateKey);
@@ -137,7 +169,7 @@ StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKe
     list.Clear();
     const std::string fileName = YearFileName(dateKey);
     if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
-    const auto keep = [&list](const char* record) { Keep(record, list); };
+    const auto keep = [&list](const char* record, uint64_t offset) { Keep(record, offset, list); };
     StoreResult result = ReadYearFile(folder / fileName, dateKey, keep);
     result.fileName = fileName;
     if (!result.Stored()) {
@@ -153,7 +185,7 @@ StoreResult LoadWholeDay(const std::filesystem::path& folder, std::string_view d
     records.clear();
     const std::string fileName = YearFileName(dateKey);
     if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
-    StoreResult result = ReadYearFile(folder / fileName, dateKey, [&records](const char* record) {
+    StoreResult result = ReadYearFile(folder / fileName, dateKey, [&records](const char* record, uint64_t) {
         std::memcpy(&records.emplace_back(), record, kRecordSize);
     });
     result.fileName = fileName;
@@ -169,7 +201,8 @@ StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_v
     const Appointment record = MakeAppointment(date, time, phone, name, subject);
     LockedFile file;
     StoreResult result = file.Open(folder / fileName, O_RDWR, kLockWaitMilliseconds);
-    if (result.Stored()) result = WriteRecord(file.fd(), record, fileName);
+    uint64_t offset = 0;
+    if (result.Stored()) result = WriteRecordAtEnd(file.fd(), folder, record, fileName, offset);
     if (result.Stored() && !file.Close()) result = Failure(StoreError::WriteFailed, errno, fileName);
     result.fileName = fileName;
     return result;

@@ -16,6 +16,10 @@ namespace quimbaro {
 
 std::filesystem::path YearFilePath(const std::filesystem::path& folder, std::string_view dateKey);
 
+// Puts the folder's entries (files and folders made in it) on disk, so they
+// survive a crash; 0 or the errno of the failure.
+int SyncFolder(const std::filesystem::path& folder);
+
 enum class StoreError {
     None,
     BadDate,       // the date is no DayKey: refused, nothing written
@@ -24,6 +28,7 @@ enum class StoreError {
     ReadFailed,    // the year file could not be read while loading
     WriteFailed,   // short or failed write (disk full, file too large)
     SyncFailed,    // the record could not be flushed to disk
+    Changed,       // the stored record is no longer the one the user saw
 };
 
 struct StoreResult {

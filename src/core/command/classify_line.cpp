@@ -1,6 +1,7 @@
 #include "command/classify_line.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "settings/settings.h"
@@ -18,7 +19,8 @@ LineAction CommandWord(std::string_view line) {
         {"salir", LineAction::Exit},           {"autor", LineAction::Author},
         {"ascendente", LineAction::Ascending}, {"descendente", LineAction::Descending},
         {"ayer", LineAction::Yesterday},       {"ma\xF1" "ana", LineAction::Tomorrow},
-        {"hoy", LineAction::Today},           {"exportar", LineAction::Export},
+        {"hoy", LineAction::Today},            {"deshacer", LineAction::Undo},
+        {"exportar", LineAction::Export},
     };
     const std::string lower = LowerWin1252(line);
     for (const auto& [word, action] : kWords) {
@@ -37,6 +39,29 @@ std::array<std::string, 5> SplitFields(std::string_view line) {
         start = end + 1;
     }
     return fields;
+}
+
+// Up to nine digits and nothing else; 0 otherwise.
+int RowNumber(std::string_view text) {
+    const bool digits = !text.empty() && text.size() <= 9 &&
+                        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return digits ? std::stoi(std::string(text)) : 0;
+}
+
+// "borrar" or "editar", alone or followed by one space and the row number.
+std::optional<ClassifiedLine> RowCommand(std::string_view line) {
+    static const std::pair<std::string_view, LineAction> kRowWords[] = {
+        {"borrar", LineAction::Delete}, {"editar", LineAction::Edit}};
+    const std::string lower = LowerWin1252(line);
+    for (const auto& [word, action] : kRowWords) {
+        ClassifiedLine result{action};
+        if (lower == word) return result;
+        if (lower.starts_with(word) && lower[word.size()] == ' ') {
+            result.row = RowNumber(line.substr(word.size() + 1));
+            return result;
+        }
+    }
+    return std::nullopt;
 }
 
 ClassifiedLine AppointmentLine(std::string_view line) {
@@ -67,6 +92,7 @@ ClassifiedLine ClassifyLine(std::string_view line) {
     if (const LineAction word = CommandWord(line); word != LineAction::Nothing) return {word, {}, {}};
     if (const auto date = ParseDayKey(line)) return {LineAction::ShowDate, *date, {}};
     if (LowerWin1252(line) == "color") return {LineAction::ChooseColour, {}, {}};
+    if (const auto command = RowCommand(line)) return *command;
     const auto separators = std::count(line.begin(), line.end(), kSeparator);
     if (separators == 4) return AppointmentLine(line);
     if (separators > 0) return {LineAction::BadEntry, {}, {}};

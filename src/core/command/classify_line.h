@@ -26,6 +26,9 @@ enum class LineAction {
     BadEntry,     // any other count of "|", or four "|" with a bad date
     SetReminder,  // "aviso N", N minutes from 0 to 1440
     BadReminder,  // "aviso" with anything else after it, and no "|"
+    Delete,       // "borrar N"
+    Edit,         // "editar N"
+    Undo,         // "deshacer"
 };
 
 struct ClassifiedLine {
@@ -33,6 +36,7 @@ struct ClassifiedLine {
     CalendarDate date{};                 // ShowDate: the accepted date
     std::array<std::string, 5> fields{}; // Append: date, time, phone, name, subject
     int minutes = 0;                     // SetReminder: the minutes asked for
+    int row = 0;                         // Delete, Edit: the typed row; 0 when no number follows the word
 };
 
 // line is Windows-1252 text as read from the entry.

@@ -1,5 +1,6 @@
 #include "place/data_folder.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "book/year_file.h"
 #include "text/messages.h"
 
 #ifndef QUIMBARO_INSTALL_BINDIR
@@ -25,14 +27,26 @@ bool SameFolder(const fs::path& a, const fs::path& b) {
     return !a.empty() && !b.empty() && (a / "").lexically_normal() == (b / "").lexically_normal();
 }
 
-fs::path UserFolder(const DataFolderFacts& facts) { return facts.userDataHome / kFolderName; }
+// Empty, so that nothing is made, when there is no user data home.
+fs::path UserFolder(const DataFolderFacts& facts) {
+    return facts.userDataHome.empty() ? fs::path() : facts.userDataHome / kFolderName;
+}
+
+// HOME, or the account's home when HOME is unset; empty when neither is an
+// absolute path, rather than a folder relative to wherever the program runs.
+fs::path HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') return home;
+    const passwd* account = ::getpwuid(::getuid());
+    return account != nullptr && account->pw_dir != nullptr && account->pw_dir[0] == '/' ? account->pw_dir : "";
+}
 
 // Relative values of XDG_DATA_HOME are to be ignored, as the XDG rules say.
 fs::path UserDataHome() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg != nullptr && xdg[0] == '/') return xdg;
-    const char* home = std::getenv("HOME");
-    return fs::path(home != nullptr ? home : "") / ".local" / "share";
+    const fs::path home = HomeFolder();
+    return home.empty() ? home : home / ".local" / "share";
 }
 
 fs::path Resolved(const fs::path& path) {
@@ -41,12 +55,18 @@ fs::path Resolved(const fs::path& path) {
     return resolved.empty() ? path : resolved;
 }
 
-// One level at a time, so that every level created gets mode 0700.
+// One level at a time, so that every level created gets mode 0700; each new
+// level's entry in its parent is put on disk, or a crash could lose the
+// folder with the book in it.
 int MakeFolders(const fs::path& folder) {
     fs::path partial;
     for (const fs::path& part : folder) {
         partial /= part;
-        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+        if (::mkdir(partial.c_str(), 0700) == 0) {
+            if (const int error = SyncFolder(partial.parent_path()); error != 0) return error;
+        } else if (errno != EEXIST) {
+            return errno;
+        }
     }
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0) return errno;
@@ -78,7 +98,8 @@ DataFolderChoice ChooseDataFolder(const DataFolderFacts& facts) {
     if (!facts.option.empty()) return {facts.option, DataFolderSource::Option};
     if (!facts.environment.empty()) return {facts.environment, DataFolderSource::Environment};
     // Checked before writability, so that root never writes into the bin folder.
-    if (SameFolder(facts.programFolder, facts.installBinFolder)) return {UserFolder(facts), DataFolderSource::Installed};
+    if (SameFolder(facts.programFolder, facts.installBinFolder))
+        return {UserFolder(facts), DataFolderSource::Installed};
     if (facts.isWritable && facts.isWritable(facts.programFolder))
         return {facts.programFolder, DataFolderSource::BesideProgram};
     return {UserFolder(facts), DataFolderSource::ProgramReadOnly};
@@ -98,7 +119,8 @@ DataFolderFacts ProcessDataFolderFacts(const fs::path& option) {
 }
 
 std::optional<std::string> PrepareDataFolder(const fs::path& folder) {
-    const int error = folder.empty() ? ENOENT : MakeFolders(folder);
+    if (folder.empty()) return kDataFolderUnusableText + std::string("del usuario: no hay carpeta personal (HOME)");
+    const int error = MakeFolders(folder);
     if (error == 0) return std::nullopt;
     return kDataFolderUnusableText + folder.string() + ": " + SystemReason(error);
 }

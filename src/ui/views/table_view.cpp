@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "book/phone_groups.h"
+#include "command/row_commands.h"
 #include "text/win1252.h"
 #include "settings/settings.h"
 
@@ -17,6 +18,9 @@ constexpr int kRowHeight = 22;
 constexpr int kSpacing = 2;
 constexpr int kMaxLines = 100;
 constexpr int kAnsiCharset = 0;
+constexpr int kRowNumberPoints = 7;
+constexpr Colour kRowNumberColour = Rgb(128, 128, 128);
+constexpr int kRowNumberMargin = 2;
 
 struct ColumnLayout {
     const char* header;  // UTF-8
@@ -149,6 +153,19 @@ void PaintCellText(Surface& surface, const TableCell& cell, const QString& text,
     PrintLines(surface, lines, cell, x0, y0, font->LineHeight(), shown);
 }
 
+// On the cell's own colour, so that a long text running under the number
+// cannot make it unreadable.
+void PaintRowNumber(Surface& surface, const TableCell& cell, int x2, int y1) {
+    const Font* font = surface.NewFont(cell.fontFace, kRowNumberPoints, 0, kAnsiCharset);
+    surface.SelectFont(font);
+    const QString number = QString::number(cell.rowNumber);
+    const int left = x2 - 1 - kRowNumberMargin - surface.TextSize(number).width();
+    surface.DrawBox(left - kRowNumberMargin, y1 + 1, x2 - 1, y1 + kRowHeight - 1, cell.backColour, cell.backColour);
+    surface.SetColours(kRowNumberColour, kTransparent);
+    surface.SetPosition(left, y1 + (kRowHeight - font->LineHeight()) / 2);
+    surface.PrintLine(number);
+}
+
 void PaintCell(Surface& surface, const TableCell& cell, int column, int row, int32_t originX,
                int32_t originY, Colour outline, int pictureHeight) {
     const int x1 = cell.left + kSpacing * column + originX;
@@ -160,6 +177,7 @@ void PaintCell(Surface& surface, const TableCell& cell, int column, int row, int
     const QString text = TrimSpaces(cell.text);
     if (!text.isEmpty() && y1 + 1 < pictureHeight)
         PaintCellText(surface, cell, text, x1 + 1, y1 + 1, pictureHeight);
+    if (cell.rowNumber > 0) PaintRowNumber(surface, cell, x2, y1);
 }
 
 void PaintRows(Surface& surface, Picture& picture, const TableGrid& grid, int columns, int firstRow,
@@ -195,6 +213,7 @@ void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour) {
         for (int column = 0; column < kTableColumns; ++column) {
             SetCell(grid.At(column, row), column, row, kWhite, FieldText(appointment, column));
         }
+        if (row <= RowsShown(list)) grid.At(kTableColumns - 1, row).rowNumber = static_cast<int16_t>(row);
     }
 }
 

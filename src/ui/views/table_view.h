@@ -22,6 +22,9 @@ struct TableCell {
     int32_t bold = 0, italic = 0, underline = 0, strikeout = 0;
     QString text;
     Alignment alignment = Alignment::Left;
+    // When above 0, shown small and grey at the cell's right end: the number
+    // by which the row commands name the row.
+    int16_t rowNumber = 0;
 };
 
 inline constexpr int kGridSize = 51;
@@ -39,7 +42,8 @@ inline constexpr int32_t kTableOriginY = 1;
 
 void ClearTablePicture(Surface& surface, Picture& table);
 // Header from userColour (a value that is no colour paints the default),
-// rows 1..29 from the day list; draws nothing.
+// rows 1..29 from the day list, each row holding an appointment numbered in
+// its last cell; draws nothing.
 void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour);
 void PaintTable(Surface& surface, Picture& table, const TableGrid& grid, int16_t columns,
                 int16_t rows, int32_t originX, int32_t originY, Colour outline);

@@ -30,7 +30,10 @@ void MainWindow::RunCommandLine() {
     AnimateCommandLine();
     commandLine_->EndFill();
     commandLine_->clear();
-    ActOnLine(ClassifyLine(state_->commandText), typed);
+    const ClassifiedLine line = ClassifyLine(state_->commandText);
+    // A line that stores or needs correcting keeps the edit; any other ends it.
+    if (line.action != LineAction::Append && line.action != LineAction::BadEntry) EndEdit();
+    ActOnLine(line, typed);
 }
 
 // Shown step by step; no events are processed in between.
@@ -62,6 +65,9 @@ void MainWindow::ActOnLine(const ClassifiedLine& line, const QString& typed) {
     case LineAction::BadEntry: RefuseLine(QString::fromUtf8(kBadEntryText), typed); return;
     case LineAction::SetReminder: SetReminderMinutes(line.minutes); return;
     case LineAction::BadReminder: RefuseLine(QString::fromUtf8(kBadReminderText), typed); return;
+    case LineAction::Delete: DeleteRow(line.row); return;
+    case LineAction::Edit: EditRow(line.row); return;
+    case LineAction::Undo: UndoLastChange(); return;
     }
 }
 
@@ -118,6 +124,7 @@ void MainWindow::ReportSettingsNotSaved() {
 
 // Nothing is redrawn: the appointment shows the next time its day is shown.
 void MainWindow::StoreAppointment(const ClassifiedLine& line, const QString& typed) {
+    if (state_->pendingEdit) return StoreEdit(line, typed);
     const auto& f = line.fields;
     const StoreResult stored = AppendAppointment(context_.dataFolder, f[0], f[1], f[2], f[3], f[4]);
     if (stored.Stored()) {

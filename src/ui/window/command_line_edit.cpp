@@ -41,10 +41,16 @@ CommandLineEdit::CommandLineEdit(QWidget* parent, int emHeightPixels) : QLineEdi
     // Text sits at the top of the entry: its two lowest rows are cut off.
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QPalette colours = palette();
-    colours.setColor(QPalette::Base, Qt::black);
     colours.setColor(QPalette::Text, Qt::white);
     colours.setColor(QPalette::Window, Qt::black);
     colours.setColor(QPalette::WindowText, Qt::white);
+    setPalette(colours);
+    ShowPendingEdit(false);
+}
+
+void CommandLineEdit::ShowPendingEdit(bool pending) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, pending ? QColor(kEditingBase) : QColor(Qt::black));
     setPalette(colours);
 }
 

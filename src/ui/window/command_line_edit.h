@@ -25,10 +25,15 @@ public:
     void PaintFill(int fillWidth, const QColor& colour, const QString& text);
     // Back to the entry's normal look (at its next repaint).
     void EndFill();
+    // White on dark blue while the entry holds an appointment being edited,
+    // white on black otherwise.
+    void ShowPendingEdit(bool pending);
 
     // Where the entry lays out its text (its first character's top-left
     // corner when not scrolled).
     QPoint FormattingTopLeft() const;
+
+    static constexpr QRgb kEditingBase = 0x000080;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

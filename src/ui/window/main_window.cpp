@@ -76,6 +76,10 @@ void MainWindow::BuildControls() {
     scrollHandler_ = new ScrollAppointments(this, state_->scrollOffset, [this] { RedrawFromCanvas(); });
     appointmentsArea_->installEventFilter(scrollHandler_);
     connect(commandLine_, &QLineEdit::returnPressed, this, &MainWindow::RunCommandLine);
+    // Emptying the entry by hand cancels a pending edit.
+    connect(commandLine_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (text.isEmpty()) EndEdit();
+    });
     commandLine_->setFocus();
 }
 
@@ -97,6 +101,7 @@ void MainWindow::Initialise() {
     state.dayList.Clear();
     const StoreResult loaded =
         LoadDay(context_.dataFolder, DayKey(today), context_.settings.sortOrder, state.dayList);
+    state.shownDay = {today, DayKey(today), loaded.Stored()};
     PaintDay();
     // The window is not on screen yet: tell the user once it is.
     if (!loaded.Stored()) QTimer::singleShot(0, this, [this, loaded] { ReportLoadFailure(loaded); });
@@ -107,6 +112,7 @@ void MainWindow::ShowDay(int16_t year, int16_t month, int16_t day, std::string_v
     DrawCalendarPanel(state.surface, *calendarPanel_, year, month, day, context_.settings.userColour);
     const StoreResult loaded =
         LoadDay(context_.dataFolder, dateKey, context_.settings.sortOrder, state.dayList);
+    state.shownDay = {{year, month, day}, std::string(dateKey), loaded.Stored()};
     ClearTablePicture(state.surface, *state.tablePicture);
     PaintDay();
     if (!loaded.Stored()) ReportLoadFailure(loaded);

@@ -73,6 +73,14 @@ private:
     void StoreAppointment(const ClassifiedLine& line, const QString& typed);
     void ExportCalendar();
     void RefuseLine(const QString& message, const QString& typed);
+    // borrar, editar, deshacer (row_console.cpp).
+    bool CheckRow(int row);
+    void DeleteRow(int row);
+    void EditRow(int row);
+    void StoreEdit(const ClassifiedLine& line, const QString& typed);
+    void EndEdit();
+    void UndoLastChange();
+    void RedrawShownDay();
 
     ShellContext& context_;
     std::unique_ptr<ShellState> state_;

@@ -5,9 +5,12 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "book/appointment.h"
+#include "book/change_record.h"
 #include "views/table_view.h"
 #include "calendar/dates.h"
 #include "surface/surface.h"
@@ -18,6 +21,14 @@ inline constexpr int kCanvasWidth = 1160;
 inline constexpr int kCanvasHeight = 2000;
 inline constexpr int kTableWidth = 1160;
 inline constexpr int kTableHeight = 704;
+
+// The day on display as the last ShowDay named it; loaded is false when its
+// year file could not be read, so the table shows no rows of it.
+struct ShownDay {
+    CalendarDate date;
+    std::string key;
+    bool loaded = false;
+};
 
 struct ShellState {
     Surface surface;
@@ -32,8 +43,13 @@ struct ShellState {
     std::string commandText;  // the last line read from the entry, Windows-1252
     QPointer<QWidget> savedFocus;
     std::unique_ptr<TableGrid> tableGrid = std::make_unique<TableGrid>();  // large: kept off the stack
-    DayList dayList;
+    DayList dayList;  // with the file positions of the shown rows
     StepDate stepDate;
+    ShownDay shownDay;
+    // The row "editar" put into the entry, until its line is stored or the
+    // edit is cancelled.
+    std::optional<StoredRecord> pendingEdit;
+    std::vector<UndoStep> undoSteps;  // this run's deletions and edits, the last one at the back
 };
 
 }  // namespace quimbaro

@@ -1,0 +1,41 @@
+// edit: stores a new line in place of the appointment a day's row shows, as
+// "editar N" and Enter do.
+#include "entry_line.h"
+#include "shown_row.h"
+#include "subcommands.h"
+#include "text/messages.h"
+
+namespace quimbaro::cli {
+namespace {
+
+int RunEdit(const QCommandLineParser&, const QStringList& args, CliContext& context) {
+    if (args.size() != 3)
+        return Fail(context, kExitUsage,
+                    QStringLiteral("edit espera una fecha, un número de fila y la nueva línea: "
+                                   "edit FECHA N 'DD/MM/AAAA|HH:MM|teléfono|nombre|asunto'"));
+    const auto line = EntryAppointment(args[2]);
+    if (!line) return Fail(context, kExitUsage, QString::fromUtf8(kBadEntryText));
+    int status = kExitOk;
+    const auto seen = FindShownRow(args[0], args[1], context, status);
+    if (!seen) return status;
+    const auto& f = line->fields;
+    StoredRecord added;
+    const StoreResult stored = ReplaceRecord(context.dataFolder, *seen, MakeAppointment(f[0], f[1], f[2], f[3], f[4]), added);
+    if (!stored.Stored())
+        return Fail(context, kExitFailure, QString::fromUtf8(kNotStoredText) + QString::fromStdString(stored.Reason()));
+    return kExitOk;
+}
+
+}  // namespace
+
+Subcommand EditCommand() {
+    return {
+        .name = QStringLiteral("edit"),
+        .synopsis = QStringLiteral("edit FECHA N 'DD/MM/AAAA|HH:MM|teléfono|nombre|asunto'"),
+        .description = QStringLiteral("guarda la línea en lugar de la cita de la fila N del día"),
+        .addOptions = {},
+        .run = RunEdit,
+    };
+}
+
+}  // namespace quimbaro::cli
