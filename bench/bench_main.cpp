@@ -93,6 +93,7 @@ int Run(int argc, char** argv) {
     RegisterSearch(data);
     ShowDayRigPtr rig = RegisterShowDay(data);
     RegisterText();
+    const std::shared_ptr<void> icalRig = RegisterIcal(data);
     RegisterReminderTick(data);
 
     MedianReporter reporter;
@@ -112,6 +113,7 @@ int Run(int argc, char** argv) {
     report([&] { ReportSearch(data, reporter.medians()); });
     report([&] { ReportShowDay(reporter.medians()); });
     report([&] { ReportText(reporter.medians()); });
+    report([&] { ReportIcal(reporter.medians()); });
     report([&] { ReportReminderTick(reporter.medians()); });
     return 0;
 }

@@ -55,4 +55,9 @@ void ReportChange(const BenchData& data, const Medians& medians);
 void RegisterText();
 void ReportText(const Medians& medians);
 
+// Export and import of an iCalendar file; the result keeps the prebuilt
+// events alive until the benchmarks have run.
+std::shared_ptr<void> RegisterIcal(const BenchData& data);
+void ReportIcal(const Medians& medians);
+
 }  // namespace quimbaro::bench

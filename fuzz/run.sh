@@ -10,7 +10,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(loadday classify daykey settings sortday cli reminders change search)
+  targets=(loadday classify daykey settings sortday cli reminders change search icalimport)
 fi
 jobs=${FUZZ_BUILD_JOBS:-$(nproc)}
 

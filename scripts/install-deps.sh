@@ -11,6 +11,7 @@ packages=(
   dbus-daemon
   xvfb xauth xdotool openbox imagemagick hyperfine linux-perf ccache
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev file gzip
+  libical-dev calcurse python3-icalendar radicale vdirsyncer
   python3
 )
 missing=()

@@ -9,6 +9,8 @@ const std::vector<Subcommand>& AllSubcommands() {
         DeleteCommand(),
         EditCommand(),
         SearchCommand(),
+        ExportCommand(),
+        ImportCommand(),
     };
     return all;
 }

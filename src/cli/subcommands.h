@@ -12,6 +12,8 @@ Subcommand AddCommand();
 Subcommand DeleteCommand();
 Subcommand EditCommand();
 Subcommand SearchCommand();
+Subcommand ExportCommand();
+Subcommand ImportCommand();
 
 // In the order --help shows them.
 const std::vector<Subcommand>& AllSubcommands();

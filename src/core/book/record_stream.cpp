@@ -8,23 +8,11 @@
 #include <cerrno>
 #include <memory>
 
+#include "book/fd_io.h"
 #include "book/locked_file.h"
 
 namespace quimbaro {
 namespace {
-
-// Reads until size bytes or the end of the file; -1 (errno set) on error.
-ssize_t ReadFully(int fd, char* buffer, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(fd, buffer + done, size - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return -1;
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<ssize_t>(done);
-}
 
 StoreResult Failure(StoreError error, int systemError, const std::filesystem::path& path) {
     StoreResult result;

@@ -21,6 +21,7 @@ enum class LineAction {
     Today,        // "hoy"
     ShowDate,     // a typed DD/MM/YYYY accepted by ParseDayKey
     ChooseColour, // "color"
+    Export,       // "exportar": the book as an iCalendar file in the data folder
     Append,       // exactly four "|" and a date field that is a DayKey
     BadEntry,     // any other count of "|", or four "|" with a bad date
     SetReminder,  // "aviso N", N minutes from 0 to 1440

@@ -11,6 +11,7 @@
 #include "book/year_file.h"
 #include "dialogs/colour_choice.h"
 #include "settings/settings.h"
+#include "ical/book_export.h"
 #include "notify/reminder_service.h"
 
 namespace quimbaro {
@@ -59,6 +60,7 @@ void MainWindow::ActOnLine(const ClassifiedLine& line, const QString& typed) {
         ShowDay(line.date.year, line.date.month, line.date.day, state_->commandText);
         return;
     case LineAction::ChooseColour: ChooseColour(); return;
+    case LineAction::Export: ExportCalendar(); return;
     case LineAction::Append: StoreAppointment(line, typed); return;
     case LineAction::BadEntry: RefuseLine(QString::fromUtf8(kBadEntryText), typed); return;
     case LineAction::SetReminder: SetReminderMinutes(line.minutes); return;
@@ -133,6 +135,13 @@ void MainWindow::StoreAppointment(const ClassifiedLine& line, const QString& typ
         return NoteStoredAppointment(line);
     }
     RefuseLine(QString::fromUtf8(kNotStoredText) + QString::fromStdString(stored.Reason()), typed);
+}
+
+// The whole book, for other calendar programs; the box says where it went.
+void MainWindow::ExportCalendar() {
+    const std::filesystem::path file = context_.dataFolder / ical::kExportFileName;
+    const ical::ExportOutcome outcome = ical::ExportBookToFile(context_.dataFolder, {}, file);
+    ShowProgrammerMessage(QString::fromStdString(ical::ExportMessage(outcome, file.string())));
 }
 
 // The typed line comes back into the entry so that it can be corrected,

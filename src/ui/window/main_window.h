@@ -73,6 +73,7 @@ private:
     void SetReminderMinutes(int minutes);
     void ComeForwardWithToday();
     void StoreAppointment(const ClassifiedLine& line, const QString& typed);
+    void ExportCalendar();
     void RefuseLine(const QString& message, const QString& typed);
     // borrar, editar, deshacer (row_console.cpp).
     bool CheckRow(int row);

@@ -1,0 +1,50 @@
+// Any bytes as an iCalendar file to import: no crash, no hang (recurrences
+// are capped), every record written names a real day, the file it is in is a
+// year file inside the data folder, and nothing appears anywhere else.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <regex>
+#include <string_view>
+
+#include "book/append_records.h"
+#include "fuzz_folder.h"
+#include "ical/book_import.h"
+#include "ical/event_export.h"
+
+namespace {
+
+using namespace quimbaro;
+namespace fs = std::filesystem;
+
+// Every year file holds whole records of real days of its own year.
+void CheckYearFile(const fs::path& file) {
+    static const std::regex kYearFile("[0-9]{4}\\.log");
+    FUZZ_CHECK(std::regex_match(file.filename().string(), kYearFile));
+    std::vector<Appointment> records;
+    FUZZ_CHECK(ReadYearRecords(file, records).Stored());
+    FUZZ_CHECK(fs::file_size(file) == records.size() * kRecordSize);
+    for (const Appointment& record : records) {
+        const std::string date = ReadField(record.date);
+        FUZZ_CHECK(ical::ValidDay(date).has_value());
+        FUZZ_CHECK(YearFilePath("", date) == file.filename());
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    const fs::path& scratch = fuzz::ScratchFolder();
+    const fs::path folder = scratch / "data";
+    fs::create_directories(folder);
+    const ical::ImportOptions options = ical::MakeImportOptions({2026, 12, 5}, {});
+    ical::ImportCalendarText(folder, std::string_view(reinterpret_cast<const char*>(data), size), options);
+    for (const auto& entry : fs::recursive_directory_iterator(scratch)) {
+        if (entry.path() == folder) continue;
+        FUZZ_CHECK(entry.path().parent_path() == folder);
+        CheckYearFile(entry.path());
+    }
+    for (const auto& entry : fs::directory_iterator(folder)) fs::remove(entry.path());
+    return 0;
+}

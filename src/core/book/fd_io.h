@@ -1,0 +1,14 @@
+#pragma once
+// Whole reads from a file descriptor, riding out interrupted and short
+// reads, for the year file's operations (writes: year_file_write.h).
+
+#include <sys/types.h>
+
+#include <cstddef>
+
+namespace quimbaro {
+
+// Reads until size bytes or the end of the file; -1 (errno set) on error.
+ssize_t ReadFully(int fd, char* buffer, std::size_t size);
+
+}  // namespace quimbaro

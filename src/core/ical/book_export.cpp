@@ -1,0 +1,138 @@
+#include "ical/book_export.h"
+
+#include <libical/ical.h>
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+#include <memory>
+#include <regex>
+
+#include "book/append_records.h"
+#include "book/year_file.h"
+#include "ical/event_export.h"
+
+namespace quimbaro::ical {
+namespace {
+
+bool IsYearFileName(const std::string& name) {
+    static const std::regex kYearFile("[0-9]{4}\\.log");
+    return std::regex_match(name, kYearFile);
+}
+
+std::vector<std::filesystem::path> YearFiles(const std::filesystem::path& folder, std::string& error) {
+    std::vector<std::filesystem::path> files;
+    std::error_code code;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, code)) {
+        if (IsYearFileName(entry.path().filename().string())) files.push_back(entry.path());
+    }
+    if (code) error = "no se pudo leer la carpeta " + folder.string() + ": " + code.message();
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Keeps the records of one year file that belong there and are in range.
+void KeepRecords(const std::vector<Appointment>& records, const std::string& fileName, const DateRange& range,
+                 BookRecords& book) {
+    for (const Appointment& record : records) {
+        const std::string date = ReadField(record.date);
+        if (date.empty()) continue;  // a deleted appointment: no longer part of the book
+        const auto day = ValidDay(date);
+        if (!day || YearFilePath("", date).string() != fileName) {
+            ++book.skipped;
+        } else if (range.Contains(*day)) {
+            book.records.push_back(record);
+        }
+    }
+}
+
+using CalendarText = std::unique_ptr<char, decltype(&free)>;
+
+// The calendar's own lines without the events: the text before
+// "END:VCALENDAR" and that line itself.
+std::pair<std::string, std::string> CalendarFrame() {
+    icalcomponent* calendar = icalcomponent_vanew(ICAL_VCALENDAR_COMPONENT, icalproperty_new_version("2.0"),
+                                                  icalproperty_new_prodid(kProductId), static_cast<void*>(nullptr));
+    const std::string text = CalendarText(icalcomponent_as_ical_string_r(calendar), free).get();
+    icalcomponent_free(calendar);
+    const std::size_t end = text.rfind("END:VCALENDAR");
+    return {text.substr(0, end), text.substr(end)};
+}
+
+bool WriteText(QIODevice& out, const char* text) { return out.write(text) == qint64(std::strlen(text)); }
+
+// Writes the calendar with the events that event(i) builds.
+template <typename BuildEvent>
+bool WriteEvents(std::size_t count, QIODevice& out, BuildEvent event) {
+    const auto [head, tail] = CalendarFrame();
+    bool written = WriteText(out, head.c_str());
+    for (std::size_t i = 0; i < count && written; ++i)
+        written = WriteText(out, CalendarText(icalcomponent_as_ical_string_r(event(i)), free).get());
+    return written && WriteText(out, tail.c_str());
+}
+
+}  // namespace
+
+bool DateRange::Contains(const CalendarDate& day) const {
+    auto key = [](const CalendarDate& d) { return std::tuple(d.year, d.month, d.day); };
+    return (!from || key(*from) <= key(day)) && (!to || key(day) <= key(*to));
+}
+
+BookRecords CollectBook(const std::filesystem::path& folder, const DateRange& range) {
+    BookRecords book;
+    std::vector<Appointment> records;
+    for (const auto& file : YearFiles(folder, book.error)) {
+        const StoreResult read = ReadYearRecords(file, records);
+        if (!read.Stored()) {
+            book.error = read.Reason();
+            break;
+        }
+        KeepRecords(records, file.filename().string(), range, book);
+    }
+    return book;
+}
+
+bool WriteCalendar(std::span<const Appointment> records, QIODevice& out) {
+    EventBuilder builder;
+    UidMaker uids;
+    return WriteEvents(records.size(), out, [&](std::size_t i) { return builder.Build(records[i], uids.Next(records[i])); });
+}
+
+bool WriteCalendar(std::span<const Appointment> records, std::span<const std::string> uids, QIODevice& out) {
+    EventBuilder builder;
+    return WriteEvents(records.size(), out, [&](std::size_t i) { return builder.Build(records[i], uids[i]); });
+}
+
+ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& range, QIODevice& out) {
+    const BookRecords book = CollectBook(folder, range);
+    ExportOutcome outcome{static_cast<int>(book.records.size()), book.skipped, book.error};
+    if (outcome.Done() && !WriteCalendar(book.records, out))
+        outcome.error = "no se pudo escribir el calendario: " + out.errorString().toStdString();
+    return outcome;
+}
+
+ExportOutcome ExportBookToFile(const std::filesystem::path& folder, const DateRange& range,
+                               const std::filesystem::path& file) {
+    QSaveFile save(QFile::decodeName(file.c_str()));
+    if (!save.open(QIODevice::WriteOnly))
+        return {0, 0, "no se pudo crear el archivo " + file.string() + ": " + save.errorString().toStdString()};
+    ExportOutcome outcome = ExportBook(folder, range, save);
+    if (outcome.Done() && !save.commit())
+        outcome.error = "no se pudo guardar el archivo " + file.string() + ": " + save.errorString().toStdString();
+    return outcome;
+}
+
+std::string ExportMessage(const ExportOutcome& outcome, const std::string& where) {
+    if (!outcome.Done()) return "No se pudo exportar: " + outcome.error;
+    return "Se exportaron " + std::to_string(outcome.exported) + " citas a " + where + "." +
+           SkippedText(outcome.skipped);
+}
+
+std::string SkippedText(int skipped) {
+    if (skipped == 0) return "";
+    return " Se omitieron " + std::to_string(skipped) + " registros cuya fecha no es un día válido de su archivo.";
+}
+
+}  // namespace quimbaro::ical

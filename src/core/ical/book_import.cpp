@@ -1,0 +1,96 @@
+#include "ical/book_import.h"
+
+#include <libical/ical.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "book/append_records.h"
+#include "book/year_file.h"
+
+namespace quimbaro::ical {
+namespace {
+
+using Component = std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)>;
+
+Component Parse(std::string_view text) {
+    icalerror_set_errors_are_fatal(0);
+    const std::string copy(text);  // the parser wants a terminated string
+    return Component(icalparser_parse_string(copy.c_str()), icalcomponent_free);
+}
+
+bool HoldsCalendar(icalcomponent* root) {
+    if (!root) return false;
+    const icalcomponent_kind kind = icalcomponent_isa(root);
+    return kind == ICAL_VCALENDAR_COMPONENT || kind == ICAL_XROOT_COMPONENT || kind == ICAL_VEVENT_COMPONENT;
+}
+
+// The records grouped by year file, each group in the file's order.
+std::map<std::string, std::vector<Appointment>> ByYearFile(const std::vector<Appointment>& records) {
+    std::map<std::string, std::vector<Appointment>> groups;
+    for (const Appointment& record : records) groups[YearFilePath("", ReadField(record.date)).string()].push_back(record);
+    return groups;
+}
+
+YearOutcome Store(const std::filesystem::path& folder, const std::vector<Appointment>& records) {
+    const BatchResult batch = AppendNewRecords(folder, records);
+    if (batch.store.Stored()) return {batch.added, batch.alreadyThere, 0, ""};
+    return {0, 0, static_cast<int>(records.size()), batch.store.Reason()};
+}
+
+std::string Line(int count, const std::string& what) { return "  " + std::to_string(count) + " " + what + "\n"; }
+
+}  // namespace
+
+ImportOptions MakeImportOptions(const CalendarDate& today, const DateRange& given) {
+    ImportOptions options{given, given};
+    if (!options.expansion.from)
+        options.expansion.from = CalendarDate{int16_t(today.year - 1), today.month, int16_t(today.day)};
+    if (!options.expansion.to)
+        options.expansion.to = CalendarDate{int16_t(today.year + 2), today.month, int16_t(today.day)};
+    return options;
+}
+
+bool ImportReport::AnythingRefused() const {
+    if (notCalendar || !mapped.refused.empty()) return true;
+    for (const auto& [name, year] : years) {
+        if (year.notStored > 0) return true;
+    }
+    return false;
+}
+
+ImportReport ImportCalendarText(const std::filesystem::path& folder, std::string_view text,
+                                const ImportOptions& options) {
+    ImportReport report;
+    const Component root = Parse(text);
+    report.notCalendar = !HoldsCalendar(root.get());
+    report.mapped = MapEvents(root.get(), options);
+    for (const auto& [fileName, records] : ByYearFile(report.mapped.records))
+        report.years[fileName] = Store(folder, records);
+    report.mapped.records.clear();
+    return report;
+}
+
+std::string ImportReportText(const ImportReport& report) {
+    std::string text;
+    if (report.notCalendar) text += "El archivo no contiene ningún calendario iCalendar.\n";
+    for (const auto& [fileName, year] : report.years) {
+        text += fileName + ": " + std::to_string(year.added) + " citas añadidas, " +
+                std::to_string(year.alreadyThere) + " ya estaban\n";
+        if (!year.error.empty())
+            text += "  no se guardaron " + std::to_string(year.notStored) + " citas: " + year.error +
+                    " (el archivo quedó como estaba)\n";
+    }
+    const MappedEvents& m = report.mapped;
+    for (const auto& [reason, count] : m.refused) text += "Rechazados " + std::to_string(count) + " eventos: " + reason + "\n";
+    if (m.outsideRange > 0) text += Line(m.outsideRange, "citas fuera del periodo pedido, no importadas");
+    if (m.withoutSummary > 0) text += Line(m.withoutSummary, "eventos sin resumen (SUMMARY): asunto vacío");
+    if (m.fixes.replaced > 0) text += Line(m.fixes.replaced, "textos con caracteres sin equivalente, cambiados por \"?\"");
+    if (m.fixes.controls > 0) text += Line(m.fixes.controls, "textos con saltos de línea o caracteres de control, cambiados por espacios");
+    if (m.fixes.cut > 0) text += Line(m.fixes.cut, "textos recortados al ancho del campo");
+    if (text.empty()) text = "No había eventos que importar.\n";
+    return text;
+}
+
+}  // namespace quimbaro::ical

@@ -1,0 +1,41 @@
+#pragma once
+// An iCalendar file into the book: events mapped to records, then each year
+// file given its new records in one locked write and one fsync.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "calendar/dates.h"
+#include "ical/event_import.h"
+
+namespace quimbaro::ical {
+
+// The range given on the command line (either end may be missing) for
+// filtering; recurring events are expanded within it, or within one year
+// back to two years ahead of today where it is open.
+ImportOptions MakeImportOptions(const CalendarDate& today, const DateRange& given);
+
+struct YearOutcome {
+    int added = 0;
+    int alreadyThere = 0;
+    int notStored = 0;  // records lost to a failed write: the file is as it was
+    std::string error;
+};
+
+struct ImportReport {
+    std::map<std::string, YearOutcome> years;  // by year file name
+    MappedEvents mapped;                       // records cleared once stored
+    bool notCalendar = false;                  // no iCalendar object in the input at all
+    // Events refused, records not stored, or no calendar: anything lost.
+    bool AnythingRefused() const;
+};
+
+ImportReport ImportCalendarText(const std::filesystem::path& folder, std::string_view text,
+                                const ImportOptions& options);
+
+// The report for the user, in Spanish, one item per line.
+std::string ImportReportText(const ImportReport& report);
+
+}  // namespace quimbaro::ical

@@ -1,0 +1,39 @@
+#pragma once
+// The book as a vdir: a folder of one <UID>.ics file per appointment, the
+// form that sync tools keep in step with a calendar server.
+//
+// The folder may hold other programs' files: a file is ours only when it is
+// listed in the folder's ".quimbaro-vdir" (which sync tools pass over, as it
+// does not end in .ics). Each run writes new and changed appointments,
+// removes our files of appointments no longer in the book, and never touches
+// a file that is not ours. An appointment that another program's file in the
+// folder already holds (as import would map it: an event made on the server
+// and imported) is not written again, so it does not reach the server twice.
+
+#include <filesystem>
+#include <string>
+
+#include "ical/book_export.h"
+#include "ical/event_import.h"
+
+namespace quimbaro::ical {
+
+inline constexpr const char* kVdirListName = ".quimbaro-vdir";
+
+struct VdirOutcome {
+    int written = 0;    // new or changed files
+    int unchanged = 0;
+    int removed = 0;
+    int notOurs = 0;    // appointments whose file name another program's file holds
+    int elsewhere = 0;  // appointments another program's file in the folder holds
+    int skipped = 0;    // records whose date is no real day
+    std::string error;  // Spanish, empty on success
+};
+
+// foreign: how other programs' events are mapped (see MakeImportOptions).
+VdirOutcome ExportBookToVdir(const std::filesystem::path& folder, const DateRange& range,
+                             const std::filesystem::path& vdir, const ImportOptions& foreign);
+
+std::string VdirMessage(const VdirOutcome& outcome, const std::string& vdir);
+
+}  // namespace quimbaro::ical
