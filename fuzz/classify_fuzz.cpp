@@ -25,7 +25,7 @@ struct Word {
 };
 
 // "mañana" in Windows-1252.
-constexpr std::array<Word, 10> kWords{{{"salir", LineAction::Exit},
+constexpr std::array<Word, 12> kWords{{{"salir", LineAction::Exit},
                                       {"autor", LineAction::Author},
                                       {"ascendente", LineAction::Ascending},
                                       {"descendente", LineAction::Descending},
@@ -34,7 +34,9 @@ constexpr std::array<Word, 10> kWords{{{"salir", LineAction::Exit},
                                       {"hoy", LineAction::Today},
                                       {"color", LineAction::ChooseColour},
                                       {"siguiente", LineAction::NextMatch},
-                                      {"anterior", LineAction::PreviousMatch}}};
+                                      {"anterior", LineAction::PreviousMatch},
+                                      {"deshacer", LineAction::Undo},
+                                      {"exportar", LineAction::Export}}};
 
 std::optional<LineAction> WordAction(std::string_view line) {
     const std::string lowered = LowerWin1252(line);
@@ -61,6 +63,21 @@ std::optional<int> ReminderMinutes(std::string_view lowered) {
         return std::nullopt;
     const int minutes = std::stoi(std::string(digits));
     return minutes <= 1440 ? std::optional(minutes) : std::nullopt;
+}
+
+// "borrar" or "editar" (any capitals), alone or followed by a space.
+bool IsRowWord(std::string_view line) {
+    const std::string word = LowerWin1252(line.substr(0, 6));
+    return (word == "borrar" || word == "editar") && (line.size() == 6 || line[6] == ' ');
+}
+
+// The row is the rest after the space when that is one to nine digits, else 0.
+void CheckRowWord(std::string_view line, const ClassifiedLine& result) {
+    FUZZ_CHECK(IsRowWord(line));
+    FUZZ_CHECK(LowerWin1252(line.substr(0, 6)) == (result.action == LineAction::Delete ? "borrar" : "editar"));
+    const std::string_view rest = line.substr(std::min<std::size_t>(line.size(), 7));
+    const bool digits = !rest.empty() && rest.size() <= 9 && rest.find_first_not_of("0123456789") == std::string_view::npos;
+    FUZZ_CHECK(result.row == (digits ? std::stoi(std::string(rest)) : 0));
 }
 
 std::string_view FirstField(std::string_view line) { return line.substr(0, line.find('|')); }
@@ -100,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const bool reminderWord = separators == 0 && (lowered == "aviso" || lowered.starts_with("aviso "));
     const auto search = SearchText(line);
     FUZZ_CHECK(!search || word || result.action == LineAction::Search);
+    if (result.action == LineAction::Nothing || result.action == LineAction::BadEntry) FUZZ_CHECK(!IsRowWord(line));
 
     switch (result.action) {
     case LineAction::Search:
@@ -124,6 +142,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         break;
     case LineAction::Nothing:
         FUZZ_CHECK(!word && !date && separators == 0 && !reminderWord);
+        break;
+    case LineAction::Delete:
+    case LineAction::Edit:
+        FUZZ_CHECK(!word && !date);
+        CheckRowWord(line, result);
         break;
     default:
         FUZZ_CHECK(word && *word == result.action);
