@@ -113,7 +113,12 @@ StoreResult WriteRecordAtEnd(int fd, const std::filesystem::path& folder, const 
     const off_t end = info.st_size / static_cast<off_t>(kRecordSize) * static_cast<off_t>(kRecordSize);
     if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, end))
         return Failure(StoreError::WriteFailed, errno, fileName);
-    if (fsync(fd) != 0) return Failure(StoreError::SyncFailed, errno, fileName);
+    if (fsync(fd) != 0) {
+        // The user is told it was not stored: it must not turn up later.
+        const int error = errno;
+        [[maybe_unused]] const int cut = ftruncate(fd, end);  // best effort: the sync error is the news
+        return Failure(StoreError::SyncFailed, error, fileName);
+    }
     // The first record of a file may be in a file just created, which a crash
     // would lose with its record unless the folder's entry is on disk too.
     if (const int error = end == 0 ? SyncFolder(folder) : 0; error != 0)
