@@ -16,7 +16,7 @@ int RunAdd(const QCommandLineParser&, const QStringList& args, CliContext& conte
     const auto& f = classified->fields;
     const StoreResult stored = AppendAppointment(context.dataFolder, f[0], f[1], f[2], f[3], f[4]);
     if (!stored.Stored())
-        return Fail(context, kExitFailure, QString::fromUtf8(kNotStoredText) + QString::fromStdString(stored.Reason()));
+        return FailChange(context, kNotStoredText, stored);
     return kExitOk;
 }
 

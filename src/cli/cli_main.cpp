@@ -127,6 +127,10 @@ int Fail(CliContext& context, int status, const QString& message) {
     return status;
 }
 
+int FailChange(CliContext& context, const char* text, const StoreResult& result) {
+    return Fail(context, kExitFailure, QString::fromUtf8(text) + QString::fromStdString(result.Reason()));
+}
+
 bool OpensWindow(const QStringList& arguments, QString& dataOption) {
     const QStringList rest = arguments.mid(1);
     if (rest.isEmpty()) return true;

@@ -13,7 +13,7 @@ int RunDelete(const QCommandLineParser&, const QStringList& args, CliContext& co
     if (!seen) return status;
     const StoreResult deleted = DeleteRecord(context.dataFolder, *seen);
     if (!deleted.Stored())
-        return Fail(context, kExitFailure, QString::fromUtf8(kNotDeletedText) + QString::fromStdString(deleted.Reason()));
+        return FailChange(context, kNotDeletedText, deleted);
     return kExitOk;
 }
 

@@ -22,7 +22,7 @@ int RunEdit(const QCommandLineParser&, const QStringList& args, CliContext& cont
     StoredRecord added;
     const StoreResult stored = ReplaceRecord(context.dataFolder, *seen, MakeAppointment(f[0], f[1], f[2], f[3], f[4]), added);
     if (!stored.Stored())
-        return Fail(context, kExitFailure, QString::fromUtf8(kNotStoredText) + QString::fromStdString(stored.Reason()));
+        return FailChange(context, kNotStoredText, stored);
     return kExitOk;
 }
 

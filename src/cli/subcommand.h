@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "book/year_file.h"
 #include "calendar/dates.h"
 
 namespace quimbaro::cli {
@@ -36,5 +37,7 @@ struct Subcommand {
 // Writes "quimbaro: <message>" as one line on stderr and returns the status,
 // so that a subcommand can end with `return Fail(context, kExitUsage, ...)`.
 int Fail(CliContext& context, int status, const QString& message);
+// A change of the book that failed: the window's text, then why; status 1.
+int FailChange(CliContext& context, const char* text, const StoreResult& result);
 
 }  // namespace quimbaro::cli
