@@ -11,9 +11,9 @@ namespace quimbaro {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Bytes;
 using testing::ReadFile;
 
-std::string Bytes(const Appointment& record) { return std::string(reinterpret_cast<const char*>(&record), kRecordSize); }
 Appointment Record(const char* date, const char* time, const char* name) { return MakeAppointment(date, time, "1", name, "x"); }
 
 // Four records of 05/12/2026 among others, in an order the sort changes.
@@ -35,7 +35,7 @@ protected:
     }
     std::string Deleted(uint64_t offset) { return std::string(original).replace(offset, 11, 11, '\0'); }
 
-    testing::TempFolder temp{fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path()};
+    testing::TempFolder temp{true};
     const fs::path folder = temp.path(), file = folder / "2026.log";
     std::string original;
     DayList day;

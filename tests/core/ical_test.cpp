@@ -1,9 +1,10 @@
 // Export and import of iCalendar files: our own events come back byte for
-// byte; other programs' events are mapped to the book's fields.
+// byte, other programs' events are mapped to the book's fields, and calendar
+// programs no one here wrote read our files as we mean them.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
-#include <QString>
+#include <QProcess>
 #include <cstdlib>
 #include <ctime>
 
@@ -11,43 +12,54 @@
 #include "ical/book_export.h"
 #include "ical/book_import.h"
 #include "temp_folder.h"
-#include "text/win1252.h"
 
 namespace quimbaro::ical {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadFile;
+using testing::W;
 using testing::WriteFile;
-
-const CalendarDate kToday{2026, 12, 5};
-
-std::string W(const char* utf8) { return ToWin1252(QString::fromUtf8(utf8)); }
 
 std::string Bytes(const std::vector<Appointment>& records) {
     return std::string(reinterpret_cast<const char*>(records.data()), records.size() * kRecordSize);
 }
 
-std::string ExportText(const fs::path& folder, const DateRange& range = {}) {
+std::string ExportText(const fs::path& folder) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(ExportBook(folder, range, buffer).Done());
+    EXPECT_TRUE(ExportBook(folder, {}, buffer).Done());
     return buffer.data().toStdString();
 }
 
 ImportReport Import(const fs::path& folder, const std::string& text, const DateRange& given = {}) {
-    return ImportCalendarText(folder, text, MakeImportOptions(kToday, given));
+    return ImportCalendarText(folder, text, MakeImportOptions({2026, 12, 5}, given));
 }
 
-// What the book shows of one year file: date|time|phone|name|subject lines.
-std::string Lines(const fs::path& file) {
-    std::vector<Appointment> records;
-    EXPECT_TRUE(ReadYearRecords(file, records).Stored());
+// What the book holds for 2026 and 2027: date|time|phone|name|subject lines.
+std::string Lines(const fs::path& folder) {
     std::string text;
-    for (const Appointment& r : records)
-        text += ReadField(r.date) + "|" + ReadField(r.time) + "|" + ReadField(r.phone) + "|" + ReadField(r.name) +
-                "|" + ReadField(r.subject) + "\n";
+    for (const char* file : {"2026.log", "2027.log"}) {
+        std::vector<Appointment> records;
+        ReadYearRecords(folder / file, records);
+        for (const Appointment& r : records)
+            text += ReadField(r.date) + "|" + ReadField(r.time) + "|" + ReadField(r.phone) + "|" + ReadField(r.name) +
+                    "|" + ReadField(r.subject) + "\n";
+    }
     return text;
+}
+
+std::string Event(const std::string& properties) { return "BEGIN:VEVENT\n" + properties + "\nEND:VEVENT\n"; }
+
+// Runs the program to its end; its standard output, and a failure when it
+// could not run or did not exit with 0.
+std::string RunProgram(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString() << " did not finish";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0) << program.toStdString() << ": " << process.readAllStandardError().toStdString();
+    return process.readAllStandardOutput().toStdString();
 }
 
 class Ical : public ::testing::Test {
@@ -79,7 +91,6 @@ TEST_F(Ical, ExportThenImportIntoAnEmptyFolderGivesBackTheSameYearFilesAndAddsNo
 
     ImportReport report = Import(other.path(), text);
     EXPECT_FALSE(report.AnythingRefused()) << ImportReportText(report);
-    std::string expected2026 = ReadFile(book.path() / "2026.log");
     std::vector<Appointment> kept;
     ReadYearRecords(book.path() / "2026.log", kept);
     EXPECT_EQ(Bytes({kept[0], kept[1], kept[2], kept[5]}), ReadFile(other.path() / "2026.log"));
@@ -100,71 +111,26 @@ TEST_F(Ical, ExportIsCrlfWithShortLinesFoldedBetweenCharactersAndEscapedText) {
     for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2, ++lines) {
         const std::string line = text.substr(start, end - start);
         EXPECT_LE(line.size(), 75u) << line;
-        EXPECT_EQ(line.find('\n'), std::string::npos);
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
         EXPECT_FALSE(QString::fromUtf8(line).contains(QChar::ReplacementCharacter)) << line;  // no split character
     }
     EXPECT_EQ(start, text.size());
     EXPECT_GT(lines, 40u);
     EXPECT_NE(text.find("\\, \\;\\\\"), std::string::npos);  // escaped in SUMMARY
-    EXPECT_EQ(text.find("\r\r"), std::string::npos);
 }
 
 TEST_F(Ical, OtherProgramsEventsAreMappedToLocalDaysTimesAndFittedText) {
     setenv("TZ", "Europe/Madrid", 1);
     tzset();
-    const std::string events = R"(BEGIN:VCALENDAR
-VERSION:2.0
-PRODID:-//Test//EN
-BEGIN:VEVENT
-UID:utc
-DTSTART:20261205T083000Z
-SUMMARY:En UTC\, con coma
-END:VEVENT
-BEGIN:VEVENT
-UID:ny
-DTSTART;TZID=America/New_York:20260705T200000
-SUMMARY:Nueva York\nsegunda línea
-END:VEVENT
-BEGIN:VEVENT
-UID:allday
-DTSTART;VALUE=DATE:20261224
-DTEND;VALUE=DATE:20261225
-SUMMARY:Nochebuena € ☃
-END:VEVENT
-BEGIN:VEVENT
-UID:nosummary
-DTSTART:20261206T070000
-END:VEVENT
-BEGIN:VEVENT
-UID:nostart
-SUMMARY:sin inicio
-END:VEVENT
-BEGIN:VEVENT
-UID:long
-DTSTART:20261207T100000
-SUMMARY:)" + std::string(80, 'l') + R"(
-END:VEVENT
-BEGIN:VEVENT
-UID:weekly
-DTSTART:20261201T180000
-RRULE:FREQ=WEEKLY;COUNT=4
-EXDATE:20261208T180000
-SUMMARY:semanal
-END:VEVENT
-BEGIN:VEVENT
-UID:weekly
-RECURRENCE-ID:20261215T180000
-DTSTART:20261216T190000
-SUMMARY:semanal movida
-END:VEVENT
-BEGIN:VEVENT
-UID:forever
-DTSTART:20200101T090000
-RRULE:FREQ=DAILY
-SUMMARY:diaria
-END:VEVENT
-END:VCALENDAR
-)";
+    const std::string events = "BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//Test//EN\n" +
+        Event("UID:utc\nDTSTART:20261205T083000Z\nSUMMARY:En UTC\\, con coma") +
+        Event("UID:ny\nDTSTART;TZID=America/New_York:20260705T200000\nSUMMARY:Nueva York\\nsegunda línea") +
+        Event("UID:allday\nDTSTART;VALUE=DATE:20261224\nDTEND;VALUE=DATE:20261225\nSUMMARY:Nochebuena € ☃") +
+        Event("UID:nosummary\nDTSTART:20261206T070000") + Event("UID:nostart\nSUMMARY:sin inicio") +
+        Event("UID:long\nDTSTART:20261207T100000\nSUMMARY:" + std::string(80, 'l')) +
+        Event("UID:weekly\nDTSTART:20261201T180000\nRRULE:FREQ=WEEKLY;COUNT=4\nEXDATE:20261208T180000\nSUMMARY:semanal") +
+        Event("UID:weekly\nRECURRENCE-ID:20261215T180000\nDTSTART:20261216T190000\nSUMMARY:semanal movida") +
+        Event("UID:forever\nDTSTART:20200101T090000\nRRULE:FREQ=DAILY\nSUMMARY:diaria") + "END:VCALENDAR\n";
     const ImportReport report = Import(other.path(), events, {CalendarDate{2026, 1, 1}, CalendarDate{2026, 12, 31}});
     EXPECT_TRUE(report.AnythingRefused());
     EXPECT_EQ(report.mapped.refused.size(), 1u) << ImportReportText(report);  // the event without DTSTART
@@ -173,34 +139,29 @@ END:VCALENDAR
     EXPECT_EQ(report.mapped.fixes.controls, 1);
     EXPECT_EQ(report.mapped.fixes.cut, 1);
     EXPECT_EQ(report.years.at("2026.log").added, 8 + 365);
-    const std::string lines = Lines(other.path() / "2026.log");
-    const std::string head = lines.substr(0, lines.find("01/01/2026"));
-    EXPECT_EQ(head, W("05/12/2026|09:30|||En UTC, con coma\n"
-                      "06/07/2026|02:00|||Nueva York segunda línea\n"
-                      "24/12/2026||||Nochebuena € ☃\n"
-                      "06/12/2026|07:00|||\n"
-                      "07/12/2026|10:00|||") + std::string(74, 'l') + "\n" +
-                        "01/12/2026|18:00|||semanal\n22/12/2026|18:00|||semanal\n16/12/2026|19:00|||semanal movida\n");
+    const std::string lines = Lines(other.path());
+    EXPECT_EQ(lines.substr(0, lines.find("01/01/2026")),
+              W("05/12/2026|09:30|||En UTC, con coma\n06/07/2026|02:00|||Nueva York segunda línea\n"
+                "24/12/2026||||Nochebuena € ☃\n06/12/2026|07:00|||\n07/12/2026|10:00|||") +
+                  std::string(74, 'l') + "\n01/12/2026|18:00|||semanal\n22/12/2026|18:00|||semanal\n"
+                  "16/12/2026|19:00|||semanal movida\n");
     EXPECT_NE(lines.find("31/12/2026|09:00|||diaria\n"), std::string::npos);
     EXPECT_EQ(lines.find("01/01/2027"), std::string::npos);
 }
 
 TEST_F(Ical, RecurrenceIsCappedAndGarbageIsRefusedWithoutWriting) {
-    const ImportReport hourly = Import(other.path(),
-        "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:h\r\nDTSTART:20261201T000000\r\nRRULE:FREQ=SECONDLY\r\n"
-        "SUMMARY:x\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
-    EXPECT_EQ(hourly.years.at("2026.log").added, kMaxOccurrences);
-    EXPECT_TRUE(hourly.AnythingRefused());
-    testing::TempFolder empty;
-    const ImportReport garbage = Import(empty.path(), "no calendar at all\n\x01\xFF");
+    const ImportReport secondly = Import(other.path(), "BEGIN:VCALENDAR\n" +
+        Event("UID:h\nDTSTART:20261201T000000\nRRULE:FREQ=SECONDLY\nSUMMARY:x") + "END:VCALENDAR\n");
+    EXPECT_EQ(secondly.years.at("2026.log").added, kMaxOccurrences);
+    EXPECT_TRUE(secondly.AnythingRefused());
+    const ImportReport garbage = Import(book.path(), "no calendar at all\n\x01\xFF");
     EXPECT_TRUE(garbage.notCalendar);
-    EXPECT_TRUE(fs::is_empty(empty.path()));
+    EXPECT_TRUE(fs::is_empty(book.path()));
 }
 
 TEST_F(Ical, BatchAppendsOnlyWhatTheFileLacksAndLeavesItAsItWasWhenTheDiskIsFull) {
     const Appointment a = MakeAppointment("05/12/2026", "09:30", "", "a", ""), b = MakeAppointment("06/12/2026", "", "", "b", "");
-    Add({a, a}, "2026.log");
-    WriteFile(book.path() / "2026.log", ReadFile(book.path() / "2026.log") + "partial");
+    WriteFile(book.path() / "2026.log", Bytes({a, a}) + "partial");
     const BatchResult result = AppendNewRecords(book.path(), std::vector{a, b, a, a});
     EXPECT_TRUE(result.store.Stored());
     EXPECT_EQ(result.added, 2);
@@ -213,6 +174,56 @@ TEST_F(Ical, BatchAppendsOnlyWhatTheFileLacksAndLeavesItAsItWasWhenTheDiskIsFull
         return AppendNewRecords(book.path(), std::vector(3, b)).store.error == StoreError::WriteFailed;
     }));
     EXPECT_EQ(ReadFile(book.path() / "2026.log"), before);
+}
+
+// Texts that need escaping, accents, "ñ" across a line fold, a time that is
+// no clock time, and a second year.
+class Peers : public Ical {
+protected:
+    const fs::path file = other.path() / "quimbaro.ics", calcurse = other.path() / "calcurse";
+    void SetUp() override {
+        Add({MakeAppointment("05/12/2026", "09:30", "600 111 222", W("García, Ana"), W("Revisión; tipo \\ barra")),
+             MakeAppointment("05/12/2026", "17:05", "", W("ñññññññññññññññññññññññññññññ"), W("ñandú ñoño, cañón")),
+             MakeAppointment("06/12/2026", "tarde", "", "", W("Café; sin hora"))}, "2026.log");
+        Add({MakeAppointment("07/01/2027", "08:00", "", "Luis", "")}, "2027.log");
+        ASSERT_TRUE(ExportBookToFile(book.path(), {}, file).Done());
+        fs::create_directory(calcurse);
+    }
+    QString Path(const fs::path& path) const { return QString::fromStdString(path.string()); }
+};
+
+TEST_F(Peers, PythonIcalendarReadsTheSameEvents) {
+    const char* script = R"(
+import sys, icalendar
+calendar = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
+for event in calendar.walk('VEVENT'):
+    print(event.decoded('DTSTART'), event.get('SUMMARY'), str(event.get('DESCRIPTION', '')).replace('\n', '/'), sep='|')
+)";
+    // Debian's own Python: python3-icalendar is installed for it.
+    EXPECT_EQ(RunProgram("/usr/bin/python3", {"-c", script, Path(file)}),
+              "2026-12-05 09:30:00|García, Ana: Revisión; tipo \\ barra|Teléfono: 600 111 222\n"
+              "2026-12-05 17:05:00|ñññññññññññññññññññññññññññññ: ñandú ñoño, cañón|\n"
+              "2026-12-06|Café; sin hora|Hora: tarde\n2027-01-07 08:00:00|Luis|\n");
+}
+
+TEST_F(Peers, CalcurseImportsAndListsTheSameDaysTimesAndTexts) {
+    RunProgram("calcurse", {"-D", Path(calcurse), "-i", Path(file)});
+    EXPECT_EQ(RunProgram("calcurse", {"-D", Path(calcurse), "-Q", "--from", "12/05/2026", "--days", "40"}),
+              "12/05/26:\n - 09:30 -> 09:30\n\tGarcía, Ana: Revisión; tipo \\ barra\n"
+              " - 17:05 -> 17:05\n\tñññññññññññññññññññññññññññññ: ñandú ñoño, cañón\n\n"
+              "12/06/26:\n * Café; sin hora\n\n01/07/27:\n - 08:00 -> 08:00\n\tLuis\n");
+}
+
+TEST_F(Peers, CalcursesExportComesInWithTheSameDaysTimesAndTexts) {
+    WriteFile(calcurse / "apts", "12/05/2026 @ 09:30 -> 12/05/2026 @ 10:00 |Revisión, anual; tipo\\barra ñandú\n"
+                                 "12/24/2026 [1] Nochebuena, cena; «familia»\n"
+                                 "01/02/2027 @ 23:45 -> 01/03/2027 @ 00:15 |Año nuevo \\ cañón\n");
+    testing::TempFolder target;
+    const ImportReport imported = Import(target.path(), RunProgram("calcurse", {"-D", Path(calcurse), "--export=ical"}));
+    EXPECT_FALSE(imported.AnythingRefused()) << ImportReportText(imported);
+    EXPECT_EQ(Lines(target.path()), W("24/12/2026||||Nochebuena, cena; «familia»\n"  // calcurse puts all-day events first
+                                      "05/12/2026|09:30|||Revisión, anual; tipo\\barra ñandú\n"
+                                      "02/01/2027|23:45|||Año nuevo \\ cañón\n"));
 }
 
 }  // namespace

@@ -4,16 +4,11 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <QChar>
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "book/record_stream.h"
 #include "search/book_search.h"
 #include "search/folding.h"
-#include "text/win1252.h"
 #include "temp_folder.h"
 
 namespace quimbaro {
@@ -21,12 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string W(const char* utf8) { return ToWin1252(QString::fromUtf8(utf8)); }
+using testing::W;
 
 std::string Record(std::string_view date, std::string_view phone, std::string_view name,
                    std::string_view subject, std::string_view time = "10:00") {
-    const Appointment record = MakeAppointment(date, time, phone, name, subject);
-    return std::string(reinterpret_cast<const char*>(&record), kRecordSize);
+    return testing::Bytes(MakeAppointment(date, time, phone, name, subject));
 }
 
 // Unicode's own view: the small letter, then the base letter of its

@@ -40,82 +40,73 @@ protected:
     }
 };
 
-TEST_F(SettingsFile, DefaultsWithoutAFileReadingCreatesNoneAndAFreshSaveWritesBothKeys) {
-    SettingsStore store = Read();
-    EXPECT_EQ(store.userColour, 55295);
-    EXPECT_EQ(store.sortOrder, 2);
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_EQ(Read("[Otra]\nclave=1\n").sortOrder, 2);
+// Values read as the number at their start, rounded, held to their type (the
+// minutes to a day), in sections and keys of any case; missing ones default.
+TEST_F(SettingsFile, ValuesReadAsTheNumberAtTheirStartWithinTheirRange) {
+    const struct {
+        std::string text;
+        int32_t colour = 55295;
+        int16_t order = 2, minutes = 10;
+    } files[] = {
+        {"[Otra]\nclave=1\n"}, {"[Colores]\nmean=abc", 0}, {"[Colores]\nmean=", 0}, {"[Colores]\nmean=-12px", -12},
+        {"[Colores]\nmean=+7.5", 8}, {"[Colores]\nmean=7.49", 7}, {"[Colores]\nmean=\"255\"", 255},
+        {"[Colores]\nmean=99999999999999999999", 2147483647},
+        {"[Colores]\nmean=" + std::string(258, '0') + "12", 1},  // only 259 characters are read
+        {"[Horas]\nOrden_Alfabetico=70000", 55295, 32767}, {"[Horas]\nOrden_Alfabetico=-70000", 55295, -32768},
+        {"[COLORES]\nMEAN=255\n[horas]\norden_alfabetico=1\n", 255, 1}, {"[avisos]\nMINUTOS=5", 55295, 2, 5},
+        {"[avisos]\nMINUTOS=-3", 55295, 2, 0}, {"[avisos]\nMINUTOS=99999", 55295, 2, 1440},
+        {"[avisos]\nMINUTOS=abc", 55295, 2, 0}};
+    for (const auto& f : files) {
+        const SettingsStore store = Read(f.text.c_str());
+        EXPECT_EQ(std::tuple(store.userColour, store.sortOrder, store.reminderMinutes), std::tuple(f.colour, f.order, f.minutes))
+            << f.text;
+    }
     fs::remove(file);
+    EXPECT_EQ(Read().userColour, 55295);
+    EXPECT_FALSE(fs::exists(file));  // reading creates nothing
+}
+
+// The minutes are written only once they were set or the file has them.
+TEST_F(SettingsFile, SavesWriteColourAndOrderAndTheMinutesOnceSetKeepingSectionNames) {
+    SettingsStore store = Read();
     store.sortOrder = 1;
     ASSERT_TRUE(Settings("save", store));
     EXPECT_EQ(SavedText(), "[Colores]\nmean=55295\n[Horas]\nOrden_Alfabetico=1\n");
-    for (const int32_t colour : {16711680, 255, 0}) {  // blue, red, black
-        store.userColour = colour;
+    for (const int16_t minutes : {0, 10}) {
+        store.reminderMinutes = minutes;
         ASSERT_TRUE(Settings("save", store));
-        EXPECT_EQ(Read().userColour, colour);
+        EXPECT_EQ(Read().reminderMinutes, minutes);
     }
-}
-
-// A file that never had the key is saved as before; aviso writes it.
-TEST_F(SettingsFile, ReminderMinutesDefaultToTenStayWithinADayAndAreWrittenWhenSet) {
-    for (const auto& [value, minutes] : {std::pair{"5", 5}, {"-3", 0}, {"99999", 1440}, {"abc", 0}})
-        EXPECT_EQ(Read(("[avisos]\nMINUTOS=" + std::string(value)).c_str()).reminderMinutes, minutes) << value;
-    fs::remove(file);
-    SettingsStore store = Read();
-    EXPECT_EQ(store.reminderMinutes, 10);
-    ASSERT_TRUE(Settings("save", store));
-    EXPECT_EQ(SavedText(), "[Colores]\nmean=55295\n[Horas]\nOrden_Alfabetico=2\n");
-    store.reminderMinutes = 0;
-    ASSERT_TRUE(Settings("save", store) && Settings("get", store));
-    EXPECT_EQ(store.reminderMinutes, 0);
-    store.reminderMinutes = 10;
-    ASSERT_TRUE(Settings("save", store));
-    EXPECT_EQ(SavedText(), "[Colores]\nmean=55295\n[Horas]\nOrden_Alfabetico=2\n[Avisos]\nminutos=10\n");
-}
-
-TEST_F(SettingsFile, ValuesReadAsTheNumberAtTheirStartInSectionsOfAnyCase) {
-    const std::pair<std::string, int32_t> colours[] = {
-        {"abc", 0}, {"", 0}, {"-12px", -12}, {"+7.5", 8}, {"7.49", 7}, {"\"255\"", 255},
-        {"99999999999999999999", 2147483647}, {std::string(258, '0') + "12", 1}};  // only 259 characters are read
-    for (const auto& [value, colour] : colours)
-        EXPECT_EQ(Read(("[Colores]\nmean=" + value + "\n").c_str()).userColour, colour) << value;
-    EXPECT_EQ(Read("[Horas]\nOrden_Alfabetico=70000\n").sortOrder, 32767);
-    EXPECT_EQ(Read("[Horas]\nOrden_Alfabetico=-70000\n").sortOrder, -32768);
-    SettingsStore store = Read("[COLORES]\nMEAN=255\n[horas]\norden_alfabetico=1\n");
-    EXPECT_EQ(std::make_pair(store.userColour, store.sortOrder), std::make_pair(255, int16_t{1}));
+    EXPECT_EQ(SavedText(), "[Colores]\nmean=55295\n[Horas]\nOrden_Alfabetico=1\n[Avisos]\nminutos=10\n");
+    store = Read("[COLORES]\nMEAN=255\n[horas]\norden_alfabetico=1\n");
     store.userColour = 16711680;
     ASSERT_TRUE(Settings("save", store));
     EXPECT_EQ(SavedText(), "[COLORES]\nmean=16711680\n[horas]\nOrden_Alfabetico=1\n");
+    EXPECT_EQ(Read().userColour, 16711680);
 }
 
-TEST_F(SettingsFile, SavingKeepsEverythingElseOfAHandWrittenFile) {
+// Comments, other sections and lines the INI reader takes in unexpected ways
+// stay, and saving the same values again changes nothing.
+TEST_F(SettingsFile, SavingKeepsEverythingElseAndBrokenLinesAndStaysStable) {
     SettingsStore store;
-    const std::string text = SavedTwice("; Quimbaro\r\n\r\n; colour of the marks\r\n[Colores]\r\n; chosen with color\r\n"
-                                        "mean=65280\r\nfondo=blanco\r\n\r\n[Ventana]\r\nx=10\r\n; last words\r\n", store);
-    for (const char* kept : {"; Quimbaro", "; colour of the marks", "; chosen with color", "mean=65280",
-                             "fondo=blanco", "[Ventana]", "x=10", "Orden_Alfabetico=2", "; last words"})
+    std::string text = SavedTwice("; Quimbaro\r\n\r\n; colour\r\n[Colores]\r\n; chosen\r\nmean=65280\r\nfondo=blanco\r\n\r\n"
+                                  "[Ventana]\r\nx=10\r\n; last words\r\n", store);
+    for (const char* kept : {"; Quimbaro", "; colour", "; chosen", "mean=65280", "fondo=blanco", "[Ventana]", "x=10",
+                             "Orden_Alfabetico=2", "; last words"})
         EXPECT_NE(text.find(kept), std::string::npos) << kept;
-}
-
-// Lines the INI reader takes in unexpected ways: whatever they hold, saving the
-// same values again changes nothing.
-TEST_F(SettingsFile, BrokenLinesAreKeptAndSavesStayStable) {
-    SettingsStore store;
-    const std::string saved = SavedTwice("[Colores]\r\nmean=255\r\n[Horas\r\nOrden_Alfabetico=1\r\n"
-                                         "[Notas]\r\ntexto=no tocar\r\n", store);
+    text = SavedTwice("[Colores]\r\nmean=255\r\n[Horas\r\nOrden_Alfabetico=1\r\n[Notas]\r\ntexto=no tocar\r\n", store);
     EXPECT_EQ(std::make_pair(store.userColour, store.sortOrder), std::make_pair(255, int16_t{2}));  // not under [Horas]
     for (const char* kept : {";[Horas", "texto=no tocar", "[Horas]\nOrden_Alfabetico=2"})
-        EXPECT_NE(saved.find(kept), std::string::npos) << saved;
+        EXPECT_NE(text.find(kept), std::string::npos) << text;
     SavedTwice("[5\n5=", store);  // the smallest file that made every save one line longer
     // A section line may go on after blank lines; that one is whole and kept.
     EXPECT_NE(SavedTwice("[\n\n  Notas]\ntexto=x\n[ \n\n", store).find("[Notas]\ntexto=x"), std::string::npos);
     // A bare '\r' ends a line: what follows it is no part of the comment before.
     EXPECT_EQ(SavedTwice("\n;\r-=", store).find("\r"), std::string::npos);
     SavedTwice("\n#\r\r", store);
-    const std::string oldMac = SavedTwice("[Horas]\rOrden_Alfabetico=1\r; fin\r; de verdad\r", store);
+    text = SavedTwice("[Horas]\rOrden_Alfabetico=1\r; fin\r; de verdad\r", store);
     EXPECT_EQ(store.sortOrder, 1);
-    EXPECT_NE(oldMac.find("\n; fin\r; de verdad\r"), std::string::npos) << oldMac;
+    EXPECT_NE(text.find("\n; fin\r; de verdad\r"), std::string::npos) << text;
 }
 
 TEST_F(SettingsFile, AFailedSaveReportsFalseAndKeepsTheOldFile) {

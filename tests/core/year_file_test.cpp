@@ -6,8 +6,6 @@
 
 #include <cerrno>
 #include <future>
-#include <string>
-#include <vector>
 
 #include "book/locked_file.h"
 #include "temp_folder.h"
@@ -21,17 +19,9 @@ using testing::WriteFile;
 using namespace std::literals;
 namespace fs = std::filesystem;
 
-
-int ExitCode(pid_t child) {
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// A memory-backed folder where there is one, so fsync per record measures the
-// code rather than the disk.
 class YearFile : public ::testing::Test {
 protected:
-    testing::TempFolder temp{fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path()};
+    testing::TempFolder temp{true};
     const fs::path folder = temp.path(), file = folder / "2026.log";
     bool Append(std::string_view name) {
         return AppendAppointment(folder, "05/12/2026", "09:30", "600111222", name, "Revisión").Stored();
@@ -136,33 +126,6 @@ TEST_F(YearFile, AFullDiskFailsTheAppendAndTheNextOneLandsOnARecordBoundary) {
         EXPECT_EQ(ReadFile(file).substr(0, 465), three);
         ASSERT_TRUE(Append("kept"));
         EXPECT_EQ(ReadFile(file), three + Record("05/12/2026", "09:30", "kept"));
-    }
-}
-
-TEST_F(YearFile, ConcurrentAppendsFromSeveralProcessesAllLandIntact) {
-    constexpr int kWriters = 4, kRecordsEach = 1500;
-    const auto record = [](int w, int i) {
-        const std::string id = std::to_string(w) + "-" + std::to_string(i);
-        return MakeAppointment("05/12/2026", "09:30", id, "writer " + id, id + std::string(60, '#'));
-    };
-    std::vector<pid_t> writers;
-    for (int w = 0; w < kWriters; ++w) {
-        writers.push_back(fork());
-        if (writers.back() != 0) continue;
-        for (int i = 0; i < kRecordsEach; ++i) {
-            const Appointment a = record(w, i);
-            if (!AppendAppointment(folder, a.date, a.time, a.phone, a.name, a.subject).Stored()) _exit(1);
-        }
-        _exit(0);
-    }
-    for (const pid_t child : writers) EXPECT_EQ(ExitCode(child), 0);
-    const std::string bytes = ReadFile(file);
-    ASSERT_EQ(bytes.size(), kWriters * kRecordsEach * kRecordSize);
-    std::vector<int> next(kWriters, 0);  // each writer's records, whole and in its own order
-    for (std::size_t at = 0; at < bytes.size(); at += kRecordSize) {
-        const int w = bytes[at + 17] - '0';
-        ASSERT_TRUE(w >= 0 && w < kWriters && next[w] < kRecordsEach) << at / kRecordSize;
-        ASSERT_EQ(bytes.substr(at, kRecordSize), Bytes(record(w, next[w]++))) << at / kRecordSize;
     }
 }
 
