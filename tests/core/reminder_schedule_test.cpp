@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
 #include "book/year_file.h"
 #include "temp_folder.h"
@@ -72,10 +71,11 @@ TEST(TodayRecords, ReadsAgainOnlyWhenTheYearFileChanged) {
     ASSERT_EQ(today.Records().size(), 1u);
     ASSERT_TRUE(today.Refresh(folder.path(), kDay).Stored());
     EXPECT_EQ(today.Generation(), generation);
-    // Rewritten in place at the same size, a little later (file times are
-    // only as fine as the kernel's tick).
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Rewritten in place at the same size within the kernel's tick: only the
+    // file's time, set here a millisecond on, tells.
+    const auto written = std::filesystem::last_write_time(file);
     testing::WriteFile(file, "09" + testing::ReadFile(file).substr(2));
+    std::filesystem::last_write_time(file, written + std::chrono::milliseconds(1));
     ASSERT_TRUE(today.Refresh(folder.path(), kDay).Stored());
     EXPECT_TRUE(today.Records().empty());
     ASSERT_TRUE(today.Refresh(folder.path(), kNextDay).Stored());

@@ -1,12 +1,11 @@
-// Search: folding, the record matcher, the walk over the year files and the
-// days it moves between.
+// Search: folding, the record matcher and the walk over the year files (the
+// moves between matching days are typed into the window's console).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include "book/record_stream.h"
 #include "search/book_search.h"
 #include "search/folding.h"
 #include "temp_folder.h"
@@ -81,20 +80,6 @@ TEST(RecordMatcher, FieldsEndAtTheirZeroOrTheirWidthNeverCrossing) {
     EXPECT_FALSE(RecordMatcher("xab").Matches(record.data()));
 }
 
-TEST(MatchDays, FirstNextAndPrevious) {
-    const std::vector<CalendarDate> days{{2025, 6, 20}, {2026, 12, 10}, {2027, 1, 5}};
-    using Day = std::optional<CalendarDate>;
-    EXPECT_EQ(FirstDayToShow(days, {2026, 12, 31}), Day({2027, 1, 5}));
-    EXPECT_EQ(FirstDayToShow(days, {2026, 12, 10}), Day({2026, 12, 10}));
-    EXPECT_EQ(FirstDayToShow(days, {2027, 2, 1}), Day({2027, 1, 5}));
-    EXPECT_EQ(FirstDayToShow({}, {2027, 2, 1}), std::nullopt);
-    EXPECT_EQ(NextMatchDay(days, {2026, 12, 10}), Day({2027, 1, 5}));
-    EXPECT_EQ(NextMatchDay(days, {2027, 1, 5}), std::nullopt);
-    EXPECT_EQ(PreviousMatchDay(days, {2027, 1, 5}), Day({2026, 12, 10}));
-    EXPECT_EQ(PreviousMatchDay(days, {2026, 12, 11}), Day({2026, 12, 10}));
-    EXPECT_EQ(PreviousMatchDay(days, {2025, 6, 20}), std::nullopt);
-}
-
 class BookSearch : public ::testing::Test {
 protected:
     testing::TempFolder temp;
@@ -132,24 +117,6 @@ TEST_F(BookSearch, FileThatCannotBeReadIsSkippedAndNamed) {
     EXPECT_EQ(days.skipped[0].error, StoreError::LockTimeout);
     EXPECT_NE(days.skipped[0].Reason().find("2025.log"), std::string::npos);
     EXPECT_FALSE(FindMatchingDays(folder / "missing", RecordMatcher("pena")).skipped.empty());
-}
-
-TEST_F(BookSearch, StreamHandsWholeRecordsWithTheirOffsets) {
-    std::string bytes;
-    for (std::size_t i = 0; i <= kStreamBlockRecords; ++i) bytes += Record("05/12/2026", "", std::to_string(i), "");
-    Write("2026.log", bytes + "partial");
-    std::vector<std::pair<std::size_t, uint64_t>> blocks;
-    bool offsetsRight = true;
-    const StoreResult read = StreamYearFile(folder / "2026.log", [&](const char* records, std::size_t count, uint64_t first) {
-        blocks.emplace_back(count, first);
-        for (std::size_t i = 0; i < count; ++i)
-            offsetsRight &= ReadField(reinterpret_cast<const Appointment*>(records + i * kRecordSize)->name) ==
-                            std::to_string((first / kRecordSize) + i);
-    });
-    EXPECT_TRUE(read.Stored());
-    EXPECT_TRUE(offsetsRight);
-    EXPECT_EQ(blocks, (std::vector<std::pair<std::size_t, uint64_t>>{
-                          {kStreamBlockRecords, 0}, {1, kStreamBlockRecords * kRecordSize}}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <future>
 
 #include "book/locked_file.h"
+#include "book/record_stream.h"
 #include "temp_folder.h"
 
 namespace quimbaro {
@@ -58,15 +59,14 @@ TEST_F(YearFile, CreatesAMissingFileAndKeepsTheFirst29MatchesInFileOrderThenSort
     for (int i = 0; i < kDaySlots; ++i) EXPECT_EQ(ReadField(list.slots[i].name), "n" + std::to_string(28 - i));
 }
 
-TEST_F(YearFile, MatchesTheDateTextExactlyAndAppendsOverAPartialTrailingRecord) {
+TEST_F(YearFile, MatchesTheDateTextExactlyOnBothSidesOfAReadBlockAndAppendsOverAPartialTrailingRecord) {
+    const std::size_t edge = kStreamBlockRecords, last = edge + 100;
     std::string bytes;
-    for (int i = 0; i < 3000; ++i) bytes += Record("06/12/2026", "07:00");
+    for (std::size_t i = 0; i <= last; ++i) bytes += Record("06/12/2026", "07:00");
     const auto put = [&](std::size_t at, const std::string& record) { bytes.replace(at * kRecordSize, kRecordSize, record); };
-    // Matches both sides of a 1024-record read block, one whose name has no
-    // zero byte; near misses early on.
-    put(1023, Record("05/12/2026", "09:00"));
-    put(1024, Record("05/12/2026", "09:00"));
-    put(2999, Record("05/12/2026", "08:00").replace(30, 50, std::string(50, 'N')));
+    put(edge - 1, Record("05/12/2026", "09:00"));
+    put(edge, Record("05/12/2026", "09:00"));
+    put(last, Record("05/12/2026", "08:00").replace(30, 50, std::string(50, 'N')));  // a name with no zero byte
     put(5, Record("5/12/2026", "07:00").replace(10, 1, "G"));  // after the terminating zero: not date text
     put(6, Record("05/12/202", "07:00"));
     put(7, Record("", "07:00").replace(0, 11, "05/12/20261"));
@@ -76,6 +76,8 @@ TEST_F(YearFile, MatchesTheDateTextExactlyAndAppendsOverAPartialTrailingRecord) 
     ASSERT_TRUE(LoadDay(folder, "05/12/2026", 2, list).Stored());
     ASSERT_EQ(list.kept, 3);
     EXPECT_EQ(ReadField(list.slots[0].name), std::string(50, 'N'));
+    const uint64_t offsets[] = {last * kRecordSize, (edge - 1) * kRecordSize, edge * kRecordSize};
+    EXPECT_TRUE(std::equal(offsets, offsets + 3, list.offsets.begin()));  // where each sorted row is in the file
     ASSERT_TRUE(Append(std::string(60, 'a')));
     EXPECT_EQ(ReadFile(file), bytes + Record("05/12/2026", "09:30", std::string(49, 'a')));
 }
