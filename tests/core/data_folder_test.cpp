@@ -52,41 +52,30 @@ TEST(DataFolderRule, ExplicitFoldersWinThenTheInstallDecidesThenTheProgramFolder
               "No se puede usar la carpeta de datos del usuario: no hay carpeta personal (HOME)");
 }
 
-TEST(DataFolderRule, PreparingCreatesMissingLevelsPrivateAndRefusesWhatCannotHoldFiles) {
+// What the program creates is its owner's only; what exists keeps its mode.
+TEST(DataFolderRule, PreparingCreatesMissingLevelsAndFilesPrivateAndRefusesWhatCannotHoldFiles) {
     TempFolder temp;
-    const fs::path nested = temp.path() / "share" / "quimbaro";
+    const fs::path nested = temp.path() / "share" / "quimbaro", settingsFile = nested / kSettingsFileName;
     ASSERT_EQ(PrepareDataFolder(nested), std::nullopt);
-    EXPECT_EQ(ModeOf(temp.path() / "share"), 0700u);
-    EXPECT_EQ(ModeOf(nested), 0700u);
-    fs::permissions(nested, fs::perms(0750));
-    EXPECT_EQ(PrepareDataFolder(nested), std::nullopt);
-    EXPECT_EQ(ModeOf(nested), 0750u) << "an existing folder keeps its mode";
-
-    WriteFile(temp.path() / "file", "x");
-    for (const fs::path& bad : {temp.path() / "file", temp.path() / "file" / "sub"}) {
-        const auto problem = PrepareDataFolder(bad);
-        ASSERT_TRUE(problem.has_value());
-        EXPECT_EQ(*problem, "No se puede usar la carpeta de datos " + bad.string() + ": la ruta no es una carpeta");
-    }
-    EXPECT_FALSE(fs::exists(temp.path() / "file" / "sub"));
-}
-
-TEST(DataFolderRule, FilesTheProgramCreatesAreTheOwnersOnlyAndExistingOnesKeepTheirMode) {
-    TempFolder temp;
-    const fs::path settingsFile = temp.path() / kSettingsFileName;
     SettingsStore settings{settingsFile, 1, 2};
     ASSERT_TRUE(Settings("save", settings));
-    ASSERT_TRUE(AppendAppointment(temp.path(), "01/02/2026", "10:00", "1", "Ana", "x").Stored());
-    EXPECT_EQ(ModeOf(settingsFile), 0600u);
-    EXPECT_EQ(ModeOf(temp.path() / "2026.log"), 0600u);
+    ASSERT_TRUE(AppendAppointment(nested, "01/02/2026", "10:00", "1", "Ana", "x").Stored());
+    for (const fs::path& made : {temp.path() / "share", nested, settingsFile, nested / "2026.log"})
+        EXPECT_EQ(ModeOf(made), fs::is_directory(made) ? 0700u : 0600u) << made;
 
-    fs::permissions(settingsFile, fs::perms(0640));
-    WriteFile(temp.path() / "2027.log", "");
-    fs::permissions(temp.path() / "2027.log", fs::perms(0644));
+    for (const fs::path& kept : {nested, settingsFile, nested / "2027.log"}) {
+        if (!fs::exists(kept)) WriteFile(kept, "");
+        fs::permissions(kept, fs::perms(0750));
+    }
+    ASSERT_EQ(PrepareDataFolder(nested), std::nullopt);
     ASSERT_TRUE(Settings("save", settings));
-    ASSERT_TRUE(AppendAppointment(temp.path(), "01/02/2027", "10:00", "1", "Ana", "x").Stored());
-    EXPECT_EQ(ModeOf(settingsFile), 0640u);
-    EXPECT_EQ(ModeOf(temp.path() / "2027.log"), 0644u);
+    ASSERT_TRUE(AppendAppointment(nested, "01/02/2027", "10:00", "1", "Ana", "x").Stored());
+    for (const fs::path& kept : {nested, settingsFile, nested / "2027.log"}) EXPECT_EQ(ModeOf(kept), 0750u) << kept;
+
+    WriteFile(temp.path() / "file", "x");
+    for (const fs::path& bad : {temp.path() / "file", temp.path() / "file" / "sub"})
+        EXPECT_EQ(PrepareDataFolder(bad), "No se puede usar la carpeta de datos " + bad.string() + ": la ruta no es una carpeta");
+    EXPECT_FALSE(fs::exists(temp.path() / "file" / "sub"));
 }
 
 }  // namespace

@@ -39,9 +39,7 @@ TEST(Dates, EveryDayFrom1601To9999AgreesWithAnIndependentCalendar) {
     }
 }
 
-TEST(Dates, WeekdaysLeapYearsMonthLengthsAndNames) {
-    const int weekdays[][4] = {{2024, 1, 1, 1}, {2000, 2, 29, 2}, {2026, 12, 5, 6}, {2023, 1, 1, 7}};
-    for (const auto& [y, m, d, w] : weekdays) EXPECT_EQ(DayOfWeek(y, m, d), w) << y << "-" << m << "-" << d;
+TEST(Dates, LeapYearsMonthLengthsNamesAndAWeekdayForNonsense) {
     for (const int32_t y : {INT32_MIN, -1, 0, 32767, INT32_MAX})  // nonsense still gives a weekday
         for (const int32_t m : {INT32_MIN, 0, 2, 13, INT32_MAX}) EXPECT_TRUE(DayOfWeek(y, m, 31) >= 1 && DayOfWeek(y, m, 31) <= 7);
     const int februaries[][2] = {{1900, 28}, {2000, 29}, {2023, 28}, {2024, 29}};

@@ -102,23 +102,6 @@ TEST_F(Ical, ExportThenImportIntoAnEmptyFolderGivesBackTheSameYearFilesAndAddsNo
     EXPECT_EQ(Bytes({kept[0], kept[1], kept[2], kept[5]}), ReadFile(other.path() / "2026.log"));
 }
 
-TEST_F(Ical, ExportIsCrlfWithShortLinesFoldedBetweenCharactersAndEscapedText) {
-    for (int shift = 0; shift < 4; ++shift)  // puts the two bytes of "ñ" on every side of a fold
-        Add({MakeAppointment("05/12/2026", "09:30", "", std::string(20 + shift, 'a'), W("ñññññññññññññññññññññññññ, ;\\"))},
-            "2026.log");
-    const std::string text = ExportText(book.path());
-    std::size_t start = 0, lines = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2, ++lines) {
-        const std::string line = text.substr(start, end - start);
-        EXPECT_LE(line.size(), 75u) << line;
-        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
-        EXPECT_FALSE(QString::fromUtf8(line).contains(QChar::ReplacementCharacter)) << line;  // no split character
-    }
-    EXPECT_EQ(start, text.size());
-    EXPECT_GT(lines, 40u);
-    EXPECT_NE(text.find("\\, \\;\\\\"), std::string::npos);  // escaped in SUMMARY
-}
-
 TEST_F(Ical, OtherProgramsEventsAreMappedToLocalDaysTimesAndFittedText) {
     setenv("TZ", "Europe/Madrid", 1);
     tzset();

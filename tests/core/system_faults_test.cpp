@@ -140,6 +140,7 @@ TEST_F(SystemFaults, FailedWritesAndSyncsAreReportedWithTheirCause) {
         {{.pwriteError = -1}, "no se pudo escribir en el archivo 2026.log: no queda espacio en el disco"},
         {{.pwriteError = EDQUOT}, "no se pudo escribir en el archivo 2026.log: se agotó la cuota de disco"},
         {{.pwriteError = EROFS}, "no se pudo escribir en el archivo 2026.log: el disco es de solo lectura"},
+        {{.pwriteError = EFBIG}, "no se pudo escribir en el archivo 2026.log: el archivo alcanzó el tamaño máximo permitido"},
         {{.fsyncError = EIO}, "no se pudo guardar en el disco el archivo 2026.log: error de entrada/salida del disco"},
         {{.fsyncError = ENOSPC}, "no se pudo guardar en el disco el archivo 2026.log: no queda espacio en el disco"},
         {{.longest = 50, .interrupt = true}, ""},

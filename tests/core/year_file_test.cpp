@@ -117,18 +117,4 @@ TEST_F(YearFile, GivesUpAfterTheWaitWhileAnotherCopyHoldsTheFile) {
     EXPECT_TRUE(fs::is_empty(file));
 }
 
-TEST_F(YearFile, AFullDiskFailsTheAppendAndTheNextOneLandsOnARecordBoundary) {
-    const std::string three = Record("01/01/2026", "1") + Record("02/01/2026", "2") + Record("03/01/2026", "3");
-    for (const rlim_t limit : {rlim_t{465}, rlim_t{565}}) {  // no room at all; room for 100 bytes
-        WriteFile(file, three);
-        EXPECT_TRUE(testing::WithFileSizeLimit(limit, [&] {
-            const StoreResult result = AppendAppointment(folder, "04/01/2026", "4", "", "lost", "");
-            return result.Reason() == "no se pudo escribir en el archivo 2026.log: el archivo alcanzó el tamaño máximo permitido";
-        }));
-        EXPECT_EQ(ReadFile(file).substr(0, 465), three);
-        ASSERT_TRUE(Append("kept"));
-        EXPECT_EQ(ReadFile(file), three + Record("05/12/2026", "09:30", "kept"));
-    }
-}
-
 }  // namespace quimbaro
