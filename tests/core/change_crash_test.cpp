@@ -30,7 +30,11 @@ void KillRepeatedly(unsigned seed, int longestDelayMicroseconds, const std::func
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) work(round), _exit(1);
-        ASSERT_TRUE(testing::KillAfter(child, std::chrono::microseconds(random() % longestDelayMicroseconds))) << "stopped in round " << round;
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % longestDelayMicroseconds));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "stopped in round " << round;
         check(round);
     }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "temp_folder.h"
 
 namespace quimbaro {
@@ -22,12 +24,7 @@ protected:
         return store;
     }
     // The saved text without the blank lines the writer puts between sections.
-    std::string SavedText() const {
-        std::string text;
-        for (const char c : ReadFile(file))
-            if (c != '\n' || (!text.empty() && text.back() != '\n')) text += c;
-        return text;
-    }
+    std::string SavedText() const { return std::regex_replace(ReadFile(file), std::regex("\n+"), "\n"); }
     // Reads the text into store and saves it twice: a second save of the same
     // values must change nothing. The text saved.
     std::string SavedTwice(const std::string& text, SettingsStore& store) {

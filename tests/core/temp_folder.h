@@ -1,6 +1,6 @@
 #pragma once
 // Test support: a temporary folder removed with what it holds, whole-file
-// bytes, records as bytes, and children run under a full disk or killed.
+// bytes, records as bytes, and a child run under a full disk.
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -8,13 +8,11 @@
 #include <unistd.h>
 
 #include <QString>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 
 #include "book/appointment.h"
 #include "text/win1252.h"
@@ -60,15 +58,6 @@ inline bool WithFileSizeLimit(rlim_t maxFileSize, const std::function<bool()>& b
     }
     int status = 0;
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// Kills the child after the delay; true when it was still running then.
-inline bool KillAfter(pid_t child, std::chrono::microseconds delay) {
-    std::this_thread::sleep_for(delay);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 }  // namespace quimbaro::testing
