@@ -115,7 +115,11 @@ check_user_folder() {
   [[ $(records "$data") == 1 ]] || fail "the appointment is not in $data"
   [[ $(stat -c %a "$data") == 700 && $(stat -c %a "$data/2026.log") == 600 ]] ||
     fail "the data folder or year file can be read by others"
-  installed list 05/12/2026 | grep -q "Ana" || fail "list does not print the stored appointment"
+  [[ $(installed list 05/12/2026) == "05/12/2026  09:30  600 11 12 22  Ana  Revisión" ]] ||
+    fail "list prints: $(installed list 05/12/2026)"
+  installed list 05/12/2026 --format json | python3 -c 'import json, sys; sys.exit(json.load(sys.stdin) != [{
+    "fecha": "05/12/2026", "hora": "09:30", "telefono": "600111222", "nombre": "Ana", "asunto": "Revisión"}])' ||
+    fail "list's json is not the appointment"
   installed XDG_DATA_HOME="$work/data/xdg" add "$line" || fail "add with XDG_DATA_HOME failed"
   [[ $(records "$work/data/xdg/quimbaro") == 1 ]] || fail "XDG_DATA_HOME is not the user's data folder"
 }
@@ -129,6 +133,18 @@ check_explicit_folders() {
     fail "QUIMBARO_DATA and --data were not obeyed"
 }
 
+# A usage error and a failure: one line on stderr, nothing on stdout, their status.
+check_failures() {
+  local status=0
+  installed --bogus >"$work/out" 2>"$work/err" || status=$?
+  [[ $status == 2 && ! -s $work/out && $(<"$work/err") == "quimbaro: opción desconocida: --bogus" ]] ||
+    fail "--bogus ended with $status: $(<"$work/err")"
+  status=0
+  installed QUIMBARO_DATA=/proc/quimbaro list >"$work/out" 2>"$work/err" || status=$?
+  [[ $status == 1 && ! -s $work/out && $(<"$work/err") == "quimbaro: No se puede usar la carpeta de datos"* ]] ||
+    fail "an unusable folder ended with $status: $(<"$work/err")"
+}
+
 build_and_install
 check_tree "$prefix"
 check_destdir
@@ -137,4 +153,5 @@ check_manual
 check_installed_rule
 check_user_folder
 check_explicit_folders
+check_failures
 echo "install checks passed"

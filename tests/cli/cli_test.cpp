@@ -1,0 +1,254 @@
+// The command line run in this process on a temporary data folder with a
+// fixed today: list, add, search, delete and edit as the window shows and
+// refuses them, export and import, every refusal with its text and status.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QTextStream>
+
+#include "../core/temp_folder.h"
+#include "book/year_file.h"
+#include "cli_main.h"
+#include "settings/settings.h"
+
+namespace quimbaro {
+namespace {
+
+using testing::ReadFile;
+using testing::WriteFile;
+namespace fs = std::filesystem;
+
+struct CliResult {
+    int status = -1;
+    std::string out, err;
+};
+
+struct CliRun {
+    testing::TempFolder folder;
+    CliResult operator()(std::initializer_list<const char*> args) const {
+        QStringList arguments{QStringLiteral("quimbaro")};
+        for (const char* arg : args) arguments << QString::fromUtf8(arg);
+        QByteArray out, err;
+        QTextStream outStream(&out), errStream(&err);
+        DataFolderFacts facts;
+        facts.programFolder = folder.path();  // the program's own folder, writable
+        facts.isWritable = [](const fs::path&) { return true; };
+        const TodayClock today = [] { return CalendarDate{2026, 6, 15}; };
+        const int status = cli::RunCli(arguments, facts, today, outStream, errStream);
+        outStream.flush();
+        errStream.flush();
+        return {status, out.toStdString(), err.toStdString()};
+    }
+};
+
+class CliBook : public ::testing::Test {
+protected:
+    CliRun run;
+    fs::path Path(const char* name) const { return run.folder.path() / name; }
+    void Add(const char* line) { ASSERT_EQ(run({"add", line}).status, 0) << line; }
+    void SetUp() override {
+        Add("15/06/2026|11:00|612345678|Peñón Ñandú|Revisión");
+        Add("15/06/2026|09:30|91|Luis|primera");
+        Add("16/06/2026|08:00|600111222|Eva|otro día");
+        Add("15/06/2026|09:30|93|Marta|segunda a la misma hora");
+        Add("14/06/2026|18:00|7|Ayer|x");
+    }
+    void LatestFirst() {
+        SettingsStore latestFirst{Path(kSettingsFileName), 0, 1};
+        ASSERT_TRUE(Settings("save", latestFirst));
+    }
+};
+
+TEST_F(CliBook, RefusalsGiveTheirTextAndStatusAndChangeNoFile) {
+    fs::create_directory(Path("2025.log"));
+    const std::string unread = "no se pudo abrir el archivo 2025.log: es una carpeta, no un archivo\n";
+    const std::string badDay = " (DD/MM/AAAA, hoy, ayer o mañana)\n";
+    const std::string badLine = "quimbaro: No sabe introducir datos ...\n";
+    struct Row {
+        std::initializer_list<const char*> args;
+        int status;
+        std::string err;
+    } rows[] = {
+        {{"borrar"}, 2, "quimbaro: orden desconocida: borrar (véase quimbaro --help)\n"},
+        {{"list", "--bogus"}, 2, "quimbaro: opción desconocida: --bogus\n"},
+        {{"list", "-x"}, 2, "quimbaro: opción desconocida: -x\n"},
+        {{"list", "--days"}, 2, "quimbaro: falta el valor de la opción --days\n"},
+        {{"--version=2"}, 2, "quimbaro: la opción --version no lleva valor\n"},
+        {{"list", "--data="}, 2, "quimbaro: --data necesita una carpeta\n"},
+        {{"--data", "/proc/quimbaro", "list"}, 1,
+         "quimbaro: No se puede usar la carpeta de datos /proc/quimbaro: la carpeta no existe\n"},
+        {{"list", "--days", "0"}, 2, "quimbaro: --days espera un número de días entre 1 y 3660\n"},
+        {{"list", "--format", "xml"}, 2, "quimbaro: --format espera text, tsv o json\n"},
+        {{"list", "32/01/2026"}, 2, "quimbaro: fecha no válida: 32/01/2026" + badDay},
+        {{"list", "hoy", "ayer"}, 2, "quimbaro: list admite una sola fecha\n"},
+        {{"list", "31/02/2026", "--days", "2"}, 2, "quimbaro: no se pueden contar días desde esa fecha\n"},
+        {{"list", "31/12/2024", "--days", "2"}, 1, "quimbaro: No se pudieron leer las citas del día: " + unread},
+        {{"add"}, 2, "quimbaro: add espera una sola línea: 'DD/MM/AAAA|HH:MM|teléfono|nombre|asunto'\n"},
+        {{"add", "01/01/2026|10:00|1|Ana"}, 2, badLine},
+        {{"add", "01/01/2026|10:00|1|Ana\n|x"}, 2, badLine},
+        {{"add", "01/01/2025|10:00|1|Ana|x"}, 1, "quimbaro: No se pudo guardar la cita: " + unread},
+        {{"search"}, 2, "quimbaro: falta el texto que buscar\n"},
+        {{"search", "pena", "--format", "xml"}, 2, "quimbaro: --format espera text, tsv o json\n"},
+        {{"search", "zzz"}, 1, "quimbaro: Ninguna cita contiene: zzz\n"},
+        {{"delete", "hoy"}, 2, "quimbaro: delete espera una fecha y un número de fila: delete FECHA N\n"},
+        {{"delete", "hoy", "+1"}, 2, "quimbaro: fila no válida: +1 (un número de 1 a 29)\n"},
+        {{"delete", "hoy", "0"}, 2, "quimbaro: fila no válida: 0 (un número de 1 a 29)\n"},
+        {{"delete", "1/1/2026", "1"}, 2, "quimbaro: fecha no válida: 1/1/2026" + badDay},
+        {{"delete", "hoy", "4"}, 1, "quimbaro: La fila 4 está vacía\n"},
+        {{"delete", "01/01/2025", "1"}, 1, "quimbaro: No se pudieron leer las citas del día: " + unread},
+        {{"edit", "hoy", "30", "15/06/2026|09:30|1|Ana|x"}, 1, "quimbaro: No hay fila 30: las filas van de 1 a 29\n"},
+        {{"edit", "hoy", "1", "15/06/2026|09:30|1|Ana"}, 2, badLine},
+        {{"edit", "hoy", "1"}, 2,
+         "quimbaro: edit espera una fecha, un número de fila y la nueva línea: edit FECHA N "
+         "'DD/MM/AAAA|HH:MM|teléfono|nombre|asunto'\n"},
+        {{"export"}, 2, "quimbaro: export espera un archivo .ics, - o --vdir CARPETA\n"},
+        {{"export", "a.ics", "--vdir", "v"}, 2, "quimbaro: export espera un archivo .ics, - o --vdir CARPETA\n"},
+        {{"export", "-", "--from", "31/02/2026"}, 2, "quimbaro: --from: fecha no válida: 31/02/2026" + badDay},
+        {{"export", "-", "--from", "hoy", "--to", "ayer"}, 2, "quimbaro: --from es posterior a --to\n"},
+        {{"import"}, 2, "quimbaro: import espera uno o más archivos .ics\n"},
+    };
+    const std::string stored = ReadFile(Path("2026.log"));
+    for (const Row& row : rows) {
+        const auto result = run(row.args);
+        EXPECT_EQ(result.status, row.status) << row.err;
+        EXPECT_EQ(result.err, row.err);
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(ReadFile(Path("2026.log")), stored);
+    // Beside them only the empty 2024.log that reading 31/12/2024 opened.
+    EXPECT_EQ(std::distance(fs::directory_iterator(run.folder.path()), {}), 3);
+    EXPECT_EQ(fs::file_size(Path("2024.log")), 0u);
+}
+
+TEST_F(CliBook, HelpAndVersionTellAndLeaveTheFolderAlone) {
+    const fs::path data = Path("nueva");
+    const auto help = run({"list", "--help", "--data", data.c_str()});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("  list [FECHA|hoy|ayer|mañana] [--days N] [--format text|tsv|json]\n"),
+              std::string::npos);
+    EXPECT_NE(help.out.find("Carpeta de datos: " + data.string() + "\n  (indicada con --data)\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(data));
+    EXPECT_NE(run({"-h"}).out.find("(junto al programa, que no está instalado)"), std::string::npos);
+    EXPECT_EQ(run({"--version"}).out, "quimbaro " QUIMBARO_VERSION "\n");
+}
+
+TEST_F(CliBook, ListsTheDaysInTheWindowsOrderInEachFormat) {
+    const std::string day =
+        "15/06/2026  09:30  91   91  Luis  primera\n"
+        "15/06/2026  09:30  93   93  Marta  segunda a la misma hora\n"
+        "15/06/2026  11:00  612 34 56 78  Peñón Ñandú  Revisión\n";
+    EXPECT_EQ(run({"list"}).out, day);
+    EXPECT_EQ(run({"list", "HOY", "--format", "text"}).out, day);
+    EXPECT_EQ(run({"list", "ayer", "--days", "2"}).out, "14/06/2026  18:00  7   7  Ayer  x\n" + day);
+    EXPECT_EQ(run({"list", "--days=2", "mañana"}).out, "16/06/2026  08:00  600 11 12 22  Eva  otro día\n");
+    EXPECT_EQ(run({"--format", "tsv", "list", "16/06/2026"}).out,
+              "fecha\thora\ttelefono\tnombre\tasunto\n16/06/2026\t08:00\t600111222\tEva\totro día\n");
+    LatestFirst();
+    const QByteArray json = QByteArray::fromStdString(run({"list", "--format", "json"}).out);
+    EXPECT_EQ(QJsonDocument::fromJson(json).toJson(QJsonDocument::Compact).toStdString(),
+              R"([{"asunto":"Revisión","fecha":"15/06/2026","hora":"11:00","nombre":"Peñón Ñandú",)"
+              R"("telefono":"612345678"},{"asunto":"segunda a la misma hora","fecha":"15/06/2026","hora":"09:30",)"
+              R"("nombre":"Marta","telefono":"93"},{"asunto":"primera","fecha":"15/06/2026","hora":"09:30",)"
+              R"("nombre":"Luis","telefono":"91"}])");
+}
+
+TEST_F(CliBook, ADayPastTheTablesRowsListsWhatTheTableShowsAndSaysSo) {
+    for (int kept = 1; kept <= 30; ++kept) {
+        ASSERT_TRUE(AppendAppointment(run.folder.path(), "17/06/2026", "10:00", "", "n", "").Stored());
+        if (kept < 29) continue;
+        const auto result = run({"list", "17/06/2026"});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 29);
+        EXPECT_EQ(result.err, kept == 29 ? "" : "quimbaro: el día 17/06/2026 tiene 30 citas; como en la ventana, "
+                                                "se muestran 29\n");
+    }
+}
+
+TEST_F(CliBook, SearchFindsEveryMatchInDateAndTimeOrderAcrossYears) {
+    Add("10/12/2026|12:00|612345678|Peña|");
+    Add("20/06/2025|09:00|600000000|PEÑA|");
+    Add("10/12/2026|08:30|600000000|José Pena|");
+    const auto text = run({"search", "pena"});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out, "20/06/2025  09:00  600 00 00 00  PEÑA  \n"
+                        "10/12/2026  08:30  600 00 00 00  José Pena  \n"
+                        "10/12/2026  12:00  612 34 56 78  Peña  \n");
+    EXPECT_EQ(run({"search", "612 34", "--format", "tsv"}).out,
+              "fecha\thora\ttelefono\tnombre\tasunto\n15/06/2026\t11:00\t612345678\tPeñón Ñandú\tRevisión\n"
+              "10/12/2026\t12:00\t612345678\tPeña\t\n");
+}
+
+TEST_F(CliBook, DeleteAndEditTheRowListShowsInTheWindowsOrder) {
+    LatestFirst();
+    const std::string stored = ReadFile(Path("2026.log"));
+    EXPECT_EQ(run({"delete", "hoy", "1"}).status, 0);  // Peñón, the latest, stored first
+    EXPECT_EQ(ReadFile(Path("2026.log")), std::string(stored).replace(0, 11, 11, '\0'));
+    const auto edited = run({"edit", "15/06/2026", "2", "17/06/2026|08:00|9|Luis Ruiz|y"});
+    EXPECT_EQ(edited.status, 0) << edited.err;
+    EXPECT_EQ(run({"list", "hoy", "--days", "3", "--format", "tsv"}).out,
+              "fecha\thora\ttelefono\tnombre\tasunto\n15/06/2026\t09:30\t93\tMarta\tsegunda a la misma hora\n"
+              "16/06/2026\t08:00\t600111222\tEva\totro día\n17/06/2026\t08:00\t9\tLuis Ruiz\ty\n");
+}
+
+TEST(CliIcal, ExportedFileImportsIntoAnotherBookAndReportsPerYearFile) {
+    CliRun book, other;
+    book({"add", "05/12/2026|09:30|600|Ana|Revisión"});
+    book({"add", "01/01/2027|tarde|||Año nuevo"});
+    const std::string file = (book.folder.path() / "out.ics").string();
+    const auto exported = book({"export", file.c_str(), "--from", "01/12/2026"});
+    EXPECT_EQ(exported.status, 0);
+    EXPECT_EQ(exported.out, "Se exportaron 2 citas a " + file + ".\n");
+    EXPECT_EQ(book({"export", "-", "--to", "31/12/2026"}).out.find("A\\u00f1o"), std::string::npos);
+    for (const char* added : {"1 citas añadidas, 0 ya estaban", "0 citas añadidas, 1 ya estaban"}) {
+        const auto imported = other({"import", file.c_str()});
+        EXPECT_EQ(imported.status, 0) << imported.err;
+        EXPECT_EQ(imported.out, file + ":\n2026.log: " + added + "\n2027.log: " + added + "\n");
+    }
+    EXPECT_EQ(ReadFile(other.folder.path() / "2026.log"), ReadFile(book.folder.path() / "2026.log"));
+
+    WriteFile(file, "BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:sin fecha\nEND:VEVENT\nEND:VCALENDAR\n");
+    const auto refused = other({"import", file.c_str()});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, file + ":\nRechazados 1 eventos: no tiene fecha de inicio (DTSTART) válida\n");
+    const auto missing = other({"import", (file + ".missing").c_str()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "quimbaro: no se pudo leer " + file + ".missing: No such file or directory\n");
+}
+
+TEST(CliIcal, VdirAddsUpdatesAndRemovesOnlyItsOwnFiles) {
+    CliRun run;
+    const fs::path vdir = run.folder.path() / "vdir";
+    fs::create_directory(vdir);
+    WriteFile(vdir / "phone-event.ics", "someone else's");
+    run({"add", "05/12/2026|09:30|600|Ana|uno"});
+    run({"add", "06/12/2026|10:00|600|Bea|dos"});
+    const auto exportVdir = [&] { return run({"export", "--vdir", vdir.c_str()}); };
+    const std::string report = "Carpeta " + vdir.string() + ": ";
+    EXPECT_EQ(exportVdir().out, report + "2 archivos escritos, 0 sin cambios, 0 borrados.\n");
+    std::vector<fs::path> ours;
+    for (const auto& entry : fs::directory_iterator(vdir))
+        if (entry.path().filename().string().starts_with("quimbaro-")) ours.push_back(entry.path());
+    ASSERT_EQ(ours.size(), 2u);
+    const std::string kept = ReadFile(ours[0]);
+    WriteFile(ours[0], "changed by hand");  // ours: put back
+    WriteFile(vdir / ".quimbaro-vdir", ours[0].filename().string() + "\n");
+    WriteFile(ours[1], "not ours");  // our name, but not listed as written by us: left alone, reported
+    const auto second = exportVdir();
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.err, "quimbaro: " + report +
+                              "1 archivos escritos, 0 sin cambios, 0 borrados. 1 citas no se exportaron: "
+                              "su archivo existe y no lo escribió Quimbaro (se dejó como estaba).\n");
+    EXPECT_EQ(ReadFile(ours[0]), kept);
+    EXPECT_EQ(ReadFile(ours[1]), "not ours");
+
+    fs::remove(ours[1]);
+    fs::remove(run.folder.path() / "2026.log");
+    run({"add", "07/12/2026|11:00|||tres"});
+    EXPECT_EQ(exportVdir().out, report + "1 archivos escritos, 0 sin cambios, 1 borrados.\n");
+    EXPECT_FALSE(fs::exists(ours[0]));
+    EXPECT_EQ(ReadFile(vdir / "phone-event.ics"), "someone else's");
+}
+
+}  // namespace
+}  // namespace quimbaro
