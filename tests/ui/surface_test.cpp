@@ -49,38 +49,6 @@ TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
     EXPECT_EQ(CountOther(source->image, source->image.rect(), 0x0000FF), 0);
 }
 
-TEST_F(SurfaceTest, PrintLineMovesDownClipsToItsBandAndFillsOnlyWhenOpaque) {
-    auto picture = Cleared(60, 60, 0);
-    const QImage& image = picture->image;
-    surface.SelectFont(Tahoma());
-    const int band = Tahoma()->LineHeight();
-    surface.SetColours(kWhite, kBlue);
-    surface.SetPosition(7, 3);
-    surface.PrintLine("");
-    EXPECT_EQ(CountOther(image, image.rect(), 0), 0);
-    EXPECT_EQ(surface.GetPosition(), QPoint(0, 3 + band));
-
-    surface.SetColours(kWhite, kTransparent);
-    surface.SetPosition(10, 20);
-    ASSERT_GT(surface.TextSize(QString(40, u'W')).width(), 60);
-    surface.PrintLine(QString(40, u'W'));
-    EXPECT_GT(CountOther(image, QRect(50, 20, 10, band), 0), 0);  // reaches the right edge
-    EXPECT_EQ(CountOther(image, image.rect(), 0), CountOther(image, QRect(10, 20, 50, band), 0));
-    EXPECT_EQ(surface.GetPosition(), QPoint(0, 20 + band));
-
-    surface.ClearTarget(kRed);
-    surface.SetPosition(4, 5);
-    surface.PrintLine("   ");  // transparent: nothing shows
-    EXPECT_EQ(CountOther(image, image.rect(), 0xFF0000), 0);
-    const QSize cell = surface.TextSize("   ");
-    ASSERT_EQ(cell.height(), Tahoma()->height);
-    surface.SetColours(kWhite, kBlue);
-    surface.SetPosition(4, 5);
-    surface.PrintLine("   ");
-    EXPECT_EQ(CountColour(image, QRect(QPoint(4, 5), cell), 0x0000FF), cell.width() * cell.height());
-    EXPECT_EQ(CountOther(image, image.rect(), 0xFF0000), cell.width() * cell.height());
-}
-
 TEST_F(SurfaceTest, SplitToWidthBreaksAtASpaceAsMeasuringEveryPrefixWould) {
     auto picture = Cleared(10, 10, 0);
     surface.SelectFont(Tahoma());
