@@ -153,7 +153,7 @@ TEST_F(RemindersTest, AvisoSetsTheLeadZeroStopsThemAndAClickShowsToday) {
     EXPECT_EQ(Shown().size(), 1);
     BoxCatcher boxes;
     Type("aviso diez");
-    EXPECT_EQ(boxes.Texts(), QStringList{QString::fromUtf8(kBadReminderText)});
+    EXPECT_EQ(boxes.seen, QStringList{QString::fromUtf8(kBadReminderText)});
     EXPECT_EQ(window->CommandLine().text(), "aviso diez");  // back for correcting
     EXPECT_EQ(settings.reminderMinutes, 0);
     window->CommandLine().clear();

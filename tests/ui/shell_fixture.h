@@ -23,36 +23,22 @@
 namespace quimbaro::testing {
 
 inline constexpr QRgb kGold = 0xFFD700;  // the default colour
-inline const QString kBoxFrame = "Programador, 1 button, no icon, no owner, modeless";
-
-// Every message box seen while open (text, frame as kBoxFrame), closed by OK.
-struct SeenBox {
-    QString text, frame;
-};
+// The text of every message box seen while open; each is closed by its OK.
 class BoxCatcher {
 public:
     BoxCatcher() {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
-                    const bool modal = box->isModal() || QApplication::activeModalWidget();
-                    seen.push_back({box->text(), QString("%1, %2 button, %3icon, %4owner, %5")
-                                                     .arg(box->windowTitle()).arg(box->buttons().size())
-                                                     .arg(box->icon() ? "" : "no ", box->parentWidget() ? "" : "no ",
-                                                          modal ? "modal" : "modeless")});
-                    if (whileOpen) whileOpen();
+                    seen << box->text();
+                    if (whileOpen) whileOpen(*box);
                     box->button(QMessageBox::Ok)->click();
                 }
         });
         timer_.start(10);
     }
-    QStringList Texts() const {
-        QStringList texts;
-        for (const SeenBox& box : seen) texts << box.text;
-        return texts;
-    }
-    std::vector<SeenBox> seen;
-    std::function<void()> whileOpen;  // what the user does before pressing OK
+    QStringList seen;
+    std::function<void(QMessageBox&)> whileOpen;  // what the user does before pressing OK
 
 private:
     QTimer timer_;

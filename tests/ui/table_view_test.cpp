@@ -114,12 +114,7 @@ TEST(CellPaintTest, LinesAreBrokenTrimmedAndPlacedAsAReferenceDrawsThem) {
         return picture;
     };
     struct Line { int x, index; QString text; };
-    struct Case {
-        QString text, fitting;
-        int spare, originX;
-        Alignment alignment;
-        std::vector<Line> lines;
-    };
+    struct Case { QString text, fitting; int spare, originX; Alignment alignment; std::vector<Line> lines; };
     const QString word(12, u'W');
     const Case cases[] = {
         // The spare 5 pixels centre "Hora" at 6.5 -> 6 and, one further, 7.5 -> 8.
@@ -138,8 +133,7 @@ TEST(CellPaintTest, LinesAreBrokenTrimmedAndPlacedAsAReferenceDrawsThem) {
     for (const Case& c : cases) {
         const int right = 3 + 1 + surface.TextSize(c.fitting).width() + c.spare;
         TableCell& cell = grid.At(0, 0);
-        cell = TableCell{3, 1, right, 22, 0, 0, 0xFFFFFF, 0, " Tahoma ", 9, 1, 0, 0, 0, c.text,
-                         c.alignment};
+        cell = TableCell{3, 1, right, 22, 0, 0, 0xFFFFFF, 0, " Tahoma ", 9, 1, 0, 0, 0, c.text, c.alignment};
         auto painted = blank(2000);
         PaintTable(surface, *painted, grid, 1, 1, c.originX, 1, kOutlineSilver);
         auto reference = blank(2000);
