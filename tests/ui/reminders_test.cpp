@@ -119,8 +119,11 @@ private:
     static inline QTemporaryFile* config_ = nullptr;
 };
 
-TEST_F(RemindersTest, EachAppointmentOnceAtItsTimeAndNoneForThePast) {
-    Store({"31/12/2026 09:00 Pasada", "31/12/2026 10:00 Ana", "31/12/2026 10:03 Luis <b>"});
+// Each appointment once at its time, none for the past; "aviso" sets the lead
+// and 0 stops them; a click on a reminder shows today.
+TEST_F(RemindersTest, EachAppointmentOnceAtItsTimeAvisoSetsTheLeadAndAClickShowsToday) {
+    Store({"31/12/2026 09:00 Pasada", "31/12/2026 10:00 Ana", "31/12/2026 10:03 Luis <b>", "31/12/2026 12:50 Bea",
+           "31/12/2026 13:30 Eli"});
     ASSERT_TRUE(AppendAppointment(folder, "31/12/2026", "10:30", "600111222", "Eva", "Revisi\xF3n & cobro").Stored());
     StartServer();
     OpenAt(9, 55);
@@ -138,19 +141,14 @@ TEST_F(RemindersTest, EachAppointmentOnceAtItsTimeAndNoneForThePast) {
     EXPECT_EQ(Shown().mid(2), QStringList{"10:29 Nuevo"});
     RunUntil(12, 0);
     EXPECT_EQ(Shown().mid(2), QStringList({"10:29 Nuevo", "10:50 Luego"}));
-}
 
-TEST_F(RemindersTest, AvisoSetsTheLeadZeroStopsThemAndAClickShowsToday) {
-    Store({"31/12/2026 10:00 Ana", "31/12/2026 10:30 Eva", "30/12/2026 10:00 Bea"});
-    StartServer();
-    OpenAt(9, 0);
     Type("aviso 60");  // saved, and looked at again at once
     EXPECT_NE(ReadFile(settings.file).find("[Avisos]\nminutos=60"), std::string::npos);
-    EXPECT_EQ(Shown(), QStringList{"10:00 Ana"});
+    EXPECT_EQ(Shown().mid(4), QStringList{"12:50 Bea"});
     Type("AVISO 0");
     EXPECT_NE(ReadFile(settings.file).find("minutos=0"), std::string::npos);
-    RunUntil(10, 30);
-    EXPECT_EQ(Shown().size(), 1);
+    RunUntil(14, 0);
+    EXPECT_EQ(Shown().size(), 5);
     BoxCatcher boxes;
     Type("aviso diez");
     EXPECT_EQ(boxes.seen, QStringList{QString::fromUtf8(kBadReminderText)});
@@ -158,11 +156,11 @@ TEST_F(RemindersTest, AvisoSetsTheLeadZeroStopsThemAndAClickShowsToday) {
     EXPECT_EQ(settings.reminderMinutes, 0);
     window->CommandLine().clear();
     Type("30/12/2026");
-    Click(7);  // not one of ours
+    Click(99);  // not one of ours
     Shown();
-    EXPECT_EQ(Cell(2, 1), "Bea");
+    EXPECT_TRUE(Marked(2026, 12, 30, kGold));
     Click(1);
-    EXPECT_TRUE(QTest::qWaitFor([this] { return Cell(2, 1) == "Ana"; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Cell(2, 1) == "Pasada"; }, 5000));
     EXPECT_TRUE(Marked(2026, 12, 31, kGold));
 }
 

@@ -63,8 +63,7 @@ TEST_F(TableViewTest, EmptyDayShowsTheHeaderInTheUserColourAndWhiteRowsOnBlack) 
             }
         }
         QPainter painter(&image);  // blank the boxes: the gaps and margins are left
-        for (int row = 0; row <= 28; ++row)
-            for (int column = 0; column < 4; ++column) painter.fillRect(Box(column, row), Qt::black);
+        for (int cell = 0; cell < 4 * 29; ++cell) painter.fillRect(Box(cell % 4, cell / 4), Qt::black);
         painter.end();
         EXPECT_EQ(CountOther(image, image.rect(), 0), 0);  // also below row 28, which ends at 695
     }
