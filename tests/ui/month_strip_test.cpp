@@ -68,8 +68,7 @@ TEST(MonthStrip, TitlesAreCentredAndWeekdayLettersWhite) {
         const int left = BlockLeft(block), width = surface.TextSize(titles[block]).width();
         const int titleX = (2 * left + 140 - width) / 2;
         // The title's ink lies within its text box, reaching near both ends.
-        EXPECT_EQ(Ink(image, QRect(left - 10, kTop, 160, 18)),
-                  Ink(image, QRect(titleX, kTop, width, 18)));
+        EXPECT_EQ(Ink(image, QRect(left - 10, kTop, 160, 18)), Ink(image, QRect(titleX, kTop, width, 18)));
         EXPECT_GT(Ink(image, QRect(titleX, kTop, 3, 18)), 0) << block;
         EXPECT_GT(Ink(image, QRect(titleX + width - 3, kTop, 3, 18)), 0) << block;
         EXPECT_GT(CountShade(image, QRect(left, kTop, 140, 18), kWhite), 0) << block;

@@ -52,12 +52,10 @@ namespace {
 class RemindersTest : public ShellTest {
 protected:
     static void SetUpTestSuite() {
-        config_ = new QTemporaryFile;
-        ASSERT_TRUE(config_->open());
-        config_->write(kBusConfig);
-        config_->flush();
+        QTemporaryFile config;  // read once the address is printed
+        ASSERT_TRUE(config.open() && config.write(kBusConfig) > 0 && config.flush());
         daemon_ = new QProcess;
-        daemon_->start("dbus-daemon", {"--nofork", "--print-address=1", "--config-file=" + config_->fileName()});
+        daemon_->start("dbus-daemon", {"--nofork", "--print-address=1", "--config-file=" + config.fileName()});
         ASSERT_TRUE(daemon_->waitForReadyRead(10000)) << "dbus-daemon did not start";
         // The program finds its session bus here, as it would in a desktop session.
         qputenv("DBUS_SESSION_BUS_ADDRESS", daemon_->readLine().trimmed());
@@ -66,7 +64,6 @@ protected:
         daemon_->kill();
         daemon_->waitForFinished();
         delete daemon_;
-        delete config_;
     }
     void TearDown() override {
         window.reset();
@@ -116,7 +113,6 @@ protected:
 private:
     std::optional<QDBusConnection> serverBus_;
     static inline QProcess* daemon_ = nullptr;
-    static inline QTemporaryFile* config_ = nullptr;
 };
 
 // Each appointment once at its time, none for the past; "aviso" sets the lead

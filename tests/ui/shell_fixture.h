@@ -8,9 +8,6 @@
 #include <QTest>
 #include <QTimer>
 #include <fstream>
-#include <functional>
-#include <memory>
-#include <vector>
 
 #include "book/year_file.h"
 #include "core/temp_folder.h"
