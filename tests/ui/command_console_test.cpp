@@ -19,11 +19,10 @@ TEST_F(ShellTest, DayWordsAndDatesChooseTheDayShown) {
     EXPECT_TRUE(Marked(2027, 1, 1, kGold));
     Type("HOY");
     EXPECT_EQ(Cell(2, 1), "Ana");
-    for (int i = 0; i < 2; ++i) {  // yesterday counts from today, not from the day shown
-        Type("ayer");
-        EXPECT_EQ(Cell(2, 1), "Bea");
-        EXPECT_TRUE(Marked(2026, 12, 30, kGold));
-    }
+    Type("ayer");
+    Type("ayer");  // yesterday counts from today, not from the day shown
+    EXPECT_EQ(Cell(2, 1), "Bea");
+    EXPECT_TRUE(Marked(2026, 12, 30, kGold));
     BoxCatcher boxes;
     Type("05/12/2026");
     Type("31/02/2026");
@@ -66,7 +65,7 @@ TEST_F(ShellTest, SortAndColourWordsSaveTheIniOrReportThatItWasNotSaved) {
     EXPECT_NE(ReadFile(settings.file).find("mean=16711680"), std::string::npos);
     EXPECT_EQ(At(AreaImage(), 6, 4), kGold);
     QRgb fill = 0;
-    onFillStep = [&](int step) { fill = step == 100 ? At(Grab(window->CommandLine()), 1159, 20) : fill; };
+    context->afterFillStep = [&](int step) { fill = step == 100 ? At(Grab(window->CommandLine()), 1159, 20) : fill; };
     Type("hoy");
     EXPECT_EQ(fill, 0x0000FFu);  // the animation takes the new colour at once
     EXPECT_EQ(Cell(2, 1), "Pronto");
@@ -140,7 +139,7 @@ TEST_F(ShellTest, FillAnimationCoversTheEntryStepByStepWhateverTheLineLength) {
     Open();
     std::vector<int> filled;
     int blackText = 0;
-    onFillStep = [&](int step) {
+    context->afterFillStep = [&](int step) {
         const QImage entry = Grab(window->CommandLine()), band = entry.copy(0, 19, 1160, 2);
         blackText = step == 100 ? CountColour(entry, {2, 1, 40, 16}, 0) : blackText;
         const int gold = CountColour(band, band.rect(), kGold);
@@ -269,8 +268,7 @@ protected:
         return CountColour(panel, box, 0) == 0 && CountOther(panel, box.adjusted(-1, -1, 1, 1), 0) == 19 * 15;
     }
     int MatchPixels() { return CountColour(PanelImage(), PanelImage().rect(), kMatchFill); }
-    // A pixel of row r's name cell right of any text.
-    QRgb RowFill(int row) { return At(AreaImage(), 540, 30 + 24 * (row - 1)); }
+    QRgb RowFill(int row) { return At(AreaImage(), 540, 30 + 24 * (row - 1)); }  // the name cell, right of any text
 };
 
 TEST_F(SearchTest, BuscarShowsMarksAndSteppingStopsAtBothEnds) {
@@ -315,8 +313,7 @@ TEST_F(SearchTest, BuscarShowsMarksAndSteppingStopsAtBothEnds) {
     Type("buscar zzz");
     EXPECT_EQ(Cell(2, 1), "JOSÉ");  // the day on display stays, its marks go
     EXPECT_EQ(MatchPixels(), 0);
-    EXPECT_EQ(boxes.seen.size(), 4);
-    EXPECT_EQ(boxes.seen.last(), "Ninguna cita contiene: zzz");
+    EXPECT_EQ(boxes.seen.mid(3), QStringList{"Ninguna cita contiene: zzz"});
 }
 
 }  // namespace

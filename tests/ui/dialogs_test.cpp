@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
 #include "dialogs/colour_choice.h"

@@ -48,7 +48,6 @@ protected:
         context = std::make_unique<ShellContext>(folder, [this] { return today; }, settings);
         context->endProcess = [this](int code) { exitCodes.push_back(code); };
         context->now = [this] { return now; };
-        context->afterFillStep = [this](int step) { if (onFillStep) onFillStep(step); };
         window = std::make_unique<MainWindow>(*context);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -85,7 +84,6 @@ protected:
     CalendarDate today{2026, 12, 31};
     WallTime now{today, 12 * 3600};
     std::vector<int> exitCodes;
-    std::function<void(int)> onFillStep;
     std::unique_ptr<ShellContext> context;
     std::unique_ptr<MainWindow> window;
 };

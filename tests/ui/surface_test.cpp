@@ -16,7 +16,6 @@ protected:
         surface.ClearTarget(colour);
         return picture;
     }
-    const Font* Tahoma() { return surface.NewFont("Tahoma", 9, kBold, 0); }
 
     Surface surface;
 };
@@ -51,7 +50,7 @@ TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
 
 TEST_F(SurfaceTest, SplitToWidthBreaksAtASpaceAsMeasuringEveryPrefixWould) {
     auto picture = Cleared(10, 10, 0);
-    surface.SelectFont(Tahoma());
+    surface.SelectFont(surface.NewFont("Tahoma", 9, kBold, 0));
     using Split = std::pair<QString, QString>;
     EXPECT_EQ(surface.SplitToWidth(" abcdef", 3), Split("", " abcdef"));  // a leading space is no break
 

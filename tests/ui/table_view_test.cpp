@@ -1,6 +1,5 @@
 // The day table painted at exact pixels.
 #include <QPainter>
-#include <vector>
 
 #include "views/table_view.h"
 #include "ui/pixels.h"
