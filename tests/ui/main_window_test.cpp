@@ -56,6 +56,7 @@ protected:
     }
     // What the area shows of the canvas at the offset.
     ::testing::AssertionResult ShowsCanvasAt(int offset) {
+        if (!window->State().canvasImage) return ::testing::AssertionFailure() << "no scroll has drawn";
         QImage shown(1160, 704, QImage::Format_RGB32);
         shown.fill(Qt::black);
         QPainter(&shown).drawImage(0, offset, window->State().canvasImage->image);

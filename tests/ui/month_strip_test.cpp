@@ -1,5 +1,4 @@
-// The month strip drawn on a 1160 x 233 panel, checked cell by cell, and the
-// author credit that replaces it.
+// The month strip on a 1160 x 233 panel, checked cell by cell, and the author credit over it.
 #include <QPainter>
 #include <cstring>
 

@@ -20,12 +20,8 @@ int Count(const QImage& image, const QRect& region, Test test) {
         for (int x = inside.left(); x <= inside.right(); ++x) count += test(At(image, x, y)) ? 1 : 0;
     return count;
 }
-inline int CountColour(const QImage& image, const QRect& region, QRgb colour) {
-    return Count(image, region, [colour](QRgb pixel) { return pixel == colour; });
-}
-inline int CountOther(const QImage& image, const QRect& region, QRgb colour) {
-    return Count(image, region, [colour](QRgb pixel) { return pixel != colour; });
-}
+inline int CountColour(const QImage& im, const QRect& r, QRgb c) { return Count(im, r, [c](QRgb p) { return p == c; }); }
+inline int CountOther(const QImage& im, const QRect& r, QRgb c) { return Count(im, r, [c](QRgb p) { return p != c; }); }
 
 // Smoothed text over black: an edge pixel of a glyph is its colour scaled
 // down, every channel in the same proportion. Faint pixels are left out.
