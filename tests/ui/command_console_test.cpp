@@ -192,6 +192,7 @@ protected:
         Type(line);
     }
     std::string stored;
+    BoxCatcher boxes;  // an unexpected box fails the test instead of waiting
 };
 
 TEST_F(RowConsole, NumberedRowsAreDeletedByNumberAndDeshacerBringsThemBack) {
@@ -219,7 +220,6 @@ TEST_F(RowConsole, EditarPutsTheLineInABlueEntryThatEnterStoresInPlaceOfTheOld) 
     EXPECT_EQ(EntryBase(), 0u);
     Type("31/12/2026|10:00|1|Carla|nueva");  // now a new appointment
     EXPECT_EQ(ReadFile(folder / "2026.log").substr(0, stored.size()), stored);
-    BoxCatcher boxes;
     Type("editar 1");
     EXPECT_EQ(window->CommandLine().text(), "31/12/2026|08:00|600111222|Ana|Asunto");
     EXPECT_EQ(EntryBase(), kEditingBlue);
@@ -235,7 +235,6 @@ TEST_F(RowConsole, EditarPutsTheLineInABlueEntryThatEnterStoresInPlaceOfTheOld) 
 }
 
 TEST_F(RowConsole, NumbersNamingNoAppointmentAndChangesByAnotherCopyAreRefused) {
-    BoxCatcher boxes;
     for (const char* line : {"borrar 4", "editar 30", "deshacer"}) Type(line);
     const QStringList texts = {"La fila 4 está vacía", "No hay fila 30: las filas van de 1 a 29",
                                "No hay ningún cambio que deshacer"};
