@@ -1,4 +1,8 @@
-// The month strip drawn on a 1160 x 233 panel, checked cell by cell.
+// The month strip on a 1160 x 233 panel, checked cell by cell, and the author credit over it.
+#include <QPainter>
+#include <cstring>
+
+#include "views/author_credit.h"
 #include "views/month_strip.h"
 #include "ui/pixels.h"
 #include "surface/graphic_control.h"
@@ -63,8 +67,7 @@ TEST(MonthStrip, TitlesAreCentredAndWeekdayLettersWhite) {
         const int left = BlockLeft(block), width = surface.TextSize(titles[block]).width();
         const int titleX = (2 * left + 140 - width) / 2;
         // The title's ink lies within its text box, reaching near both ends.
-        EXPECT_EQ(Ink(image, QRect(left - 10, kTop, 160, 18)),
-                  Ink(image, QRect(titleX, kTop, width, 18)));
+        EXPECT_EQ(Ink(image, QRect(left - 10, kTop, 160, 18)), Ink(image, QRect(titleX, kTop, width, 18)));
         EXPECT_GT(Ink(image, QRect(titleX, kTop, 3, 18)), 0) << block;
         EXPECT_GT(Ink(image, QRect(titleX + width - 3, kTop, 3, 18)), 0) << block;
         EXPECT_GT(CountShade(image, QRect(left, kTop, 140, 18), kWhite), 0) << block;
@@ -95,6 +98,29 @@ TEST(MonthStrip, OnlyTheShownDayTakesTheUserColour) {
     }
     const QImage empty = RenderStrip(2024, 0, 0);  // month 00 names no month
     EXPECT_EQ(Ink(empty, empty.rect()), 0);
+}
+
+TEST(AuthorCredit, WhiteTextAtItsCellsOverTheClearedStrip) {
+    Surface surface;
+    GraphicControl panel(nullptr, 1001, QRect(0, 0, 1160, 233));
+    DrawCalendarPanel(surface, panel, 2024, 3, 20, Rgb(0, 255, 0));
+    DrawAuthorCredit(surface, panel);
+    QImage image = panel.RetainedPicture().image.copy();
+    // The box of a text printed at text cell (column, row) of the font.
+    auto cell = [&](int points, int column, int row, const char* text) {
+        const Font& font = *surface.NewFont("Courier New", points, kBold, 0);
+        return QRect((column - 1) * font.averageCharWidth, (row - 1) * font.LineHeight(),
+                     static_cast<int>(std::strlen(text)) * font.averageCharWidth, font.LineHeight());
+    };
+    const QRect texts[] = {cell(90, 6, 1, kAuthorName), cell(19, 1, 1, kCreditLine),
+                           cell(19, 53, 4, kAddressAfterName), cell(19, 21, 3, kAddressBeforeName)};
+    for (const QRect& text : texts) EXPECT_GT(CountColour(image, text, 0xFFFFFF), 0) << text.x() << "," << text.y();
+    // Nothing of the strip survives: no colour anywhere, black outside the texts.
+    EXPECT_EQ(Count(image, image.rect(), [](QRgb p) { return qRed(p) != qGreen(p) || qGreen(p) != qBlue(p); }), 0);
+    QPainter painter(&image);
+    for (const QRect& text : texts) painter.fillRect(text, Qt::black);
+    painter.end();
+    EXPECT_EQ(CountOther(image, image.rect(), 0), 0);
 }
 
 }  // namespace
