@@ -15,6 +15,7 @@
 #include <mutex>
 #include <thread>
 
+#include "book/change_record.h"
 #include "book/locked_file.h"
 #include "book/record_stream.h"
 #include "book/year_file.h"
@@ -190,6 +191,35 @@ TEST_F(SystemFaults, ACopyThatWaitedIsGrantedTheFileBeforeANewcomer) {
     first.join();
     second.join();
     EXPECT_EQ(grants, (std::vector<std::string>{"waited", "newcomer"}));
+}
+
+// An edit into an earlier year waits for that year's file before it takes
+// its own: two copies editing across the same two years the opposite ways
+// then never each hold the file the other waits for.
+TEST_F(SystemFaults, AnEditAcrossYearsHoldsNoFileWhileItWaits) {
+    ASSERT_TRUE(Append("Eva").Stored());
+    DayList day;
+    ASSERT_TRUE(LoadDay(folder, "05/12/2026", 2, day).Stored());
+    LockedFile holder;
+    ASSERT_TRUE(holder.Open(folder / "2025.log", O_RDWR, 0).Stored());
+    std::unique_lock lock(gate.mutex);
+    gate.on = true;
+    StoreResult edited;
+    std::thread editor([&] {
+        StoredRecord added;
+        edited = ReplaceRecord(folder, RowRecord(day, 1), MakeAppointment("05/12/2025", "09:30", "600111222", "Eva", "Revisión"), added);
+    });
+    EXPECT_TRUE(gate.WaitFor(lock, [] { return gate.queue.size() == 1; }));
+    LockedFile probe;
+    EXPECT_TRUE(probe.Open(file, O_RDWR, 0).Stored());
+    probe.Close();
+    holder.Close();
+    gate.on = false;
+    gate.changed.notify_all();
+    lock.unlock();
+    editor.join();
+    EXPECT_TRUE(edited.Stored());
+    EXPECT_EQ(ReadFile(folder / "2025.log"), Record("05/12/2025", "09:30", "Eva"));
 }
 
 }  // namespace
