@@ -179,6 +179,15 @@ TEST_F(CliBook, SearchFindsEveryMatchInDateAndTimeOrderAcrossYears) {
               "10/12/2026\t12:00\t612345678\tPeña\t\n");
 }
 
+TEST_F(CliBook, ExportTakesTheDayWordsOfTheList) {
+    const auto events = [&](const char* from, const char* to) {
+        return QString::fromStdString(run({"export", "-", "--from", from, "--to", to}).out).count("BEGIN:VEVENT");
+    };
+    EXPECT_EQ(events("ayer", "ayer"), 1);
+    EXPECT_EQ(events("hoy", "hoy"), 3);
+    EXPECT_EQ(events("mañana", "mañana"), 1);
+}
+
 TEST_F(CliBook, DeleteAndEditTheRowListShowsInTheWindowsOrder) {
     LatestFirst();
     const std::string stored = ReadFile(Path("2026.log"));

@@ -37,12 +37,16 @@ public Q_SLOTS:
     uint Notify(const QString& app, uint, const QString& icon, const QString& summary, const QString& body,
                 const QStringList& actions, const QVariantMap& hints, int) {
         const QDBusArgument image = hints.value("image-data").value<QDBusArgument>();
-        int width = 0, height = 0;
+        int width = 0, height = 0, stride = 0, bits = 0, channels = 0;
+        bool alpha = false;
+        QByteArray pixels;
         image.beginStructure();
-        image >> width >> height;
+        image >> width >> height >> stride >> alpha >> bits >> channels >> pixels;
         image.endStructure();
+        // A server walks the rows by the stride: they must cover the bytes sent.
+        const bool rows = bits == 8 && stride >= width * channels && pixels.size() == stride * height;
         shown.push_back({app, icon, summary, body, actions.value(0), hints.value("desktop-entry").toString(),
-                         QString("%1x%2").arg(width).arg(height)});
+                         QString("%1x%2%3").arg(width).arg(height).arg(rows ? "" : " (bad rows)")});
         return static_cast<uint>(shown.size());
     }
 };
