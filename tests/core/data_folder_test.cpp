@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 #include "book/year_file.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
@@ -48,6 +50,10 @@ TEST(DataFolderRule, ExplicitFoldersWinThenTheInstallDecidesThenTheProgramFolder
             EXPECT_EQ(ChooseDataFolder(facts).folder, "") << row.program;
         }
     }
+    // An empty variable is no folder (it would mean the working folder).
+    ::setenv("QUIMBARO_DATA", "", 1);
+    EXPECT_EQ(ProcessDataFolderFacts("").environment, "");
+    ::unsetenv("QUIMBARO_DATA");
     EXPECT_EQ(PrepareDataFolder(""),
               "No se puede usar la carpeta de datos del usuario: no hay carpeta personal (HOME)");
 }
