@@ -21,6 +21,19 @@ bool Inked(const QImage& image, int column, int row) {
     return Count(image, inside, [](QRgb pixel) { return qGray(pixel) < 128; }) > 0;
 }
 
+// Inside a cell, the blank columns left and right of its ink.
+std::pair<int, int> InkMargins(const QImage& image, int column, int row) {
+    const QRect inside = Box(column, row).adjusted(1, 1, -1, -1);
+    int first = inside.right() + 1, last = inside.left() - 1;
+    for (int x = inside.left(); x <= inside.right(); ++x) {
+        if (Count(image, QRect(x, inside.top(), 1, inside.height()), [](QRgb p) { return qGray(p) < 128; }) == 0)
+            continue;
+        first = std::min(first, x);
+        last = x;
+    }
+    return {first - inside.left(), inside.right() - last};
+}
+
 bool Outlined(const QImage& image, const QRect& box) {  // silver all along the border
     return CountColour(image, box, kSilver) - CountColour(image, box.adjusted(1, 1, -1, -1), kSilver) ==
            2 * (box.width() + box.height()) - 4;
@@ -76,6 +89,10 @@ TEST_F(TableViewTest, CanvasShowsRowTwentyNineAndMatchesPaintingThirtyRows) {
     list.slots[28] = MakeAppointment("", "20:00", "600111222", "\xDAltima cita del d\xED" "a", kLongSubject);
     const QImage full = Paint(list, Rgb(30, 60, 90), 30, 2000)->image.copy();
     for (int column = 0; column < 4; ++column) EXPECT_TRUE(Inked(full, column, 29));
+    for (int column = 0; column < 4; ++column) {  // time and phone centred, name and subject from the left
+        const auto [left, right] = InkMargins(full, column, 1);
+        EXPECT_TRUE(column < 2 ? std::abs(left - right) <= 2 : left <= 3) << column << ": " << left << ", " << right;
+    }
     for (int column = 0; column < 3; ++column) EXPECT_TRUE(Outlined(full, Box(column, 29)));
     EXPECT_EQ(CountOther(full, QRect(0, 24 * 29 + 24, 1160, 2000), 0), 0);
 
