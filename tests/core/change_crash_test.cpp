@@ -22,7 +22,7 @@ using testing::Bytes;
 using testing::ReadFile;
 
 // Forks work(round) kills times, kills it after a random delay up to about a
-// few of its steps (longer on slow builds), then checks.
+// few of its steps, then checks.
 void KillRepeatedly(unsigned seed, int longestDelayMicroseconds, const std::function<void(int)>& work,
                     const std::function<void(int)>& check, int kills = 100) {
     std::mt19937 random(seed);
@@ -149,7 +149,7 @@ TEST(Crash, KilledAppendsAndChangesLeaveEveryRecordWholeOrDeletedAndNoEditLost) 
         },
         [&](int round) { deletedSeen += CheckChanges(folder, round); }, 200);
     EXPECT_GT(deletedSeen, 2000);  // the kills left changes behind to check
-    EXPECT_GT(ReadFile(folder / "2026.log").size(), (kOriginals + 50) * kRecordSize);  // appends got through
+    EXPECT_GT(ReadFile(folder / "2026.log").size(), (kOriginals + 20) * kRecordSize);  // appends got through
 }
 
 }  // namespace
