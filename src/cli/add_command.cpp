@@ -15,9 +15,7 @@ int RunAdd(const QCommandLineParser&, const QStringList& args, CliContext& conte
     if (!classified) return Fail(context, kExitUsage, QString::fromUtf8(kBadEntryText));
     const auto& f = classified->fields;
     const StoreResult stored = AppendAppointment(context.dataFolder, f[0], f[1], f[2], f[3], f[4]);
-    if (!stored.Stored())
-        return FailChange(context, kNotStoredText, stored);
-    return kExitOk;
+    return ChangeStatus(context, kNotStoredText, stored);
 }
 
 }  // namespace

@@ -47,7 +47,12 @@ void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out
     if (format == Format::Json) out << QString::fromUtf8(QJsonDocument(array).toJson());
 }
 
-std::optional<Format> FormatNamed(const QString& name) {
+void AddFormatOption(QCommandLineParser& parser) {
+    parser.addOption({QStringLiteral("format"), QString(), QStringLiteral("FORMATO"), QStringLiteral("text")});
+}
+
+std::optional<Format> FormatGiven(const QCommandLineParser& parser) {
+    const QString name = parser.value(QStringLiteral("format"));
     if (name == QStringLiteral("text")) return Format::Text;
     if (name == QStringLiteral("tsv")) return Format::Tsv;
     if (name == QStringLiteral("json")) return Format::Json;

@@ -2,6 +2,7 @@
 // Appointments printed as rows, the same for every subcommand that lists
 // them: text for people, tab-separated values or JSON for other programs.
 
+#include <QCommandLineParser>
 #include <QString>
 #include <QTextStream>
 
@@ -14,8 +15,11 @@ namespace quimbaro::cli {
 
 enum class Format { Text, Tsv, Json };
 
-// "text", "tsv" or "json"; nothing for anything else.
-std::optional<Format> FormatNamed(const QString& name);
+// The --format option of every subcommand that prints rows.
+void AddFormatOption(QCommandLineParser& parser);
+// The format --format names: "text", "tsv" or "json"; nothing for anything else.
+std::optional<Format> FormatGiven(const QCommandLineParser& parser);
+inline constexpr char kFormatUsageText[] = "--format espera text, tsv o json";
 
 // Date, time, phone, name and subject of each row; a header line first in
 // tsv, one array in json.

@@ -127,8 +127,9 @@ int Fail(CliContext& context, int status, const QString& message) {
     return status;
 }
 
-int FailChange(CliContext& context, const char* text, const StoreResult& result) {
-    return Fail(context, kExitFailure, QString::fromUtf8(text) + QString::fromStdString(result.Reason()));
+int ChangeStatus(CliContext& context, const char* failedText, const StoreResult& result) {
+    if (result.Stored()) return kExitOk;
+    return Fail(context, kExitFailure, QString::fromUtf8(failedText) + QString::fromStdString(result.Reason()));
 }
 
 bool OpensWindow(const QStringList& arguments, QString& dataOption) {

@@ -12,9 +12,7 @@ int RunDelete(const QCommandLineParser&, const QStringList& args, CliContext& co
     const auto seen = FindShownRow(args[0], args[1], context, status);
     if (!seen) return status;
     const StoreResult deleted = DeleteRecord(context.dataFolder, *seen);
-    if (!deleted.Stored())
-        return FailChange(context, kNotDeletedText, deleted);
-    return kExitOk;
+    return ChangeStatus(context, kNotDeletedText, deleted);
 }
 
 }  // namespace

@@ -21,9 +21,7 @@ int RunEdit(const QCommandLineParser&, const QStringList& args, CliContext& cont
     const auto& f = line->fields;
     StoredRecord added;
     const StoreResult stored = ReplaceRecord(context.dataFolder, *seen, MakeAppointment(f[0], f[1], f[2], f[3], f[4]), added);
-    if (!stored.Stored())
-        return FailChange(context, kNotStoredText, stored);
-    return kExitOk;
+    return ChangeStatus(context, kNotStoredText, stored);
 }
 
 }  // namespace

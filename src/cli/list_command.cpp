@@ -56,8 +56,8 @@ int ListDays(const std::vector<std::string>& keys, Format format, CliContext& co
 }
 
 int RunList(const QCommandLineParser& parser, const QStringList& args, CliContext& context) {
-    const auto format = FormatNamed(parser.value(QStringLiteral("format")));
-    if (!format) return Fail(context, kExitUsage, QStringLiteral("--format espera text, tsv o json"));
+    const auto format = FormatGiven(parser);
+    if (!format) return Fail(context, kExitUsage, QString::fromUtf8(kFormatUsageText));
     bool isNumber = false;
     const int days = parser.value(QStringLiteral("days")).toInt(&isNumber);
     if (!isNumber || days < 1 || days > kMostDays)
@@ -81,8 +81,7 @@ Subcommand ListCommand() {
         .addOptions =
             [](QCommandLineParser& parser) {
                 parser.addOption({QStringLiteral("days"), QString(), QStringLiteral("N"), QStringLiteral("1")});
-                parser.addOption(
-                    {QStringLiteral("format"), QString(), QStringLiteral("FORMATO"), QStringLiteral("text")});
+                AddFormatOption(parser);
             },
         .run = RunList,
     };

@@ -10,8 +10,8 @@ namespace quimbaro::cli {
 namespace {
 
 int RunSearch(const QCommandLineParser& parser, const QStringList& args, CliContext& context) {
-    const auto format = FormatNamed(parser.value(QStringLiteral("format")));
-    if (!format) return Fail(context, kExitUsage, QStringLiteral("--format espera text, tsv o json"));
+    const auto format = FormatGiven(parser);
+    if (!format) return Fail(context, kExitUsage, QString::fromUtf8(kFormatUsageText));
     const QString text = args.join(u' ').trimmed();
     if (text.isEmpty()) return Fail(context, kExitUsage, QStringLiteral("falta el texto que buscar"));
     const RecordSearch found = FindMatchingRecords(context.dataFolder, RecordMatcher(ToWin1252(text)));
@@ -29,11 +29,7 @@ Subcommand SearchCommand() {
         .name = QStringLiteral("search"),
         .synopsis = QStringLiteral("search TEXTO [--format text|tsv|json]"),
         .description = QStringLiteral("busca las citas cuyo nombre, asunto o teléfono contienen el texto"),
-        .addOptions =
-            [](QCommandLineParser& parser) {
-                parser.addOption(
-                    {QStringLiteral("format"), QString(), QStringLiteral("FORMATO"), QStringLiteral("text")});
-            },
+        .addOptions = AddFormatOption,
         .run = RunSearch,
     };
 }

@@ -37,7 +37,8 @@ struct Subcommand {
 // Writes "quimbaro: <message>" as one line on stderr and returns the status,
 // so that a subcommand can end with `return Fail(context, kExitUsage, ...)`.
 int Fail(CliContext& context, int status, const QString& message);
-// A change of the book that failed: the window's text, then why; status 1.
-int FailChange(CliContext& context, const char* text, const StoreResult& result);
+// How a change of the book ended: 0 when stored; otherwise the window's
+// failure text, then why, and status 1.
+int ChangeStatus(CliContext& context, const char* failedText, const StoreResult& result);
 
 }  // namespace quimbaro::cli
