@@ -15,7 +15,8 @@ bool ImportFile(const QString& name, const ical::ImportOptions& options, CliCont
         Fail(context, kExitFailure, QStringLiteral("no se pudo leer %1: %2").arg(name, file.errorString()));
         return false;
     }
-    const QByteArray text = file.readAll();
+    // One byte past the limit is enough to know the file is over it.
+    const QByteArray text = file.read(qint64(ical::kMaxImportBytes) + 1);
     const ical::ImportReport report =
         ical::ImportCalendarText(context.dataFolder, std::string_view(text.data(), std::size_t(text.size())), options);
     context.out << name << ":\n" << QString::fromStdString(ical::ImportReportText(report));
