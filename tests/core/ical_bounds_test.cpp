@@ -10,6 +10,7 @@
 
 #include "book/append_records.h"
 #include "ical/book_import.h"
+#include "ical/parse_calendar.h"
 #include "temp_folder.h"
 
 namespace quimbaro::ical {
@@ -67,6 +68,7 @@ TEST_F(IcalBounds, RulesThatRarelyOrNeverMatchAreRefusedOrEndWithTheRange) {
     const struct {
         std::string properties;
         int added, refused;
+        std::string start = "20261201T100000";
     } cases[] = {
         {"RRULE:FREQ=MINUTELY;BYMONTH=2;BYMONTHDAY=30", 0, 1},
         {"RRULE:FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30", 0, 1},
@@ -75,9 +77,11 @@ TEST_F(IcalBounds, RulesThatRarelyOrNeverMatchAreRefusedOrEndWithTheRange) {
         {"RRULE:FREQ=DAILY;BYMONTH=2;BYMONTHDAY=30", 1, 0},
         {"RRULE:FREQ=MONTHLY;BYMONTH=2;BYMONTHDAY=30;COUNT=3", 1, 0},
         {"RRULE:FREQ=HOURLY;INTERVAL=5;BYDAY=MO;UNTIL=20261215T000000", 1 + 2 * 5, 0},  // five on 7 and 14 Dec
+        // With COUNT it starts at DTSTART, 19 years of hours before the range's end.
+        {"RRULE:FREQ=HOURLY;BYMONTH=2;BYMONTHDAY=30;COUNT=2", 0, 1, "20100101T100000"},
     };
     for (const auto& c : cases) {
-        const ImportReport report = Import(Calendar(Event("DTSTART:20261201T100000\n" + c.properties)));
+        const ImportReport report = Import(Calendar(Event("DTSTART:" + c.start + "\n" + c.properties)));
         EXPECT_EQ(std::pair(Added(report), Refused(report)), std::pair(c.added, c.refused)) << c.properties;
         fs::remove_all(book.path() / "2026.log");
     }
@@ -116,6 +120,20 @@ TEST_F(IcalBounds, DeepNestingIsWalkedWithoutRecursion) {
     const ImportReport report = Import(
         Calendar(Repeat("BEGIN:X\n", depth) + Event("DTSTART:20261201T100000") + Repeat("END:X\n", depth)));
     EXPECT_EQ(Added(report), 1);
+}
+
+// One line of 16 MiB took libical minutes; folded (here once inside the "ñ"
+// of the summary), the file says the same.
+TEST_F(IcalBounds, AFileOfOneLongLineIsReadAsItSays) {
+    const std::string padding = ";X-RELLENO=" + std::string(kFoldAt - 20, 'p');
+    const ImportReport report = Import(Calendar(
+        Event("DTSTART:20261201T100000\nDESCRIPTION:" + std::string(kMaxImportBytes - 8192, 'a')) +
+        "BEGIN:VEVENT\r\nDTSTART:20261202T100000\r\nSUMMARY" + padding + ":\xC3\xB1" "and\xC3\xBA\r\nEND:VEVENT\r\n"));
+    EXPECT_EQ(Added(report), 2);
+    std::vector<Appointment> records;
+    ReadYearRecords(book.path() / "2026.log", records);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(ReadField(records[1].subject), testing::W("ñandú"));
 }
 
 // 101 daily events of 1,000 records each: nothing is stored rather than a

@@ -8,17 +8,10 @@
 
 #include "book/append_records.h"
 #include "book/year_file.h"
+#include "ical/parse_calendar.h"
 
 namespace quimbaro::ical {
 namespace {
-
-using Component = std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)>;
-
-Component Parse(std::string_view text) {
-    icalerror_set_errors_are_fatal(0);
-    const std::string copy(text);  // the parser wants a terminated string
-    return Component(icalparser_parse_string(copy.c_str()), icalcomponent_free);
-}
 
 bool HoldsCalendar(icalcomponent* root) {
     if (!root) return false;
@@ -65,7 +58,7 @@ ImportReport ImportCalendarText(const std::filesystem::path& folder, std::string
     ImportReport report;
     report.tooLarge = text.size() > kMaxImportBytes;
     if (report.tooLarge) return report;
-    const Component root = Parse(text);
+    const Component root = ParseCalendar(text);
     report.notCalendar = !HoldsCalendar(root.get());
     report.mapped = MapEvents(root.get(), options);
     if (report.Refused()) report.mapped.records.clear();
