@@ -14,7 +14,7 @@ namespace quimbaro::ical {
 
 // A larger file is refused unread: libical holds a parsed file at several
 // times its size.
-inline constexpr std::size_t kMaxImportBytes = 16 << 20;
+inline constexpr std::size_t kMaxImportBytes = 64 << 20;
 
 // The range given on the command line (either end may be missing) for
 // filtering; recurring events are expanded within it, or within one year

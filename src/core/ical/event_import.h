@@ -27,7 +27,7 @@ inline constexpr int kMaxOccurrences = 1000;         // records of one recurring
 inline constexpr int kMaxRecurrenceSteps = 100000;   // rule steps tried per event
 inline constexpr int64_t kMaxRuleWork = 100000;      // libical steps one rule may walk (RuleWork)
 inline constexpr int64_t kMaxFileWork = 1000000;     // and all the rules of one file together
-inline constexpr std::size_t kMaxImportRecords = 100000;  // records one file may give
+inline constexpr std::size_t kMaxImportRecords = 200000;  // records one file may give
 
 struct ImportOptions {
     DateRange filter;     // every event's day must be in it (open by default)
