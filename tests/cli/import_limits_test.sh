@@ -45,7 +45,7 @@ done
 # A year file larger than the limit: the duplicate check reads it in blocks.
 printf 'BEGIN:VCALENDAR\nBEGIN:VEVENT\nUID:u\nDTSTART:20260301T100000\nSUMMARY:una\nEND:VEVENT\nEND:VCALENDAR\n' >"$work/one.ics"
 import_limited "$work/probe" "$work/one.ics"
-record=$(stat -c %s "$work/probe/2026.log")
+record=$(stat -c %s "$work/probe/2026.log") || exit 1
 count=$((1200 * 1024 * 1024 / record))
 mkdir -m 700 "$work/big"
 truncate -s $((count * record)) "$work/big/2026.log"
