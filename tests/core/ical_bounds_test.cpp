@@ -87,6 +87,29 @@ TEST_F(IcalBounds, RulesThatRarelyOrNeverMatchAreRefusedOrEndWithTheRange) {
     }
 }
 
+// Rules that began long ago start near the range, in step with their
+// intervals: the counts are libical's own, following each rule from its real
+// start (which took it up to a minute: two thousand years of hours).
+TEST_F(IcalBounds, RulesFromLongAgoGiveTheSameOccurrencesInTheRange) {
+    const struct {
+        const char *start, *rule;
+        int added;
+    } cases[] = {
+        {"19990131T100000", "FREQ=MONTHLY;INTERVAL=5;BYMONTHDAY=31", 6},
+        {"20010102T100000", "FREQ=WEEKLY;INTERVAL=3;BYDAY=TU,TH", 104},
+        {"19960229T100000", "FREQ=YEARLY;INTERVAL=4", 1},
+        {"00010101T100000", "FREQ=HOURLY;INTERVAL=5;BYHOUR=9;BYDAY=MO;BYMONTH=3", 14},
+        {"19000101T100000", "FREQ=SECONDLY;INTERVAL=3601;BYMINUTE=5", 420},
+        {"00010101T100000", "FREQ=DAILY;BYMONTH=2;BYMONTHDAY=30", 0},
+    };
+    for (const auto& c : cases) {
+        const ImportReport report =
+            Import(Calendar(Event(std::string("DTSTART:") + c.start + "\nRRULE:" + c.rule)));
+        EXPECT_EQ(std::pair(Added(report), Refused(report)), std::pair(c.added, 0)) << c.rule;
+        for (const char* year : {"2025.log", "2026.log", "2027.log", "2028.log"}) fs::remove(book.path() / year);
+    }
+}
+
 // Rules whose walk reaches far back (COUNT keeps them from starting near the
 // range) each cost 83,616 days: a file's budget covers eleven of them.
 TEST_F(IcalBounds, AFilesRulesShareOneBudget) {

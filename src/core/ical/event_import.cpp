@@ -184,12 +184,14 @@ private:
 
     void FollowRule(const icalrecurrencetype& given) {
         using Iterator = std::unique_ptr<icalrecur_iterator, decltype(&icalrecur_iterator_free)>;
-        const icalrecurrencetype rule = BoundedRule(given, range_.to.value_or(CalendarDate{9999, 12, 31}), start_.is_date);
-        Iterator it(icalrecur_iterator_new(rule, start_), icalrecur_iterator_free);
-        if (!it) return;
-        const int64_t walk = RuleWork(rule, JumpToRange(it.get()));
+        const CalendarDate last = range_.to.value_or(CalendarDate{9999, 12, 31});
+        const icalrecurrencetype rule = BoundedRule(given, last, start_.is_date);
+        const icaltimetype from = StartNear(rule, start_, RangeStart());
+        const int64_t walk = RuleWork(rule, from);
         if (walk > kMaxRuleWork) how_ = Expanded::TooCostly;
         if (!Take(walk)) return;
+        Iterator it(icalrecur_iterator_new(rule, from), icalrecur_iterator_free);
+        if (!it) return;
         for (int step = 0; step < kMaxRecurrenceSteps && Take(1); ++step) {
             icaltimetype next = icalrecur_iterator_next(it.get());
             if (icaltime_is_null_time(next)) return;
@@ -198,17 +200,16 @@ private:
         }
     }
 
-    // Rules without COUNT can start near the range instead of at DTSTART;
-    // where the iterator starts.
-    icaltimetype JumpToRange(icalrecur_iterator* it) const {
+    // Two days before the range, at the start's time of day: far enough for
+    // any zone's offset.
+    icaltimetype RangeStart() const {
         if (!range_.from) return start_;
         icaltimetype from = start_;
         from.year = range_.from->year;
         from.month = range_.from->month;
         from.day = range_.from->day;
         icaltime_adjust(&from, -2, 0, 0, 0);
-        if (icaltime_compare(from, start_) > 0 && icalrecur_iterator_set_start(it, from)) return from;
-        return start_;
+        return from;
     }
 
     icalcomponent* event_;

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <algorithm>
+#include <optional>
 
 namespace quimbaro::ical {
 namespace {
@@ -36,7 +37,36 @@ bool WithinDay(const icalrecurrencetype& rule) {
            rule.freq == ICAL_HOURLY_RECURRENCE;
 }
 
+// Start moved by whole periods of months; nothing when that day does not
+// exist there (libical would read it as another day).
+std::optional<icaltimetype> MonthsLater(icaltimetype start, int64_t months) {
+    const int64_t index = start.year * 12 + (start.month - 1) + months;
+    start.year = int(index / 12);
+    start.month = int(index % 12) + 1;
+    if (start.year > 9999 || start.day > DaysInMonth(start.month, start.year)) return std::nullopt;
+    return start;
+}
+
 }  // namespace
+
+icaltimetype StartNear(const icalrecurrencetype& rule, icaltimetype start, const icaltimetype& target) {
+    if (rule.count > 0 || icaltime_compare(start, target) >= 0) return start;
+    const int64_t interval = std::max<int64_t>(rule.interval, 1);
+    if (rule.freq == ICAL_MONTHLY_RECURRENCE || rule.freq == ICAL_YEARLY_RECURRENCE) {
+        const int64_t months = rule.freq == ICAL_MONTHLY_RECURRENCE ? interval : 12 * interval;
+        const int64_t apart = (target.year - start.year) * 12 + (target.month - start.month);
+        for (int64_t periods = apart / months; periods > 0; --periods) {
+            const auto later = MonthsLater(start, periods * months);
+            if (later && icaltime_compare(*later, target) <= 0) return *later;
+        }
+        return start;
+    }
+    const int64_t step = rule.freq == ICAL_WEEKLY_RECURRENCE ? 7 * 86400 * interval : StepSeconds(rule);
+    if (start.is_date && step % 86400 != 0) return start;
+    const int64_t shift = (Seconds(target) - Seconds(start)) / step * step;
+    icaltime_adjust(&start, int(shift / 86400), 0, 0, int(shift % 86400));
+    return start;
+}
 
 icalrecurrencetype BoundedRule(icalrecurrencetype rule, const CalendarDate& last, bool allDay) {
     const QDate end = std::min(QDate(last.year, last.month, last.day).addDays(2), QDate(9999, 12, 31));
