@@ -96,6 +96,7 @@ TEST_F(IcalBounds, RulesFromLongAgoGiveTheSameOccurrencesInTheRange) {
         int added;
     } cases[] = {
         {"19990131T100000", "FREQ=MONTHLY;INTERVAL=5;BYMONTHDAY=31", 6},
+        {"20200120T100000", "FREQ=MONTHLY;BYMONTHDAY=6,20", 72},  // 6 December 2025 comes before the 20th
         {"20010102T100000", "FREQ=WEEKLY;INTERVAL=3;BYDAY=TU,TH", 104},
         {"19960229T100000", "FREQ=YEARLY;INTERVAL=4", 1},
         {"00010101T100000", "FREQ=HOURLY;INTERVAL=5;BYHOUR=9;BYDAY=MO;BYMONTH=3", 14},
