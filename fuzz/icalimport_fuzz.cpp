@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <regex>
+#include <set>
 #include <string_view>
 
 #include "book/append_records.h"
@@ -27,8 +28,9 @@ void CheckYearFile(const fs::path& file) {
     std::vector<Appointment> records;
     FUZZ_CHECK(ReadYearRecords(file, records).Stored());
     FUZZ_CHECK(fs::file_size(file) == records.size() * kRecordSize);
-    for (const Appointment& record : records) {
-        const std::string date = ReadField(record.date);
+    std::set<std::string> dates;  // a rule gives up to 1,000 records on far fewer days
+    for (const Appointment& record : records) dates.insert(ReadField(record.date));
+    for (const std::string& date : dates) {
         FUZZ_CHECK(ical::ValidDay(date).has_value());
         FUZZ_CHECK(YearFilePath("", date) == file.filename());
     }

@@ -128,8 +128,11 @@ TEST_F(IcalBounds, ZonesChangingMoreThanYearlyAreDroppedWithTheirEventsAndPathLi
         Zone("Europa", "FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU") +
         Event("DTSTART;TZID=Cada segundo:20261201T100000", 1) + Event("DTSTART;TZID=Cada minuto:20261201T100000", 2) +
         Event("DTSTART;TZID=Europa:20260701T100000", 3) + Event("DTSTART;TZID=Nowhere/Land:20261202T100000", 4) +
-        Event("DTSTART;TZID=../../../../../../../.." + fifo + ":20261203T100000", 5)));
-    EXPECT_EQ(Refused(report), 2);
+        Event("DTSTART;TZID=../../../../../../../.." + fifo + ":20261203T100000", 5) +
+        // libical looks a TZID up in every component above the event.
+        "BEGIN:VTIMEZONE\nTZID:Fuera\nBEGIN:STANDARD\n" + Zone("Dentro", "FREQ=SECONDLY") +
+        Event("DTSTART;TZID=Dentro:20261201T100000", 6) + "END:STANDARD\nEND:VTIMEZONE\n"));
+    EXPECT_EQ(Refused(report), 3);
     EXPECT_EQ(report.mapped.unknownZones, 2);
     EXPECT_NE(ImportReportText(report).find("2 eventos con zona horaria (TZID) desconocida"), std::string::npos);
     std::vector<Appointment> records;

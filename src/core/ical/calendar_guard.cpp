@@ -79,20 +79,26 @@ void Remove(icalcomponent* component) {
 }
 
 // Takes out the zones libical could not expand within bounds; their TZIDs.
+// libical looks a TZID up in every component above the time, so zones are
+// looked for at any depth, even inside other zones.
 std::set<std::string> DropWildZones(icalcomponent* root, std::set<std::string>& kept) {
+    std::vector<icalcomponent*> zones, wild;
+    for (icalcomponent* component : AllComponents(root))
+        if (icalcomponent_isa(component) == ICAL_VTIMEZONE_COMPONENT && component != root) zones.push_back(component);
     std::set<std::string> dropped;
     long budget = kMaxZoneChanges;
-    for (icalcomponent* zone : ComponentsOf(root, ICAL_VTIMEZONE_COMPONENT)) {
-        if (zone == root) continue;  // no calendar: nothing will look it up
+    for (icalcomponent* zone : zones) {
         const long changes = ZoneChanges(zone);
         if (changes >= 0 && changes <= budget) {
             budget -= changes;
             kept.insert(Tzid(zone));
         } else {
             dropped.insert(Tzid(zone));
-            Remove(zone);
+            wild.push_back(zone);
         }
     }
+    // Inner zones first: taking out an outer one frees what is inside it.
+    std::for_each(wild.rbegin(), wild.rend(), Remove);
     for (const std::string& tzid : kept) dropped.erase(tzid);  // a second definition stays
     return dropped;
 }
