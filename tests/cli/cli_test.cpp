@@ -55,8 +55,8 @@ protected:
         Add("14/06/2026|18:00|7|Ayer|x");
     }
     void LatestFirst() {
-        SettingsStore latestFirst{Path(kSettingsFileName), 0, 1};
-        ASSERT_TRUE(Settings("save", latestFirst));
+        SettingsStore latestFirst{Path(kSettingsFileName), 0, SortOrder::LatestFirst};
+        ASSERT_TRUE(SaveSettings(latestFirst));
     }
 };
 

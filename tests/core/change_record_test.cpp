@@ -24,11 +24,11 @@ protected:
                                           Record("05/12/2026", "09:00", "Bea"), Record("05/12/2026", "08:00", "Dora")})
             original += Bytes(record);
         testing::WriteFile(file, original);
-        EXPECT_TRUE(LoadDay(folder, "05/12/2026", 2, day).Stored());
+        EXPECT_TRUE(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, day).Stored());
     }
     std::string Names(const char* key = "05/12/2026") {
         DayList list;
-        EXPECT_TRUE(LoadDay(folder, key, 2, list).Stored());
+        EXPECT_TRUE(LoadDay(folder, key, SortOrder::EarliestFirst, list).Stored());
         std::string names;
         for (int slot = 0; slot < list.kept; ++slot) names += ReadField(list.slots[slot].name) + " ";
         return names;

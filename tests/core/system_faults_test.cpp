@@ -114,15 +114,15 @@ TEST_F(SystemFaults, ReadsRideOutShortAndInterruptedCallsAndAFailedOneLosesTheDa
     }
     WriteFile(file, bytes);
     DayList whole, piecemeal;
-    ASSERT_TRUE(LoadDay(folder, "05/12/2026", 2, whole).Stored());
+    ASSERT_TRUE(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, whole).Stored());
     ASSERT_EQ(whole.kept, matches);
     faults = {.longest = 1000, .interrupt = true};
-    ASSERT_TRUE(LoadDay(folder, "05/12/2026", 2, piecemeal).Stored());
+    ASSERT_TRUE(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, piecemeal).Stored());
     EXPECT_EQ(piecemeal.kept, matches);
     EXPECT_EQ(std::memcmp(&piecemeal.slots, &whole.slots, sizeof whole.slots), 0);
     for (const int good : {0, 1, 2}) {  // the first, a middle and the last block fails
         faults = {.readsBeforeError = good};
-        const StoreResult result = LoadDay(folder, "05/12/2026", 2, piecemeal);
+        const StoreResult result = LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, piecemeal);
         EXPECT_EQ(result.Reason(), "no se pudo leer el archivo 2026.log: error de entrada/salida del disco") << good;
         EXPECT_EQ(piecemeal.kept, 0);
         EXPECT_EQ(ReadField(piecemeal.slots[0].name), "");
@@ -199,7 +199,7 @@ TEST_F(SystemFaults, ACopyThatWaitedIsGrantedTheFileBeforeANewcomer) {
 TEST_F(SystemFaults, AnEditAcrossYearsHoldsNoFileWhileItWaits) {
     ASSERT_TRUE(Append("Eva").Stored());
     DayList day;
-    ASSERT_TRUE(LoadDay(folder, "05/12/2026", 2, day).Stored());
+    ASSERT_TRUE(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, day).Stored());
     LockedFile holder;
     ASSERT_TRUE(holder.Open(folder / "2025.log", O_RDWR, 0).Stored());
     std::unique_lock lock(gate.mutex);
