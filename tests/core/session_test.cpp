@@ -191,6 +191,7 @@ TEST_F(SessionRows, EditarHandsTheLineToTheEntryAndItsLineReplacesTheRow) {
     EXPECT_EQ(Shown(), "Ana,Bea,Carla,Carla,31/12/2026");
     Enter("02/01/2027");
     EXPECT_EQ(Shown(), "02/01/2027");
+    Enter("hoy");
     Enter("editar 1");
     Enter("31/12/2026|08:00|600111222|Ana|Asunto");  // unchanged: nothing to undo
     EXPECT_EQ(Enter("deshacer").messages, Strings{kNothingToUndoText});
