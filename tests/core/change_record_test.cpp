@@ -1,6 +1,6 @@
 // Deleting, editing and undoing stored appointments: only the bytes of the
 // record changed move, and a record that is no longer what the user saw is
-// refused untouched.
+// refused untouched (edit and undo chains: session_test).
 #include "book/change_record.h"
 
 #include <gtest/gtest.h>
@@ -52,19 +52,6 @@ TEST_F(ChangeRecord, RowsKeepTheirFilePositionsThroughTheSortAndADeletionZeroesO
     ASSERT_TRUE(Undo(folder, {bea, std::nullopt}).Stored());
     EXPECT_EQ(ReadFile(file), original);
     EXPECT_EQ(Undo(folder, {bea, std::nullopt}).error, StoreError::Changed);  // nothing left to undo
-}
-
-TEST_F(ChangeRecord, AnEditToAnotherYearAppendsThereFirstAndUndoReversesBoth) {
-    const StoredRecord ana = RowRecord(day, 3);
-    const Appointment replacement = Record("02/01/2027", "17:00", "Ana Ruiz");
-    StoredRecord added;
-    ASSERT_TRUE(ReplaceRecord(folder, ana, replacement, added).Stored());
-    EXPECT_EQ(ReadFile(folder / "2027.log"), Bytes(replacement));
-    EXPECT_EQ(ReadFile(file), Deleted(ana.offset));
-    EXPECT_EQ(Names("02/01/2027"), "Ana Ruiz ");
-    ASSERT_TRUE(Undo(folder, {ana, added}).Stored());
-    EXPECT_EQ(ReadFile(file), original);
-    EXPECT_EQ(Names("02/01/2027"), "");
 }
 
 TEST_F(ChangeRecord, ChangedRecordsBadPlacesAndBadDatesAreRefusedAndAFullDiskKeepsTheOldRecord) {

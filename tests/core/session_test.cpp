@@ -182,13 +182,18 @@ TEST_F(SessionRows, EditarHandsTheLineToTheEntryAndItsLineReplacesTheRow) {
     Enter("editar 1");
     EXPECT_EQ(Enter("31/12/2026|08:00|1|Ana|x|y").messages, Strings{kBadEntryText});
     EXPECT_TRUE(last.entry.editing && last.handBackTyped);
-    Enter("02/01/2027|12:00|600111222|Ana María|Revisión");  // to another year
+    const std::string beforeEdit = ReadFile(folder / "2026.log");
+    Enter("02/01/2027|12:00|600111222|Ana María|Revisión");  // to another year: appended there, then deleted here
     EXPECT_FALSE(last.entry.editing || last.handBackTyped);
+    EXPECT_EQ(ReadFile(folder / "2027.log"),
+              testing::Bytes(MakeAppointment("02/01/2027", "12:00", "600111222", W("Ana María"), W("Revisión"))));
+    EXPECT_EQ(ReadFile(folder / "2026.log"), std::string(beforeEdit).replace(155, 11, 11, '\0'));
     EXPECT_EQ(Shown(), "Bea,Carla,Carla,31/12/2026");
     Enter("02/01/2027");
     EXPECT_EQ(Shown(), W("Ana María,02/01/2027"));
     Enter("deshacer");  // the old row back, the new copy gone
     EXPECT_EQ(Shown(), "Ana,Bea,Carla,Carla,31/12/2026");
+    EXPECT_EQ(ReadFile(folder / "2026.log"), beforeEdit);
     Enter("02/01/2027");
     EXPECT_EQ(Shown(), "02/01/2027");
     Enter("hoy");
