@@ -222,6 +222,14 @@ TEST_F(SessionRows, NumbersNamingNoAppointmentAndChangesByAnotherCopyAreRefused)
     EXPECT_FALSE(last.entry.editing);
     EXPECT_EQ(Shown(), "Dora,Ana,Eva,Carla,31/12/2026");  // the table shows what the file holds
     EXPECT_EQ(ReadFile(folder / "2026.log"), file);
+    const std::string changed = "la cita ya no es la que se mostraba";
+    testing::WriteFile(folder / "2026.log", file.replace(2 * 155 + 30, 3, "Fea"));
+    EXPECT_EQ(Enter("borrar 3").messages.at(0).find(kNotDeletedText + changed), 0u);
+    EXPECT_EQ(Shown(), "Dora,Ana,Fea,Carla,31/12/2026");
+    Enter("borrar 1");  // then another copy writes Dora back
+    testing::WriteFile(folder / "2026.log", file);
+    EXPECT_EQ(Enter("deshacer").messages.at(0).find(kNotUndoneText + changed), 0u);
+    EXPECT_EQ(Enter("deshacer").messages, Strings{kNothingToUndoText});  // a step that can never succeed is dropped
 }
 
 // buscar, siguiente and anterior: a match on today comes first, the steps
