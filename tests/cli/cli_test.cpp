@@ -261,12 +261,11 @@ TEST(CliIcal, VdirAddsUpdatesAndRemovesOnlyItsOwnFiles) {
     EXPECT_FALSE(fs::exists(ours[0]));
     EXPECT_EQ(ReadFile(vdir / "phone-event.ics"), "someone else's");
 
-    WriteFile(vdir / ".quimbaro-vdir", "../2027.log
-");
+    WriteFile(vdir / ".quimbaro-vdir", "../2027.log\n");
     const auto crafted = exportVdir();
     EXPECT_EQ(crafted.status, 1);
-    EXPECT_EQ(crafted.err, "quimbaro: " + report + "0 archivos escritos, 1 sin cambios, 0 borrados. Se pasaron por alto 1 "
-                               "nombres de .quimbaro-vdir que no son archivos de Quimbaro en la carpeta (no se tocaron).\n");
+    EXPECT_EQ(crafted.err, "quimbaro: " + report + "0 archivos escritos, 0 sin cambios, 0 borrados. 1 citas ya estaban en archivos "
+                               "de otros programas. Se pasaron por alto 1 nombres de .quimbaro-vdir que no son archivos de Quimbaro en la carpeta (no se tocaron).\n");
 }
 
 TEST(CliIcal, ExportToAFullDiskOrOutputFails) {
