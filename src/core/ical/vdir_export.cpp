@@ -239,16 +239,16 @@ VdirOutcome ExportBookToVdir(const fs::path& folder, const DateRange& range, con
     files::FolderLock lock;
     FileResult ready = files::OpenFolder(vdir, true, fd);
     if (ready.Done()) ready = lock.Take(fd.get(), vdir.string(), kLockWait);
-    const Folder open{fd.get(), vdir.string()};
+    const Folder target{fd.get(), vdir.string()};
     Names listed;
-    if (ready.Done()) ready = ReadList(open, listed, outcome.passedOver);
+    if (ready.Done()) ready = ReadList(target, listed, outcome.passedOver);
     if (!ready.Done()) {
         outcome.error = ready.Reason();
         return outcome;
     }
-    RemoveStaleTemps(open);
-    const auto foreignRecords = ForeignRecords(open, listed, foreign);
-    VdirRun(open, listed, outcome).Run(FilesOf(NotElsewhere(book.records, foreignRecords, outcome.elsewhere)));
+    RemoveStaleTemps(target);
+    const auto foreignRecords = ForeignRecords(target, listed, foreign);
+    VdirRun(target, listed, outcome).Run(FilesOf(NotElsewhere(book.records, foreignRecords, outcome.elsewhere)));
     return outcome;
 }
 
