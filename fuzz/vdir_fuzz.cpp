@@ -20,6 +20,7 @@
 #include "files/atomic_write.h"
 #include "fuzz_folder.h"
 #include "ical/book_export.h"
+#include "ical/book_import.h"
 #include "ical/event_export.h"
 #include "ical/vdir_export.h"
 
