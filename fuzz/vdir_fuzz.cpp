@@ -38,7 +38,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& path) {
     for (auto it = fs::recursive_directory_iterator(path, code); !code && it != fs::recursive_directory_iterator();
          it.increment(code)) {
         const fs::file_status status = it->symlink_status();
-        const std::string name = fs::relative(it->path(), path).string();
+        const std::string name = it->path().lexically_relative(path).string();
         if (fs::is_symlink(status)) entries[name] = "link " + fs::read_symlink(it->path()).string();
         else if (fs::is_regular_file(status)) entries[name] = "file " + fuzz::ReadWholeFile(it->path());
         else entries[name] = "kind " + std::to_string(int(status.type()));
