@@ -10,7 +10,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(loadday classify daykey settings sortday cli reminders change search icalimport)
+  targets=(loadday classify daykey settings sortday cli reminders change search icalimport vdir)
 fi
 jobs=${FUZZ_BUILD_JOBS:-$(nproc)}
 
@@ -27,11 +27,11 @@ max_len_for() {
   esac
 }
 
-# Readers of outside files must also finish in time and memory: a hang or a
-# blow-up is a fault there.
-budget_for() {
+# A hang or a blow-up is a fault too, for the targets that read outside files.
+limits_for() {
   case $1 in
-    icalimport) echo "-timeout=5 -rss_limit_mb=512" ;;
+    vdir) echo -timeout=10 -rss_limit_mb=1024 ;;
+    icalimport) echo -timeout=5 -rss_limit_mb=512 ;;
   esac
 }
 
@@ -53,8 +53,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$out/corpus"
   log=$out/last-run.txt
   echo "== ${target}_fuzz for ${seconds}s"
-  # shellcheck disable=SC2046 # the budget is several flags or none
-  if ./build-fuzz/"${target}_fuzz" -max_total_time="$seconds" -max_len="$(max_len_for "$target")" $(budget_for "$target") \
+  if ./build-fuzz/"${target}_fuzz" -max_total_time="$seconds" -max_len="$(max_len_for "$target")" $(limits_for "$target") \
       -print_final_stats=1 -artifact_prefix="$out/" "$out/corpus" "fuzz/corpus/$target" >"$log" 2>&1; then
     grep -E '^(Done|stat::number_of_executed_units)' "$log" || true
   else
