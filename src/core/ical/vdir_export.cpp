@@ -14,6 +14,7 @@
 #include "files/folder_entries.h"
 #include "files/folder_lock.h"
 #include "ical/event_export.h"
+#include "ical/parse_calendar.h"
 
 namespace quimbaro::ical {
 namespace {
@@ -92,9 +93,8 @@ std::multiset<std::string> ForeignRecords(const Folder& folder, const Names& lis
     for (const std::string& name : names) {
         if (listed.count(name) || !name.ends_with(".ics")) continue;
         if (!files::ReadPlainFile(folder.fd, name, kMaxEventFileBytes, name, text).Done()) continue;
-        icalcomponent* root = icalparser_parse_string(text.c_str());
-        for (const Appointment& record : MapEvents(root, foreign).records) keys.insert(RecordKey(record));
-        if (root) icalcomponent_free(root);
+        const Component root = ParseCalendar(text);
+        for (const Appointment& record : MapEvents(root.get(), foreign).records) keys.insert(RecordKey(record));
     }
     return keys;
 }
