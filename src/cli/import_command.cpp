@@ -1,23 +1,26 @@
 // import: events of iCalendar files appended to the book, with a report.
-#include <QFile>
-
 #include "date_range_options.h"
+#include "files/regular_file.h"
 #include "ical/book_import.h"
 #include "subcommands.h"
+#include "text/byte_text.h"
 
 namespace quimbaro::cli {
 namespace {
 
-// Imports one file; false when anything in it was refused or not stored.
+// Far beyond any real calendar; a file over it is refused whole rather than
+// read into memory.
+constexpr std::size_t kLargestCalendar = std::size_t{64} << 20;
+
+// Imports one file; false when anything in it was refused or not stored. The
+// file is the one the user named, so a link to a plain file is followed.
 bool ImportFile(const QString& name, const ical::ImportOptions& options, CliContext& context) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Fail(context, kExitFailure, QStringLiteral("no se pudo leer %1: %2").arg(name, file.errorString()));
+    const FileBytes file = ReadRegularFile(BytesOfText(name), kLargestCalendar, Links::Follow);
+    if (!file.Read()) {
+        Fail(context, kExitFailure, QStringLiteral("no se pudo leer %1: %2").arg(name, QString::fromStdString(file.Reason())));
         return false;
     }
-    const QByteArray text = file.readAll();
-    const ical::ImportReport report =
-        ical::ImportCalendarText(context.dataFolder, std::string_view(text.data(), std::size_t(text.size())), options);
+    const ical::ImportReport report = ical::ImportCalendarText(context.dataFolder, file.bytes, options);
     context.out << name << ":\n" << QString::fromStdString(ical::ImportReportText(report));
     return !report.AnythingRefused();
 }

@@ -2,8 +2,7 @@
 
 #include <libical/ical.h>
 
-#include <QFile>
-#include <QSaveFile>
+#include <QBuffer>
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -12,7 +11,9 @@
 
 #include "book/append_records.h"
 #include "book/year_file.h"
+#include "files/replace_file.h"
 #include "ical/event_export.h"
+#include "text/messages.h"
 
 namespace quimbaro::ical {
 namespace {
@@ -115,12 +116,14 @@ ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& r
 
 ExportOutcome ExportBookToFile(const std::filesystem::path& folder, const DateRange& range,
                                const std::filesystem::path& file) {
-    QSaveFile save(QFile::decodeName(file.c_str()));
-    if (!save.open(QIODevice::WriteOnly))
-        return {0, 0, "no se pudo crear el archivo " + file.string() + ": " + save.errorString().toStdString()};
-    ExportOutcome outcome = ExportBook(folder, range, save);
-    if (outcome.Done() && !save.commit())
-        outcome.error = "no se pudo guardar el archivo " + file.string() + ": " + save.errorString().toStdString();
+    // The path stays bytes: Qt's file classes would read a Latin-1 name as another file.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    ExportOutcome outcome = ExportBook(folder, range, buffer);
+    if (!outcome.Done()) return outcome;
+    const QByteArray& text = buffer.data();
+    if (const int error = ReplaceFileWith(file, std::string_view(text.data(), std::size_t(text.size()))); error != 0)
+        outcome.error = "no se pudo guardar el archivo " + file.string() + ": " + SystemReason(error);
     return outcome;
 }
 

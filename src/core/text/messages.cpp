@@ -1,7 +1,7 @@
 #include "text/messages.h"
 
 #include <cerrno>
-#include <cstring>
+#include <string>
 
 namespace quimbaro {
 
@@ -17,7 +17,21 @@ std::string SystemReason(int systemError) {
     case ENOENT: return "la carpeta no existe";
     case ENOTDIR: return "la ruta no es una carpeta";
     case EIO: return "error de entrada/salida del disco";
-    default: return std::strerror(systemError);
+    case ELOOP: return "es un enlace simbólico";
+    case ENXIO: return "el dispositivo no existe o nadie lee al otro lado";
+    case EPIPE: return "el otro lado dejó de leer";
+    case ENAMETOOLONG: return "el nombre es demasiado largo";
+    case EEXIST: return "ya existe";
+    case EBUSY: return "está en uso";
+    case EXDEV: return "está en otro disco";
+    case EMFILE:
+    case ENFILE: return "hay demasiados archivos abiertos";
+    case ENOMEM: return "no queda memoria";
+    case ENODEV: return "el dispositivo no existe";
+    case ETXTBSY: return "el archivo está en uso";
+    case ENOTEMPTY: return "la carpeta no está vacía";
+    case EINVAL: return "la operación no vale para este archivo";
+    default: return "error del sistema número " + std::to_string(systemError);
     }
 }
 
