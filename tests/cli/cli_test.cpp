@@ -284,6 +284,9 @@ TEST(CliIcal, YearsBeforeAThousandAreAddedListedExportedAndImported) {
     EXPECT_EQ(imported.out, file + ":\n0001.log: 1 citas añadidas, 0 ya estaban\n0999.log: 1 citas añadidas, 0 ya estaban\n");
     for (const char* year : {"0999.log", "0001.log"})
         EXPECT_EQ(ReadFile(other.folder.path() / year), ReadFile(book.folder.path() / year)) << year;
+    WriteFile(file, "BEGIN:VCALENDAR\nBEGIN:VEVENT\nDTSTART:09991206T100000\nSUMMARY:fuera\nEND:VEVENT\nEND:VCALENDAR\n");
+    EXPECT_EQ(other({"import", file.c_str(), "--from", "01/01/0001"}).out, file + ":\n0999.log: 1 citas añadidas, 0 ya estaban\n");
+    EXPECT_EQ(other({"list", "06/12/0999"}).out, "06/12/0999  10:00         fuera\n");
 }
 
 // File names are bytes: a Latin-1 name is the folder, export and import use,
