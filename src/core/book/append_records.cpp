@@ -91,7 +91,7 @@ StoreResult ReadYearRecords(const std::filesystem::path& path, std::vector<Appoi
     const std::string fileName = path.filename().string();
     LockedFile file;
     StoreResult result = file.Open(path, O_RDONLY, kLockWaitMilliseconds);
-    if (result.error == StoreError::OpenFailed && result.systemError == ENOENT) return {};
+    if (result.FileMissing()) return {};
     if (result.Stored()) {
         if (const int error = ReadOpenFile(file.fd(), records); error != 0)
             result = Failed(StoreError::ReadFailed, error, fileName);

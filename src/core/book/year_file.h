@@ -4,6 +4,7 @@
 // Every load and append holds an exclusive advisory lock on the file so two
 // running copies never interleave their writes.
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -37,6 +38,8 @@ struct StoreResult {
     int systemError = 0;  // errno, when there is one
     std::string fileName;  // the year file's name (e.g. 2026.log), for Reason()
     bool Stored() const { return error == StoreError::None; }
+    // A file opened only for reading that is not there: no records, no failure.
+    bool FileMissing() const { return error == StoreError::OpenFailed && systemError == ENOENT; }
     // Why the record was not stored, in Spanish, for the user.
     std::string Reason() const;
 };
