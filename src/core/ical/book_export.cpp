@@ -2,7 +2,6 @@
 
 #include <libical/ical.h>
 
-#include <QBuffer>
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -11,7 +10,7 @@
 
 #include "book/append_records.h"
 #include "book/year_file.h"
-#include "files/replace_file.h"
+#include "files/atomic_write.h"
 #include "ical/event_export.h"
 #include "text/messages.h"
 
@@ -116,14 +115,12 @@ ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& r
 
 ExportOutcome ExportBookToFile(const std::filesystem::path& folder, const DateRange& range,
                                const std::filesystem::path& file) {
-    // The path stays bytes: Qt's file classes would read a Latin-1 name as another file.
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    ExportOutcome outcome = ExportBook(folder, range, buffer);
+    const BookRecords book = CollectBook(folder, range);
+    ExportOutcome outcome{static_cast<int>(book.records.size()), book.skipped, book.error};
     if (!outcome.Done()) return outcome;
-    const QByteArray& text = buffer.data();
-    if (const int error = ReplaceFileWith(file, std::string_view(text.data(), std::size_t(text.size()))); error != 0)
-        outcome.error = "no se pudo guardar el archivo " + file.string() + ": " + SystemReason(error);
+    const files::FileResult written =
+        files::WriteFileSafely(file, [&](QIODevice& out) { return WriteCalendar(book.records, out); });
+    outcome.error = written.Reason();
     return outcome;
 }
 
