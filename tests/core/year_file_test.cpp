@@ -137,7 +137,7 @@ TEST_F(YearFile, OnlyPlainFilesAreReadOrWritten) {
     for (const auto& c : cases) {
         fs::remove(file);
         c.make();
-        EXPECT_EQ(LoadDay(folder, "05/12/2026", 2, list).Reason(), c.reason);
+        EXPECT_EQ(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, list).Reason(), c.reason);
         EXPECT_EQ(AppendAppointment(folder, "05/12/2026", "09:30", "", "Ana", "").Reason(), c.reason);
     }
     EXPECT_EQ(ReadFile(outside), "fuera");
