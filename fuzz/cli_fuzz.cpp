@@ -1,4 +1,5 @@
-// The command line on arbitrary arguments (one per line of the input): it
+// The command line on arbitrary arguments (one per line of the input, any
+// bytes): each argument's bytes survive its reading as text; the run
 // ends with a known status, a failure says why on its last stderr line and
 // leaves the year files as they were, and json output always parses.
 
@@ -9,9 +10,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "cli_main.h"
 #include "fuzz_folder.h"
+#include "text/byte_text.h"
 
 namespace {
 
@@ -25,11 +29,23 @@ std::uintmax_t YearFileBytes(const fs::path& folder) {
     return total;
 }
 
+// Each line of the input is one argument's bytes, UTF-8 or not, taken as the
+// program takes its own; every byte must come back as it was.
 QStringList Arguments(const uint8_t* data, std::size_t size) {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const std::string text(reinterpret_cast<const char*>(data), size);
     // The scratch folder stays the data folder: explicit folders are refused.
-    if (text.contains(QStringLiteral("--data")) || text.contains(QStringLiteral("QUIMBARO"))) return {};
-    return QStringList{QStringLiteral("quimbaro")} + text.split(u'\n');
+    if (text.find("--data") != std::string::npos || text.find("QUIMBARO") != std::string::npos) return {};
+    std::vector<std::string> lines{"quimbaro"};
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    lines.push_back(text.substr(start));
+    std::vector<char*> argv;
+    for (std::string& line : lines) argv.push_back(line.data());
+    const QStringList arguments = cli::ArgumentList(static_cast<int>(argv.size()), argv.data());
+    for (qsizetype i = 0; i < arguments.size(); ++i)
+        FUZZ_CHECK(BytesOfText(arguments[i]) == lines[static_cast<std::size_t>(i)].c_str());
+    return arguments;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // start-up time.
 #include <dlfcn.h>
 
-#include <QFile>
 #include <QStringList>
 
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include "cli_main.h"
 #include "place/data_folder.h"
 #include "subcommand.h"
+#include "text/byte_text.h"
 
 #ifndef QUIMBARO_MODULE_FROM_BINDIR
 #define QUIMBARO_MODULE_FROM_BINDIR "."
@@ -41,15 +41,13 @@ int OpenWindow(int argc, char** argv, const QString& dataOption) {
         std::fprintf(stderr, "quimbaro: no se puede abrir la ventana: %s\n", dlerror());
         return quimbaro::cli::kExitFailure;
     }
-    return windowMain(argc, argv, QFile::encodeName(dataOption).constData());
+    return windowMain(argc, argv, quimbaro::BytesOfText(dataOption).c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     QString dataOption;
-    if (!quimbaro::cli::OpensWindow(arguments, dataOption)) return quimbaro::cli::CommandLineMain(argc, argv);
+    if (!quimbaro::cli::OpensWindow(quimbaro::cli::ArgumentList(argc, argv), dataOption)) return quimbaro::cli::CommandLineMain(argc, argv);
     return OpenWindow(argc, argv, dataOption);
 }

@@ -1,7 +1,6 @@
 // The window, built as a module that the program loads only when the window
 // opens, so that the command line never loads the window system's libraries.
 #include <QApplication>
-#include <QFile>
 #include <filesystem>
 
 #include "dialogs/programmer_message.h"
@@ -20,7 +19,7 @@ extern "C" __attribute__((visibility("default"))) int QuimbaroWindowMain(int arg
     const auto facts = quimbaro::ProcessDataFolderFacts(dataOption);
     const std::filesystem::path folder = quimbaro::ChooseDataFolder(facts).folder;
     // Never an empty book in a folder that cannot keep what is typed.
-    if (const auto problem = quimbaro::PrepareDataFolder(folder)) {
+    if (const auto problem = quimbaro::PrepareDataFolder(folder, quimbaro::FolderUse::Change)) {
         quimbaro::ShowProgrammerMessage(QString::fromStdString(*problem));
         return 1;
     }

@@ -3,7 +3,6 @@
 #include <langinfo.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <new>
 
 #include "subcommands.h"
+#include "text/byte_text.h"
 
 #ifndef QUIMBARO_VERSION
 #define QUIMBARO_VERSION "0"
@@ -97,7 +97,7 @@ Invocation Parse(const QStringList& arguments) {
     return invocation;
 }
 
-QString FolderText(const std::filesystem::path& folder) { return QFile::decodeName(folder.c_str()); }
+QString FolderText(const std::filesystem::path& folder) { return TextOfBytes(folder.native()); }
 
 QString HelpText(const DataFolderChoice& choice) {
     QString text = QStringLiteral("Uso: quimbaro [--data CARPETA] [ORDEN [ARGUMENTOS] [OPCIONES]]\n\n"
@@ -148,8 +148,7 @@ int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock
     const QCommandLineParser& parser = *invocation.parser;
     CliContext context{{}, today, out, err};
     if (!invocation.error.isEmpty()) return Fail(context, kExitUsage, invocation.error);
-    if (parser.isSet(kDataOption))
-        facts.option = std::filesystem::absolute(QFile::encodeName(parser.value(kDataOption)).toStdString());
+    if (parser.isSet(kDataOption)) facts.option = std::filesystem::absolute(BytesOfText(parser.value(kDataOption)));
     const DataFolderChoice choice = ChooseDataFolder(facts);
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))) {
         // Neither creates nor checks the folder: they only tell.
@@ -160,7 +159,7 @@ int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock
     }
     if (!invocation.command)
         return Fail(context, kExitUsage, QStringLiteral("falta la orden (véase quimbaro --help)"));
-    if (const auto problem = PrepareDataFolder(choice.folder))
+    if (const auto problem = PrepareDataFolder(choice.folder, invocation.command->folderUse))
         return Fail(context, kExitFailure, QString::fromStdString(*problem));
     context.dataFolder = choice.folder;
     try {
@@ -175,12 +174,18 @@ int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock
     }
 }
 
+QStringList ArgumentList(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << TextOfBytes(argv[i]);
+    return arguments;
+}
+
 int CommandLineMain(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
     out.setEncoding(LocaleEncoding());
     err.setEncoding(LocaleEncoding());
-    return RunCli(QCoreApplication::arguments(), ProcessDataFolderFacts({}), LocalToday, out, err);
+    return RunCli(ArgumentList(argc, argv), ProcessDataFolderFacts({}), LocalToday, out, err);
 }
 
 }  // namespace quimbaro::cli

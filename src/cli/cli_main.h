@@ -20,6 +20,10 @@ bool OpensWindow(const QStringList& arguments, QString& dataOption);
 int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock& today, QTextStream& out,
            QTextStream& err);
 
+// The arguments as given, every byte kept (text/byte_text.h): a file name
+// that is no UTF-8 still names its own file.
+QStringList ArgumentList(int argc, char** argv);
+
 // The process's entry: a QCoreApplication (no window system, no fonts),
 // stdout and stderr in the locale's encoding, this process's facts and clock.
 int CommandLineMain(int argc, char** argv);

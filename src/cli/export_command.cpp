@@ -1,12 +1,12 @@
 // export: the book as an iCalendar file, on stdout, or as a vdir folder.
 #include <QBuffer>
-#include <QFile>
 
 #include "date_range_options.h"
 #include "ical/book_export.h"
 #include "ical/book_import.h"
 #include "ical/vdir_export.h"
 #include "subcommands.h"
+#include "text/byte_text.h"
 
 namespace quimbaro::cli {
 namespace {
@@ -52,9 +52,9 @@ int RunExport(const QCommandLineParser& parser, const QStringList& args, CliCont
     if (args.size() != (vdir ? 0 : 1))
         return Fail(context, kExitUsage, QStringLiteral("export espera un archivo .ics, - o --vdir CARPETA"));
     if (vdir && parser.value(kVdirOption).isEmpty()) return Fail(context, kExitUsage, QStringLiteral("--vdir necesita una carpeta"));
-    if (vdir) return ToVdir(QFile::encodeName(parser.value(kVdirOption)).toStdString(), *range, context);
+    if (vdir) return ToVdir(BytesOfText(parser.value(kVdirOption)), *range, context);
     if (args[0] == QStringLiteral("-")) return ToStdout(*range, context);
-    return ToFile(QFile::encodeName(args[0]).toStdString(), *range, context);
+    return ToFile(BytesOfText(args[0]), *range, context);
 }
 
 }  // namespace
@@ -68,6 +68,7 @@ Subcommand ExportCommand() {
             AddDateRangeOptions(parser);
             parser.addOption({kVdirOption, QStringLiteral("un archivo por cita"), QStringLiteral("CARPETA")});
         },
+        .folderUse = FolderUse::Read,
         .run = RunExport,
     };
 }

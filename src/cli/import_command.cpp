@@ -1,34 +1,22 @@
 // import: events of iCalendar files appended to the book, with a report.
-#include <QFile>
-
 #include "date_range_options.h"
+#include "files/regular_file.h"
 #include "ical/book_import.h"
 #include "subcommands.h"
+#include "text/byte_text.h"
 
 namespace quimbaro::cli {
 namespace {
 
-// The file's bytes, at most a block past the limit: enough to tell it is over.
-QByteArray ReadBounded(QFile& file) {
-    QByteArray text;
-    while (text.size() <= qsizetype(ical::kMaxImportBytes)) {
-        const QByteArray block = file.read(1 << 20);
-        if (block.isEmpty()) break;
-        text += block;
-    }
-    return text;
-}
-
-// Imports one file; false when anything in it was refused or not stored.
+// Imports one file; false when anything in it was refused or not stored. The
+// file is the one the user named, so a link to a plain file is followed.
 bool ImportFile(const QString& name, const ical::ImportOptions& options, CliContext& context) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Fail(context, kExitFailure, QStringLiteral("no se pudo leer %1: %2").arg(name, file.errorString()));
+    const FileBytes file = ReadRegularFile(BytesOfText(name), ical::kMaxImportBytes, Links::Follow);
+    if (!file.Read()) {
+        Fail(context, kExitFailure, QStringLiteral("no se pudo leer %1: %2").arg(name, QString::fromStdString(file.Reason())));
         return false;
     }
-    const QByteArray text = ReadBounded(file);
-    const ical::ImportReport report =
-        ical::ImportCalendarText(context.dataFolder, std::string_view(text.data(), std::size_t(text.size())), options);
+    const ical::ImportReport report = ical::ImportCalendarText(context.dataFolder, file.bytes, options);
     context.out << name << ":\n" << QString::fromStdString(ical::ImportReportText(report));
     return !report.AnythingRefused();
 }

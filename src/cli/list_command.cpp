@@ -83,6 +83,7 @@ Subcommand ListCommand() {
                 parser.addOption({QStringLiteral("days"), QString(), QStringLiteral("N"), QStringLiteral("1")});
                 AddFormatOption(parser);
             },
+        .folderUse = FolderUse::Read,
         .run = RunList,
     };
 }

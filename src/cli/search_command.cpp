@@ -30,6 +30,7 @@ Subcommand SearchCommand() {
         .synopsis = QStringLiteral("search TEXTO [--format text|tsv|json]"),
         .description = QStringLiteral("busca las citas cuyo nombre, asunto o teléfono contienen el texto"),
         .addOptions = AddFormatOption,
+        .folderUse = FolderUse::Read,
         .run = RunSearch,
     };
 }

@@ -13,13 +13,14 @@
 
 #include "book/year_file.h"
 #include "calendar/dates.h"
+#include "place/data_folder.h"
 
 namespace quimbaro::cli {
 
 inline constexpr int kExitOk = 0, kExitFailure = 1, kExitUsage = 2;
 
 struct CliContext {
-    std::filesystem::path dataFolder;  // chosen by the data folder rule, exists and is writable
+    std::filesystem::path dataFolder;  // chosen by the data folder rule, exists, writable for a change
     TodayClock today;                  // injectable clock (calendar/dates.h)
     QTextStream& out;                  // stdout, locale encoding
     QTextStream& err;                  // stderr
@@ -30,6 +31,7 @@ struct Subcommand {
     QString synopsis;     // e.g. "list [FECHA|hoy|ayer|mañana] [--days N] [--format text|tsv|json]"
     QString description;  // Spanish, one line, for --help
     std::function<void(QCommandLineParser&)> addOptions;  // the subcommand's own options (may be empty)
+    FolderUse folderUse = FolderUse::Change;  // Read: works in a folder that cannot be written
     // args: the positional arguments after the subcommand's name; returns the exit status.
     std::function<int(const QCommandLineParser&, const QStringList& args, CliContext&)> run;
 };

@@ -1,12 +1,21 @@
 // The command line run in this process on a temporary data folder with a
 // fixed today: list, add, search, delete and edit as the window shows and
 // refuses them, export and import, every refusal with its text and status.
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTextStream>
+
+#include <functional>
+#include <vector>
 
 #include "../core/temp_folder.h"
 #include "book/year_file.h"
@@ -29,8 +38,9 @@ struct CliRun {
     testing::TempFolder folder;
     // Standard output goes to outDevice when given (and is not kept).
     CliResult operator()(std::initializer_list<const char*> args, QIODevice* outDevice = nullptr) const {
-        QStringList arguments{QStringLiteral("quimbaro")};
-        for (const char* arg : args) arguments << QString::fromUtf8(arg);
+        std::vector<char*> argv{const_cast<char*>("quimbaro")};  // as the system hands them over
+        for (const char* arg : args) argv.push_back(const_cast<char*>(arg));
+        const QStringList arguments = cli::ArgumentList(static_cast<int>(argv.size()), argv.data());
         QByteArray out, err;
         QTextStream outStream(&out), errStream(&err);
         if (outDevice != nullptr) outStream.setDevice(outDevice);
@@ -119,9 +129,8 @@ TEST_F(CliBook, RefusalsGiveTheirTextAndStatusAndChangeNoFile) {
         EXPECT_EQ(result.out, "");
     }
     EXPECT_EQ(ReadFile(Path("2026.log")), stored);
-    // Beside them only the empty 2024.log that reading 31/12/2024 opened.
-    EXPECT_EQ(std::distance(fs::directory_iterator(run.folder.path()), {}), 3);
-    EXPECT_EQ(fs::file_size(Path("2024.log")), 0u);
+    // Reading 31/12/2024 made no 2024.log: beside 2026.log only the 2025.log folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(run.folder.path()), {}), 2);
 }
 
 TEST_F(CliBook, HelpAndVersionTellAndLeaveTheFolderAlone) {
@@ -225,7 +234,10 @@ TEST(CliIcal, ExportedFileImportsIntoAnotherBookAndReportsPerYearFile) {
     EXPECT_EQ(refused.out, file + ":\nRechazados 1 eventos: no tiene fecha de inicio (DTSTART) válida\n");
     const auto missing = other({"import", (file + ".missing").c_str()});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "quimbaro: no se pudo leer " + file + ".missing: No such file or directory\n");
+    EXPECT_EQ(missing.err, "quimbaro: no se pudo leer " + file + ".missing: no existe\n");
+    EXPECT_EQ(other({"import", "/dev/zero", "/"}).err,
+              "quimbaro: no se pudo leer /dev/zero: no es un archivo normal (es una tubería, un dispositivo o un socket)\n"
+              "quimbaro: no se pudo leer /: es una carpeta, no un archivo\n");
 }
 
 TEST(CliIcal, VdirAddsUpdatesAndRemovesOnlyItsOwnFiles) {
@@ -280,6 +292,88 @@ TEST(CliIcal, ExportToAFullDiskOrOutputFails) {
     const auto toFile = run({"export", "/dev/full"});
     EXPECT_EQ(toFile.status, 1);
     EXPECT_EQ(toFile.err, "quimbaro: No se pudo exportar: no se pudo escribir /dev/full: no queda espacio en el disco\n");
+}
+
+// Years before 1000 are stored, listed and exchanged like any other.
+TEST(CliIcal, YearsBeforeAThousandAreAddedListedExportedAndImported) {
+    CliRun book, other;
+    for (const char* line : {"05/12/0999|09:30|600|Ana|x", "01/01/0001|tarde|||y"})
+        EXPECT_EQ(book({"add", line}).err, "") << line;
+    EXPECT_EQ(book({"list", "05/12/0999", "--format", "tsv"}).out,
+              "fecha\thora\ttelefono\tnombre\tasunto\n05/12/0999\t09:30\t600\tAna\tx\n");
+    const std::string file = (book.folder.path() / "old.ics").string();
+    EXPECT_EQ(book({"export", file.c_str(), "--from", "01/01/0001", "--to", "31/12/0999"}).status, 0);
+    const auto imported = other({"import", file.c_str(), "--from", "01/01/0001"});
+    EXPECT_EQ(imported.out, file + ":\n0001.log: 1 citas añadidas, 0 ya estaban\n0999.log: 1 citas añadidas, 0 ya estaban\n");
+    for (const char* year : {"0999.log", "0001.log"})
+        EXPECT_EQ(ReadFile(other.folder.path() / year), ReadFile(book.folder.path() / year)) << year;
+    WriteFile(file, "BEGIN:VCALENDAR\nBEGIN:VEVENT\nDTSTART:09991206T100000\nSUMMARY:fuera\nEND:VEVENT\nEND:VCALENDAR\n");
+    EXPECT_EQ(other({"import", file.c_str(), "--from", "01/01/0001"}).out, file + ":\n0999.log: 1 citas añadidas, 0 ya estaban\n");
+    EXPECT_EQ(other({"list", "06/12/0999"}).out, "06/12/0999  10:00         fuera\n");
+}
+
+// File names are bytes: a Latin-1 name is the folder, export and import use,
+// not one with U+FFFD in its place.
+TEST(CliPaths, NamesThatAreNoUtf8NameExactlyTheirFiles) {
+    CliRun run;
+    const std::string data = (run.folder.path() / "caf\xe9").string(), other = data + "/otra\xf1";
+    const std::string file = data + "/a\xf1o.ics";
+    EXPECT_EQ(run({"--data", data.c_str(), "add", "05/12/2026|09:30|600|Ana|x"}).err, "");
+    EXPECT_EQ(run({"--data", data.c_str(), "export", file.c_str()}).status, 0);
+    EXPECT_EQ(run({"--data", other.c_str(), "import", file.c_str()}).status, 0);
+    EXPECT_EQ(ReadFile(other + "/2026.log"), ReadFile(data + "/2026.log"));
+    EXPECT_EQ(fs::file_size(data + "/2026.log"), kRecordSize);
+    EXPECT_EQ(std::distance(fs::directory_iterator(run.folder.path()), {}), 1);  // nothing elsewhere
+}
+
+// A settings file that is a FIFO or a device hangs nothing: the defaults hold.
+TEST_F(CliBook, SettingsThatAreNoPlainFileLeaveTheDefaults) {
+    const struct {
+        std::function<void()> make;
+        const char* earliest;  // the first row in the default order, after the deletions before
+    } cases[] = {
+        {[&] { ASSERT_EQ(mkfifo(Path(kSettingsFileName).c_str(), 0600), 0); }, "15/06/2026  09:30  91 "},
+        {[&] { fs::create_symlink("/dev/zero", Path(kSettingsFileName)); }, "15/06/2026  09:30  93 "},
+    };
+    for (const auto& c : cases) {
+        fs::remove(Path(kSettingsFileName));
+        c.make();
+        EXPECT_TRUE(run({"list"}).out.starts_with(c.earliest)) << c.earliest;
+        EXPECT_EQ(run({"delete", "hoy", "1"}).status, 0);
+    }
+    EXPECT_EQ(run({"list"}).out, "15/06/2026  11:00  612 34 56 78  Peñón Ñandú  Revisión\n");
+}
+
+// A folder that cannot be written is still read; a change says why it failed.
+// Root writes anywhere, so the runs are made as nobody.
+TEST_F(CliBook, AReadOnlyFolderIsReadButNotChanged) {
+    const fs::path folder = run.folder.path();
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() == 0 && nobody == nullptr) GTEST_SKIP() << "no user nobody to run as";
+    const pid_t child = fork();
+    if (child == 0) {
+        int failed = 0, check = 0;
+        const auto expect = [&](bool holds) { failed |= holds ? 0 : 1 << check; ++check; };
+        if (geteuid() == 0) {
+            bool owned = chown(folder.c_str(), nobody->pw_uid, 0) == 0;
+            for (const auto& entry : fs::directory_iterator(folder)) owned = owned && chown(entry.path().c_str(), nobody->pw_uid, 0) == 0;
+            expect(owned && setgroups(0, nullptr) == 0 && setgid(nobody->pw_gid) == 0 && setuid(nobody->pw_uid) == 0);
+        }
+        expect(chmod(folder.c_str(), 0555) == 0);
+        expect(run({"list"}).out.starts_with("15/06/2026  09:30  91"));
+        expect(run({"list", "01/01/2030"}).status == 0);
+        expect(run({"search", "luis"}).status == 0);
+        expect(run({"export", "-"}).out.starts_with("BEGIN:VCALENDAR"));
+        expect(run({"add", "01/01/2030|10:00|1|Ana|x"}).err ==
+               "quimbaro: No se puede usar la carpeta de datos " + folder.string() + ": permiso denegado\n");
+        _exit(failed);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "bit n: check n failed";
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
 }
 
 }  // namespace

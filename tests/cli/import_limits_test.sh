@@ -45,7 +45,7 @@ done
 # A file over the size limit is not parsed.
 truncate -s $((65 << 20)) "$work/large.ics"
 import_limited "$work/data-large" "$work/large.ics"
-check "a 65 MiB file is refused unread" '[[ $status == 1 && $output == *"pasa de 64 MiB"* ]]'
+check "a 65 MiB file is refused unread" '[[ $status == 1 && $output == *"más de 64 MiB"* ]]'
 
 # A year file larger than the limit: the duplicate check reads it in blocks.
 printf 'BEGIN:VCALENDAR\nBEGIN:VEVENT\nUID:u\nDTSTART:20260301T100000\nSUMMARY:una\nEND:VEVENT\nEND:VCALENDAR\n' >"$work/one.ics"

@@ -54,7 +54,7 @@ TEST(DataFolderRule, ExplicitFoldersWinThenTheInstallDecidesThenTheProgramFolder
     ::setenv("QUIMBARO_DATA", "", 1);
     EXPECT_EQ(ProcessDataFolderFacts("").environment, "");
     ::unsetenv("QUIMBARO_DATA");
-    EXPECT_EQ(PrepareDataFolder(""),
+    EXPECT_EQ(PrepareDataFolder("", FolderUse::Change),
               "No se puede usar la carpeta de datos del usuario: no hay carpeta personal (HOME)");
 }
 
@@ -62,7 +62,7 @@ TEST(DataFolderRule, ExplicitFoldersWinThenTheInstallDecidesThenTheProgramFolder
 TEST(DataFolderRule, PreparingCreatesMissingLevelsAndFilesPrivateAndRefusesWhatCannotHoldFiles) {
     TempFolder temp;
     const fs::path nested = temp.path() / "share" / "quimbaro", settingsFile = nested / kSettingsFileName;
-    ASSERT_EQ(PrepareDataFolder(nested), std::nullopt);
+    ASSERT_EQ(PrepareDataFolder(nested, FolderUse::Change), std::nullopt);
     SettingsStore settings{settingsFile, 1, SortOrder::EarliestFirst};
     ASSERT_TRUE(SaveSettings(settings));
     ASSERT_TRUE(AppendAppointment(nested, "01/02/2026", "10:00", "1", "Ana", "x").Stored());
@@ -73,14 +73,14 @@ TEST(DataFolderRule, PreparingCreatesMissingLevelsAndFilesPrivateAndRefusesWhatC
         if (!fs::exists(kept)) WriteFile(kept, "");
         fs::permissions(kept, fs::perms(0750));
     }
-    ASSERT_EQ(PrepareDataFolder(nested), std::nullopt);
+    ASSERT_EQ(PrepareDataFolder(nested, FolderUse::Change), std::nullopt);
     ASSERT_TRUE(SaveSettings(settings));
     ASSERT_TRUE(AppendAppointment(nested, "01/02/2027", "10:00", "1", "Ana", "x").Stored());
     for (const fs::path& kept : {nested, settingsFile, nested / "2027.log"}) EXPECT_EQ(ModeOf(kept), 0750u) << kept;
 
     WriteFile(temp.path() / "file", "x");
     for (const fs::path& bad : {temp.path() / "file", temp.path() / "file" / "sub"})
-        EXPECT_EQ(PrepareDataFolder(bad), "No se puede usar la carpeta de datos " + bad.string() + ": la ruta no es una carpeta");
+        EXPECT_EQ(PrepareDataFolder(bad, FolderUse::Change), "No se puede usar la carpeta de datos " + bad.string() + ": la ruta no es una carpeta");
     EXPECT_FALSE(fs::exists(temp.path() / "file" / "sub"));
 }
 

@@ -72,11 +72,11 @@ TEST(Dates, AddDaysZeroesTheTimeJumpsFarAndRefusesWhatItCannotReach) {
     }
 }
 
-TEST(DayKey, FormedPlainAndParsedOnlyInTheTypedForm) {
+TEST(DayKey, FormedInFourYearDigitsAndParsedOnlyInTheTypedForm) {
     const std::pair<CalendarDate, const char*> keys[] = {
-        {{2024, 3, 5}, "05/03/2024"}, {{987, 10, 10}, "10/10/987"}, {{0, 0, 0}, "00/00/0"}};
+        {{2024, 3, 5}, "05/03/2024"}, {{987, 10, 10}, "10/10/0987"}, {{1, 1, 1}, "01/01/0001"}, {{0, 0, 0}, "00/00/0000"}};
     for (const auto& [date, key] : keys) EXPECT_EQ(DayKey(date), key);
-    for (const int16_t y : {1000, 1601, 9999})
+    for (const int16_t y : {1, 99, 999, 1000, 1601, 9999})
         for (int16_t m = 0; m <= 12; ++m)
             for (int16_t d = 0; d <= 31; ++d) EXPECT_EQ(ParseDayKey(DayKey({y, m, d})), (CalendarDate{y, m, d}));
     const std::pair<const char*, CalendarDate> accepted[] = {{"05/03/2024", {2024, 3, 5}}, {"31/02/2024", {2024, 2, 31}},

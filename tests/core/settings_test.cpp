@@ -1,7 +1,11 @@
 #include "settings/settings.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+
+#include <functional>
 #include <regex>
 
 #include "temp_folder.h"
@@ -116,6 +120,30 @@ TEST_F(SettingsFile, AFailedSaveReportsFalseAndKeepsTheOldFile) {
     EXPECT_TRUE(testing::WithFileSizeLimit(100, [&] { return !SaveSettings(store); }));
     EXPECT_EQ(ReadFile(file), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 2);  // no leftovers
+}
+
+// A settings file that is no plain file of ours, or far too big for one, is
+// not read (the defaults hold) and not saved over; a FIFO or a device hangs nothing.
+TEST_F(SettingsFile, OnlyAPlainFileOfReasonableSizeIsReadOrReplaced) {
+    const fs::path elsewhere = folder.path() / "elsewhere";
+    const std::string colour = "[Colores]\nmean=255\n";
+    const std::function<void()> makers[] = {
+        [&] { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); },
+        [&] { fs::create_symlink("/dev/zero", file); },
+        [&] { WriteFile(elsewhere, colour); fs::create_symlink(elsewhere, file); },
+        [&] { fs::create_directory(file); },
+        [&] { WriteFile(file, colour + std::string(2 << 20, ';')); },
+    };
+    for (const auto& make : makers) {
+        fs::remove(file);
+        make();
+        SettingsStore store = Read();
+        EXPECT_EQ(std::make_pair(store.userColour, store.sortOrder), std::make_pair(kDefaultUserColour, kDefaultSortOrder));
+        const auto kind = fs::symlink_status(file).type();
+        EXPECT_FALSE(SaveSettings(store));
+        EXPECT_EQ(fs::symlink_status(file).type(), kind);
+    }
+    EXPECT_EQ(ReadFile(elsewhere), colour);
 }
 
 }  // namespace quimbaro

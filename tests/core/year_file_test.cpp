@@ -1,6 +1,7 @@
 #include "book/year_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -40,14 +41,14 @@ TEST_F(YearFile, NamedAfterTheKeysLastFourCharactersWithFieldsCutToTheirWidths) 
     EXPECT_EQ(Bytes(MakeAppointment("05/12/2026", "9", "12\0 34"sv, "", "")), zeroed);
 }
 
-TEST_F(YearFile, CreatesAMissingFileAndKeepsTheFirst29MatchesInFileOrderThenSorted) {
+TEST_F(YearFile, ReadsAMissingFileAsNoRecordsAndKeepsTheFirst29MatchesInFileOrderThenSorted) {
     DayList list;
     list.kept = 5;
     list.slots[0] = MakeAppointment("05/12/2026", "09:00", "", "stale", "");
     ASSERT_TRUE(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, list).Stored());
     EXPECT_EQ(list.kept, 0);
     EXPECT_EQ(Bytes(list.slots[0]), Bytes(Appointment{}));
-    EXPECT_TRUE(fs::is_regular_file(file) && fs::is_empty(file));
+    EXPECT_TRUE(fs::is_empty(folder));  // reading made no file
     std::string bytes;
     for (int i = 0; i < 31; ++i) {  // the two past the 29th are the earliest: they must not show
         const std::string time = i < 29 ? std::to_string(38 - i) + ":00" : "00:0" + std::to_string(i);
@@ -115,6 +116,40 @@ TEST_F(YearFile, GivesUpAfterTheWaitWhileAnotherCopyHoldsTheFile) {
               "el archivo 2026.log está en uso por otra copia del programa");
     EXPECT_EQ(load.get(), StoreError::LockTimeout);
     EXPECT_TRUE(fs::is_empty(file));
+}
+
+// What stands in a year file's place and is no plain file of ours is
+// refused with its cause, without hanging on a FIFO, reading a device or
+// writing through a link.
+TEST_F(YearFile, OnlyPlainFilesAreReadOrWritten) {
+    DayList list;
+    const fs::path outside = temp.path() / "outside";
+    const std::string notPlain = "no se pudo abrir el archivo 2026.log: no es un archivo normal (es una tubería, un dispositivo o un socket)";
+    const std::string link = "no se pudo abrir el archivo 2026.log: es un enlace simbólico";
+    const struct {
+        std::function<void()> make;
+        std::string reason;
+    } cases[] = {
+        {[&] { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }, notPlain},
+        {[&] { fs::create_symlink("/dev/zero", file); }, link},
+        {[&] { WriteFile(outside, "fuera"); fs::create_symlink(outside, file); }, link},
+    };
+    for (const auto& c : cases) {
+        fs::remove(file);
+        c.make();
+        EXPECT_EQ(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, list).Reason(), c.reason);
+        EXPECT_EQ(AppendAppointment(folder, "05/12/2026", "09:30", "", "Ana", "").Reason(), c.reason);
+    }
+    EXPECT_EQ(ReadFile(outside), "fuera");
+}
+
+// A full disk takes part of a record: the file keeps the size it had.
+TEST_F(YearFile, AnAppendThatFailsPartWayLeavesTheFileAsItWas) {
+    std::string bytes;
+    for (int i = 0; i < 26; ++i) bytes += Record("04/12/2026", "08:00", std::to_string(i));
+    WriteFile(file, bytes);
+    EXPECT_TRUE(testing::WithFileSizeLimit(4096, [&] { return !Append("Eva"); }));
+    EXPECT_EQ(ReadFile(file), bytes);
 }
 
 }  // namespace quimbaro

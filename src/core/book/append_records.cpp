@@ -107,10 +107,9 @@ std::string RecordKey(const Appointment& record) {
 StoreResult ReadYearRecords(const std::filesystem::path& path, std::vector<Appointment>& records) {
     records.clear();
     const std::string fileName = path.filename().string();
-    std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored)) return {};
     LockedFile file;
     StoreResult result = file.Open(path, O_RDONLY, kLockWaitMilliseconds);
+    if (result.FileMissing()) return {};
     if (result.Stored()) {
         if (const int error = ReadOpenFile(file.fd(), records); error != 0)
             result = Failed(StoreError::ReadFailed, error, fileName);

@@ -2,12 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <thread>
+
+#include "files/regular_file.h"
 
 namespace quimbaro {
 namespace {
@@ -79,14 +80,18 @@ LockedFile::~LockedFile() { Close(); }
 
 StoreResult LockedFile::Open(const std::filesystem::path& path, int accessFlags, int waitMilliseconds) {
     Close();
-    // O_NONBLOCK keeps a FIFO in the folder from hanging the open; it has no
-    // effect on regular files. The book holds names and phone numbers: a new
-    // year file is for its owner only.
-    fd_ = ::open(path.c_str(), accessFlags | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
-    if (fd_ < 0) return Failure(StoreError::OpenFailed, errno);
-    struct stat info {};
-    if (fstat(fd_, &info) != 0) return Failure(StoreError::OpenFailed, errno);
-    if (!S_ISREG(info.st_mode)) return Failure(StoreError::OpenFailed, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    // Only changes make a missing file; the book holds names and phone
+    // numbers, so a new year file is for its owner only. A link in the folder
+    // is not ours and is refused; a FIFO is refused without hanging the open.
+    const bool changes = (accessFlags & O_ACCMODE) != O_RDONLY;
+    const OpenedFile opened = OpenRegularFile(path, accessFlags | (changes ? O_CREAT : 0), 0600, Links::Refuse);
+    fd_ = opened.fd;
+    switch (opened.fault) {
+    case FileFault::None: break;
+    case FileFault::Directory: return Failure(StoreError::OpenFailed, EISDIR);
+    case FileFault::NotRegular: return Failure(StoreError::NotAFile, 0);
+    default: return Failure(StoreError::OpenFailed, opened.systemError);
+    }
     int systemError = 0;
     switch (LockWithin(fd_, waitMilliseconds, systemError)) {
     case Attempt::Locked: return {};

@@ -15,8 +15,10 @@ public:
     LockedFile& operator=(const LockedFile&) = delete;
     ~LockedFile();
 
-    // Opens the file (creating it empty when missing) and waits up to
-    // waitMilliseconds for the lock. Reports OpenFailed or LockTimeout.
+    // Opens the file and waits up to waitMilliseconds for the lock; opened for
+    // writing, a missing file is created empty. Only a regular file that is no
+    // link is opened. Reports OpenFailed (ENOENT: missing and read-only),
+    // NotAFile or LockTimeout.
     StoreResult Open(const std::filesystem::path& path, int accessFlags, int waitMilliseconds);
     // Closes the file, releasing the lock; false (errno set) when close fails.
     bool Close();

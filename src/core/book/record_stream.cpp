@@ -48,6 +48,7 @@ StoreResult StreamYearFile(const std::filesystem::path& path, const RecordBlockV
     LockedFile file;
     StoreResult result = file.Open(path, O_RDONLY, kLockWaitMilliseconds);
     result.fileName = path.filename().string();
+    if (result.FileMissing()) return {.fileName = result.fileName};
     if (!result.Stored()) return result;
     if (const int readError = StreamRecords(file.fd(), visit); readError != 0)
         return Failure(StoreError::ReadFailed, readError, path);

@@ -29,8 +29,8 @@ using RecordBlockVisitor =
 // the errno of a failed read.
 int StreamRecords(int fd, const RecordBlockVisitor& visit);
 
-// Opens the year file (creating it empty when missing), holds its lock while
-// streaming it, and names it in the result.
+// Opens the year file, holds its lock while streaming it, and names it in the
+// result; a missing file streams nothing and is not created.
 StoreResult StreamYearFile(const std::filesystem::path& path, const RecordBlockVisitor& visit);
 
 }  // namespace quimbaro

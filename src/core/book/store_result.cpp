@@ -1,4 +1,5 @@
 #include "book/year_file.h"
+#include "files/regular_file.h"
 #include "text/messages.h"
 
 namespace quimbaro {
@@ -15,6 +16,8 @@ std::string StoreResult::Reason() const {
     case StoreError::None: return "";
     case StoreError::BadDate: return "la fecha no es válida (DD/MM/AAAA)";
     case StoreError::OpenFailed: return "no se pudo abrir el archivo " + fileName + Detail(systemError);
+    case StoreError::NotAFile:
+        return "no se pudo abrir el archivo " + fileName + ": " + FileFaultText(FileFault::NotRegular, 0);
     case StoreError::LockTimeout: return "el archivo " + fileName + " está en uso por otra copia del programa";
     case StoreError::ReadFailed: return "no se pudo leer el archivo " + fileName + Detail(systemError);
     case StoreError::WriteFailed:

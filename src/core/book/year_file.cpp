@@ -77,7 +77,7 @@ void Keep(const char* record, uint64_t offset, DayList& list) {
 }
 
 // Hands each record of the day and its file offset to keep; the year file is
-// created when missing and locked while it is read.
+// locked while it is read.
 template <typename KeepRecord>
 StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key, KeepRecord keep) {
     const DateMatcher matches(key);
@@ -111,20 +111,24 @@ StoreResult WriteRecordAtEnd(int fd, const std::filesystem::path& folder, const 
     struct stat info {};
     if (fstat(fd, &info) != 0) return Failure(StoreError::WriteFailed, errno, fileName);
     const off_t end = info.st_size / static_cast<off_t>(kRecordSize) * static_cast<off_t>(kRecordSize);
-    if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, end))
-        return Failure(StoreError::WriteFailed, errno, fileName);
-    if (fsync(fd) != 0) {
-        // The user is told it was not stored: it must not turn up later.
-        const int error = errno;
-        [[maybe_unused]] const int cut = ftruncate(fd, end);  // best effort: the sync error is the news
-        return Failure(StoreError::SyncFailed, error, fileName);
+    StoreResult result;
+    if (!WriteFully(fd, reinterpret_cast<const char*>(&record), kRecordSize, end)) {
+        result = Failure(StoreError::WriteFailed, errno, fileName);
+    } else if (fsync(fd) != 0) {
+        result = Failure(StoreError::SyncFailed, errno, fileName);
+    } else if (const int error = end == 0 ? SyncFolder(folder) : 0; error != 0) {
+        // The first record of a file may be in a file just created, which a
+        // crash would lose with its record unless the folder's entry is on disk too.
+        result = Failure(StoreError::SyncFailed, error, fileName);
     }
-    // The first record of a file may be in a file just created, which a crash
-    // would lose with its record unless the folder's entry is on disk too.
-    if (const int error = end == 0 ? SyncFolder(folder) : 0; error != 0)
-        return Failure(StoreError::SyncFailed, error, fileName);
+    if (!result.Stored()) {
+        // The user is told it was not stored: the file keeps its old size, and
+        // the record must not turn up later. Best effort: the failure is the news.
+        if (ftruncate(fd, info.st_size) == 0) fsync(fd);
+        return result;
+    }
     offset = static_cast<uint64_t>(end);
-    return {};
+    return result;
 }
 
 int SyncFolder(const std::filesystem::path& folder) {

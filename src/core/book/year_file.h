@@ -4,6 +4,7 @@
 // Every load and append holds an exclusive advisory lock on the file so two
 // running copies never interleave their writes.
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -24,7 +25,8 @@ int SyncFolder(const std::filesystem::path& folder);
 enum class StoreError {
     None,
     BadDate,       // the date is no DayKey: refused, nothing written
-    OpenFailed,    // folder not writable, file is a directory, ...
+    OpenFailed,    // folder not writable, file is a directory or a link, ...
+    NotAFile,      // a FIFO, a device or a socket in the year file's place
     LockTimeout,   // another copy held the file past the wait
     ReadFailed,    // the year file could not be read while loading
     WriteFailed,   // short or failed write (disk full, file too large)
@@ -37,6 +39,8 @@ struct StoreResult {
     int systemError = 0;  // errno, when there is one
     std::string fileName;  // the year file's name (e.g. 2026.log), for Reason()
     bool Stored() const { return error == StoreError::None; }
+    // A file opened only for reading that is not there: no records, no failure.
+    bool FileMissing() const { return error == StoreError::OpenFailed && systemError == ENOENT; }
     // Why the record was not stored, in Spanish, for the user.
     std::string Reason() const;
 };
@@ -45,8 +49,8 @@ struct StoreResult {
 inline constexpr int kLockWaitMilliseconds = 2000;
 
 // Fills the day list with the first 29 records whose date equals dateKey byte
-// for byte, in file order, then sorts them by time (SortDay). Creates an empty
-// year file when there is none. On failure the list is left empty. An empty
+// for byte, in file order, then sorts them by time (SortDay). A missing year
+// file is an empty day, and is not created. On failure the list is left empty. An empty
 // key, one whose file name would leave the folder (a '/' in its last four
 // characters, "." or "..") or one holding a zero byte is refused as BadDate,
 // and nothing is created.

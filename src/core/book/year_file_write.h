@@ -19,7 +19,8 @@ bool WriteFully(int fd, const char* data, std::size_t size, off_t offset);
 
 // Writes the record after the last whole record (over a partial trailing
 // one) and waits until it is on disk, with the folder's entry when the file
-// was empty; offset then tells where it went.
+// was empty; offset then tells where it went. A failure cuts the file back
+// to the size it had.
 StoreResult WriteRecordAtEnd(int fd, const std::filesystem::path& folder, const Appointment& record,
                              const std::string& fileName, uint64_t& offset);
 

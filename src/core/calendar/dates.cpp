@@ -125,7 +125,9 @@ CalendarDate LocalToday() {
 }
 
 std::string DayKey(const CalendarDate& date) {
-    return TwoDigits(date.day) + "/" + TwoDigits(date.month) + "/" + std::to_string(date.year);
+    std::string year = std::to_string(date.year);
+    if (date.year >= 0 && year.size() < 4) year.insert(0, 4 - year.size(), '0');  // the file name takes four
+    return TwoDigits(date.day) + "/" + TwoDigits(date.month) + "/" + year;
 }
 
 std::optional<CalendarDate> ParseDayKey(std::string_view text) {

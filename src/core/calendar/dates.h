@@ -53,7 +53,8 @@ std::optional<CalendarDate> DaysAfter(const CalendarDate& date, int32_t days);
 using TodayClock = std::function<CalendarDate()>;
 CalendarDate LocalToday();
 
-// DD/MM/YYYY with two-digit day and month and the year in plain decimal.
+// DD/MM/YYYY with two-digit day and month and the year in at least four
+// digits (0999), as ParseDayKey reads it and the year file is named.
 std::string DayKey(const CalendarDate& date);
 // Accepts exactly the typed dates of the form DD/MM/YYYY (digits and two
 // slashes, day <= 31, month <= 12); no lower bound or month-length check.

@@ -12,6 +12,7 @@
 #include "book/year_file.h"
 #include "files/atomic_write.h"
 #include "ical/event_export.h"
+#include "text/messages.h"
 
 namespace quimbaro::ical {
 namespace {

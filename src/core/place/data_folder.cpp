@@ -58,7 +58,7 @@ fs::path Resolved(const fs::path& path) {
 // One level at a time, so that every level created gets mode 0700; each new
 // level's entry in its parent is put on disk, or a crash could lose the
 // folder with the book in it.
-int MakeFolders(const fs::path& folder) {
+int MakeFolders(const fs::path& folder, FolderUse use) {
     fs::path partial;
     for (const fs::path& part : folder) {
         partial /= part;
@@ -71,7 +71,8 @@ int MakeFolders(const fs::path& folder) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0) return errno;
     if (!S_ISDIR(info.st_mode)) return ENOTDIR;
-    return ::access(folder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
+    const int access = use == FolderUse::Change ? W_OK | X_OK : R_OK | X_OK;
+    return ::access(folder.c_str(), access) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -118,9 +119,9 @@ DataFolderFacts ProcessDataFolderFacts(const fs::path& option) {
     return facts;
 }
 
-std::optional<std::string> PrepareDataFolder(const fs::path& folder) {
+std::optional<std::string> PrepareDataFolder(const fs::path& folder, FolderUse use) {
     if (folder.empty()) return kDataFolderUnusableText + std::string("del usuario: no hay carpeta personal (HOME)");
-    const int error = MakeFolders(folder);
+    const int error = MakeFolders(folder, use);
     if (error == 0) return std::nullopt;
     return kDataFolderUnusableText + folder.string() + ": " + SystemReason(error);
 }

@@ -46,9 +46,13 @@ std::filesystem::path ProgramFolder();
 // install folder) and a probe that asks the system for write access.
 DataFolderFacts ProcessDataFolderFacts(const std::filesystem::path& option);
 
+// What a run does with the book: only changes need a folder that can be written.
+enum class FolderUse { Read, Change };
+
 // Creates the folder when missing (each missing level with mode 0700, as
-// the data is private) and checks that files can be made in it. Nothing, or
-// the whole message for the user (kDataFolderUnusableText...).
-std::optional<std::string> PrepareDataFolder(const std::filesystem::path& folder);
+// the data is private) and checks that it can be read, and for a change that
+// files can be made in it. Nothing, or the whole message for the user
+// (kDataFolderUnusableText...).
+std::optional<std::string> PrepareDataFolder(const std::filesystem::path& folder, FolderUse use);
 
 }  // namespace quimbaro

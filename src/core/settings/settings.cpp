@@ -1,13 +1,14 @@
 #include "settings/settings.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
+
+#include "files/regular_file.h"
+#include "files/atomic_write.h"
 
 // Plain 8-bit text: the file is Windows-1252 and only numbers are written.
 #define SI_NO_CONVERSION
@@ -54,15 +55,16 @@ Int Clamped(int64_t value) {
     return static_cast<Int>(std::clamp<int64_t>(value, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max()));
 }
 
+// Far more than any settings file the program writes; a bigger one is not ours.
+constexpr std::size_t kLargestFile = std::size_t{1} << 20;
+
 // The whole file; an empty text when it does not exist, nothing when it
-// exists but cannot be read.
+// cannot be read or is no plain file (a FIFO, a device, a link).
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-    QFile file(QFile::decodeName(path.c_str()));
-    if (!file.exists()) return std::string();
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
-    return bytes.toStdString();
+    FileBytes file = ReadRegularFile(path, kLargestFile, Links::Refuse);
+    if (file.fault == FileFault::Missing) return std::string();
+    if (!file.Read()) return std::nullopt;
+    return std::move(file.bytes);
 }
 
 // A line with its line end; a blank one is no comment.
@@ -154,22 +156,6 @@ void Read(SettingsStore& store) {
         std::clamp<int64_t>(ReadNumber(ini, kReminderSection, kReminderKey, minutes.c_str()), 0, kMaxReminderMinutes));
 }
 
-// Writes the whole text to a temporary file beside the target, flushes it to
-// disk and renames it over the target, so a crash leaves the old file or the
-// new one, never a truncated one.
-bool ReplaceFile(const std::filesystem::path& path, const std::string& text) {
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    const bool isNew = !QFile::exists(file.fileName());
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    // An existing file keeps its mode; a new one is for its owner only.
-    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) file.cancelWriting();
-    const bool written = file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
-    // commit() alone would rename a temporary file whose buffered tail failed
-    // to reach the disk (a short write on a full disk), so flush and check first.
-    if (!written || !file.flush()) file.cancelWriting();
-    return file.commit();
-}
-
 // Both values are written together; every other section, key and comment
 // of the existing file is kept. An existing file that cannot be read is not
 // overwritten.
@@ -188,7 +174,10 @@ bool Save(const SettingsStore& store) {
                      replaceRepeats);
     std::string text;
     if (ini.Save(text) < 0) return false;
-    return ReplaceFile(store.file, text + TrailingComments(*existing));
+    text += TrailingComments(*existing);
+    const auto size = static_cast<qint64>(text.size());
+    return files::WriteFileSafely(store.file, [&](QIODevice& out) { return out.write(text.data(), size) == size; })
+        .Done();
 }
 
 }  // namespace

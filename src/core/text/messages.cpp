@@ -1,7 +1,7 @@
 #include "text/messages.h"
 
 #include <cerrno>
-#include <cstring>
+#include <string>
 
 namespace quimbaro {
 
@@ -27,7 +27,11 @@ std::string SystemReason(int systemError) {
     case EMFILE:
     case ENFILE: return "hay demasiados archivos abiertos";
     case ENOMEM: return "no queda memoria";
-    default: return std::strerror(systemError);
+    case ENODEV: return "el dispositivo no existe";
+    case ETXTBSY: return "el archivo está en uso";
+    case ENOTEMPTY: return "la carpeta no está vacía";
+    case EINVAL: return "la operación no vale para este archivo";
+    default: return "error del sistema número " + std::to_string(systemError);
     }
 }
 

@@ -16,8 +16,8 @@ inline constexpr const char* kNotUndoneText = "No se pudo deshacer el último ca
 inline constexpr const char* kNothingToUndoText = "No hay ningún cambio que deshacer";
 inline constexpr const char* kDataFolderUnusableText = "No se puede usar la carpeta de datos ";
 
-// An errno value as the user reads it: the usual causes in Spanish, anything
-// rarer in the system's words.
+// An errno value as the user reads it, in Spanish: the system's own texts
+// follow the locale, which may be English; a rare cause is given by number.
 std::string SystemReason(int systemError);
 
 }  // namespace quimbaro
