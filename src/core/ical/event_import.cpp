@@ -45,6 +45,14 @@ std::optional<LocalStart> ToLocal(icaltimetype time) {
     return LocalStart{*RealDay(time.year, time.month, time.day), std::pair{time.hour, time.minute}};
 }
 
+// Why a start was refused: one that names no day (31 February) is no valid
+// start; a real day may still leave the book's years once made local.
+const char* RefusedStart(icaltimetype start) {
+    const bool realDay = !icaltime_is_null_time(start) && icaltime_is_valid_time(start) && start.month >= 1 &&
+                         start.month <= 12 && start.day >= 1 && start.day <= DaysInMonth(start.month, start.year);
+    return realDay ? kBadYear : kNoStart;
+}
+
 std::string TimeText(const LocalStart& start) {
     if (!start.clock) return "";
     char text[8];
@@ -214,7 +222,7 @@ public:
         const icaltimetype start = icalcomponent_get_dtstart(event);
         const auto local = ToLocal(start);
         if (!local) {
-            ++out_.refused[icaltime_is_null_time(start) || !icaltime_is_valid_time(start) ? kNoStart : kBadYear];
+            ++out_.refused[RefusedStart(start)];
             return;
         }
         const std::string subject = Subject(event);
