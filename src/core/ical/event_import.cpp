@@ -48,8 +48,9 @@ std::optional<LocalStart> ToLocal(icaltimetype time) {
 // Why a start was refused: one that names no day (31 February) is no valid
 // start; a real day may still leave the book's years once made local.
 const char* RefusedStart(icaltimetype start) {
-    const bool realDay = !icaltime_is_null_time(start) && icaltime_is_valid_time(start) && start.month >= 1 &&
-                         start.month <= 12 && start.day >= 1 && start.day <= DaysInMonth(start.month, start.year);
+    if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start)) return kNoStart;
+    const bool realDay = start.month >= 1 && start.month <= 12 && start.day >= 1 &&
+                         start.day <= DaysInMonth(start.month, start.year);
     return realDay ? kBadYear : kNoStart;
 }
 
