@@ -147,6 +147,11 @@ TEST_F(Ical, RecurrenceIsCappedAndGarbageIsRefusedWithoutWriting) {
     EXPECT_TRUE(secondly.AnythingRefused());
     const ImportReport garbage = Import(book.path(), "no calendar at all\n\x01\xFF");
     EXPECT_TRUE(garbage.notCalendar);
+    EXPECT_TRUE(Import(book.path(), "BEGIN:VTODO\nDTSTART:20261201T100000\nEND:VTODO\n").notCalendar);
+    // Two calendars in one file come wrapped in one root: both are read.
+    const ImportReport two = Import(other.path(), "BEGIN:VCALENDAR\n" + Event("UID:a\nDTSTART:20261201T100000") +
+        "END:VCALENDAR\nBEGIN:VCALENDAR\n" + Event("UID:b\nDTSTART:20261202T100000") + "END:VCALENDAR\n");
+    EXPECT_EQ(std::pair(two.notCalendar, two.years.at("2026.log").added), std::pair(false, 2));
     EXPECT_TRUE(fs::is_empty(book.path()));
 }
 
