@@ -38,7 +38,7 @@ std::optional<std::vector<std::string>> DayKeys(const NamedDay& first, int days)
 // Reads every day before printing anything, so a failure prints no half list.
 int ListDays(const std::vector<std::string>& keys, Format format, CliContext& context) {
     SettingsStore settings{.file = context.dataFolder / kSettingsFileName};
-    Settings("get", settings);
+    LoadSettings(settings);
     std::vector<Appointment> rows;
     for (const std::string& key : keys) {
         DayList day;
