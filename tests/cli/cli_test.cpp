@@ -228,16 +228,35 @@ TEST(CliIcal, ExportedFileImportsIntoAnotherBookAndReportsPerYearFile) {
     }
     EXPECT_EQ(ReadFile(other.folder.path() / "2026.log"), ReadFile(book.folder.path() / "2026.log"));
 
-    WriteFile(file, "BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:sin fecha\nEND:VEVENT\nEND:VCALENDAR\n");
-    const auto refused = other({"import", file.c_str()});
+    // A refused event or a missing file fails the run, and the files after it are still imported.
+    const std::string bad = file + ".bad", missing = file + ".missing";
+    WriteFile(bad, "BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:sin fecha\nEND:VEVENT\nEND:VCALENDAR\n");
+    const CliRun third;
+    const auto refused = third({"import", bad.c_str(), missing.c_str(), file.c_str()});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.out, file + ":\nRechazados 1 eventos: no tiene fecha de inicio (DTSTART) válida\n");
-    const auto missing = other({"import", (file + ".missing").c_str()});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "quimbaro: no se pudo leer " + file + ".missing: no existe\n");
-    EXPECT_EQ(other({"import", "/dev/zero", "/"}).err,
+    EXPECT_EQ(refused.out, bad + ":\nRechazados 1 eventos: no tiene fecha de inicio (DTSTART) válida\n" + file +
+                               ":\n2026.log: 1 citas añadidas, 0 ya estaban\n2027.log: 1 citas añadidas, 0 ya estaban\n");
+    EXPECT_EQ(refused.err, "quimbaro: no se pudo leer " + missing + ": no existe\n");
+    EXPECT_EQ(third({"import", "/dev/zero", "/"}).err,
               "quimbaro: no se pudo leer /dev/zero: no es un archivo normal (es una tubería, un dispositivo o un socket)\n"
               "quimbaro: no se pudo leer /: es una carpeta, no un archivo\n");
+}
+
+// The process's own streams: without a locale's encoding (plain C) the
+// output is UTF-8, so that JSON stays JSON.
+TEST(CliProcess, PlainCLocalePrintsUtf8) {
+    const CliRun book;
+    book({"add", "15/06/2026|11:00|1|Peñón|x"});
+    const std::string data = book.folder.path().string();
+    std::vector<std::string> args{"quimbaro", "--data", data, "list", "15/06/2026", "--format", "json"};
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    ::setenv("LC_ALL", "C", 1);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(cli::CommandLineMain(int(argv.size()), argv.data()), 0);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    ::unsetenv("LC_ALL");
+    EXPECT_NE(out.find("\"nombre\": \"Peñón\""), std::string::npos) << out;
 }
 
 TEST(CliIcal, VdirAddsUpdatesAndRemovesOnlyItsOwnFiles) {

@@ -54,6 +54,14 @@ TEST(DataFolderRule, ExplicitFoldersWinThenTheInstallDecidesThenTheProgramFolder
     ::setenv("QUIMBARO_DATA", "", 1);
     EXPECT_EQ(ProcessDataFolderFacts("").environment, "");
     ::unsetenv("QUIMBARO_DATA");
+    // XDG_DATA_HOME counts only as an absolute path; else HOME's .local/share.
+    ::setenv("HOME", "/home/ana", 1);
+    for (const auto& [xdg, home] : {std::pair<const char*, const char*>{"/datos", "/datos"}, {"", "/home/ana/.local/share"},
+                                    {"datos", "/home/ana/.local/share"}, {"./datos", "/home/ana/.local/share"}}) {
+        ::setenv("XDG_DATA_HOME", xdg, 1);
+        EXPECT_EQ(ProcessDataFolderFacts("").userDataHome, home) << xdg;
+    }
+    ::unsetenv("XDG_DATA_HOME");
     EXPECT_EQ(PrepareDataFolder("", FolderUse::Change),
               "No se puede usar la carpeta de datos del usuario: no hay carpeta personal (HOME)");
 }

@@ -72,6 +72,23 @@ TEST(Dates, AddDaysZeroesTheTimeJumpsFarAndRefusesWhatItCannotReach) {
     }
 }
 
+// Today is the local day: 14 hours east of UTC or 12 west, it differs from
+// UTC's at every hour in at least one of them.
+TEST(Dates, LocalTodayIsTheDayOfTheLocalZone) {
+    for (const auto& [zone, offset] : {std::pair{"ESTE-14", hours{14}}, {"OESTE+12", hours{-12}}}) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        const auto local = [offset] { return year_month_day{floor<days>(system_clock::now() + offset)}; };
+        const year_month_day before = local();
+        const CalendarDate today = LocalToday();
+        const year_month_day after = local();  // the day may have turned in between
+        const year_month_day got{year{today.year}, month{unsigned(today.month)}, day{unsigned(today.day)}};
+        EXPECT_TRUE(got == before || got == after) << zone;
+    }
+    ::unsetenv("TZ");
+    ::tzset();
+}
+
 TEST(DayKey, FormedInFourYearDigitsAndParsedOnlyInTheTypedForm) {
     const std::pair<CalendarDate, const char*> keys[] = {
         {{2024, 3, 5}, "05/03/2024"}, {{987, 10, 10}, "10/10/0987"}, {{1, 1, 1}, "01/01/0001"}, {{0, 0, 0}, "00/00/0000"}};

@@ -83,6 +83,9 @@ TEST_F(Ical, ExportThenImportIntoAnEmptyFolderGivesBackTheSameYearFilesAndAddsNo
         MakeAppointment("01/01/2027", "25:00", "", "wrong file", "")};
     Add(records, "2026.log");
     Add({MakeAppointment("01/01/2027", "00:00", "x", "", W("Año nuevo \x80 \x81"))}, "2027.log");
+    std::string dirty = ReadFile(book.path() / "2026.log");
+    dirty[5 * kRecordSize + offsetof(Appointment, phone) + 1] = 'x';  // another program's bytes after a field's end
+    WriteFile(book.path() / "2026.log", dirty);
 
     ExportOutcome outcome;
     const std::string text = ExportText(book.path(), &outcome);
@@ -96,9 +99,12 @@ TEST_F(Ical, ExportThenImportIntoAnEmptyFolderGivesBackTheSameYearFilesAndAddsNo
     EXPECT_EQ(ReadFile(other.path() / "2026.log"), imported);
     EXPECT_EQ(ReadFile(book.path() / "2027.log"), ReadFile(other.path() / "2027.log"));
 
-    report = Import(other.path(), text);
-    EXPECT_EQ(std::pair(report.years["2026.log"].added, report.years["2026.log"].alreadyThere), std::pair(0, 4));
+    for (const fs::path& folder : {other.path(), book.path()}) {  // the same records, whatever lies past their ends
+        report = Import(folder, text);
+        EXPECT_EQ(std::pair(report.years["2026.log"].added, report.years["2026.log"].alreadyThere), std::pair(0, 4));
+    }
     EXPECT_EQ(ReadFile(other.path() / "2026.log"), imported);
+    EXPECT_EQ(ReadFile(book.path() / "2026.log"), dirty);
 }
 
 TEST_F(Ical, OtherProgramsEventsAreMappedToLocalDaysTimesAndFittedText) {
@@ -112,12 +118,17 @@ TEST_F(Ical, OtherProgramsEventsAreMappedToLocalDaysTimesAndFittedText) {
         Event("UID:long\nDTSTART:20261207T100000\nSUMMARY:" + std::string(80, 'l')) +
         Event("UID:weekly\nDTSTART:20261201T180000\nRRULE:FREQ=WEEKLY;COUNT=4\nEXDATE:20261208T180000\nSUMMARY:semanal") +
         Event("UID:weekly\nRECURRENCE-ID:20261215T180000\nDTSTART:20261216T190000\nSUMMARY:semanal movida") +
-        Event("UID:forever\nDTSTART:20200101T090000\nRRULE:FREQ=DAILY\nSUMMARY:diaria") + "END:VCALENDAR\n";
+        Event("UID:forever\nDTSTART:20200101T090000\nRRULE:FREQ=DAILY\nSUMMARY:diaria") +
+        Event("UID:feb\nDTSTART:20260231T100000\nSUMMARY:31 de febrero") +
+        "BEGIN:VTODO\nUID:todo\nDTSTART:20261209T100000\nSUMMARY:tarea\nEND:VTODO\n"
+        "BEGIN:VJOURNAL\nUID:journal\nDTSTART:20261210T100000\nSUMMARY:diario\nEND:VJOURNAL\nEND:VCALENDAR\n";
     const ImportReport report = Import(other.path(), events, {CalendarDate{2026, 1, 1}, CalendarDate{2026, 12, 31}});
-    EXPECT_TRUE(report.AnythingRefused());  // the event without DTSTART; one of each fix
+    EXPECT_TRUE(report.AnythingRefused());  // the events without a real DTSTART (none, 31/02); one of each fix
     const MappedEvents& m = report.mapped;
     EXPECT_EQ(std::tuple(m.refused.size(), m.withoutSummary, m.fixes.replaced, m.fixes.controls, m.fixes.cut),
               std::tuple(1u, 1, 1, 1, 1)) << ImportReportText(report);
+    EXPECT_NE(ImportReportText(report).find("Rechazados 2 eventos: no tiene fecha de inicio (DTSTART) válida\n"),
+              std::string::npos) << ImportReportText(report);
     EXPECT_EQ(report.years.at("2026.log").added, 8 + 365);
     const std::string lines = Lines(other.path());
     EXPECT_EQ(lines.substr(0, lines.find("01/01/2026")),
@@ -136,6 +147,11 @@ TEST_F(Ical, RecurrenceIsCappedAndGarbageIsRefusedWithoutWriting) {
     EXPECT_TRUE(secondly.AnythingRefused());
     const ImportReport garbage = Import(book.path(), "no calendar at all\n\x01\xFF");
     EXPECT_TRUE(garbage.notCalendar);
+    EXPECT_TRUE(Import(book.path(), "BEGIN:VTODO\nDTSTART:20261201T100000\nEND:VTODO\n").notCalendar);
+    // Two calendars in one file come wrapped in one root: both are read.
+    const ImportReport two = Import(other.path(), "BEGIN:VCALENDAR\n" + Event("UID:a\nDTSTART:20261201T100000") +
+        "END:VCALENDAR\nBEGIN:VCALENDAR\n" + Event("UID:b\nDTSTART:20261202T100000") + "END:VCALENDAR\n");
+    EXPECT_EQ(std::pair(two.notCalendar, two.years.at("2026.log").added), std::pair(false, 2));
     EXPECT_TRUE(fs::is_empty(book.path()));
 }
 

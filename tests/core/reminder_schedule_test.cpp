@@ -7,6 +7,7 @@
 
 #include "book/year_file.h"
 #include "temp_folder.h"
+#include "reminders/reminder_watch.h"
 #include "reminders/today_records.h"
 
 namespace quimbaro {
@@ -84,6 +85,11 @@ TEST(TodayRecords, ReadsAgainOnlyWhenTheYearFileChanged) {
     std::filesystem::create_directory(file);
     EXPECT_FALSE(today.Refresh(folder.path(), kNextDay).Stored());
     EXPECT_TRUE(today.Records().empty());
+    // Reminders off: the book is not looked at, so an unreadable one says nothing.
+    ReminderWatch watch;
+    std::vector<Notice> notices;
+    EXPECT_TRUE(watch.Tick(folder.path(), {kNextDay, 0}, 0, notices).Stored());
+    EXPECT_FALSE(watch.Tick(folder.path(), {kNextDay, 0}, 10, notices).Stored());
 }
 
 }  // namespace

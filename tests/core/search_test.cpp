@@ -52,6 +52,7 @@ TEST(RecordMatcher, FoldsTextMatchesPhoneDigitsAndNeedsARealDay) {
         {true, "ana", "Ana", "", "", "29/02/2028"}, {false, "ana", "Ana", "", "", "29/02/2026"},
         {false, "ana", "Ana", "", "", "05/13/2026"}, {false, "ana", "Ana", "", "", "00/12/2026"},
         {false, "ana", "Ana", "", "", ""},  // deleted
+        {true, "ana", "Ana", "", "", "31/12/2026"}, {false, "ana", "Ana", "", "", "05/12/0000"},
         {true, "fin", "", subject74.c_str()},  // the subject's last bytes
     };
     for (const MatchCase& c : cases) {
@@ -70,6 +71,8 @@ TEST(RecordMatcher, FieldsEndAtTheirZeroOrTheirWidthNeverCrossing) {
     record.replace(30, 50, std::string(48, 'x') + "xa");
     EXPECT_TRUE(RecordMatcher("xxa").Matches(record.data()));
     EXPECT_FALSE(RecordMatcher("xab").Matches(record.data()));
+    record.replace(80, 75, std::string(72, 'y') + "fin");  // the subject ends the record, with no zero
+    EXPECT_TRUE(RecordMatcher("yfin").Matches(record.data()));
 }
 
 class BookSearch : public ::testing::Test {
@@ -81,7 +84,8 @@ protected:
 
 TEST_F(BookSearch, ReadsOnlyYearFilesAndOnlyRecordsOfTheirOwnYear) {
     Write("2026.log", Record("10/12/2026", "", W("Peña"), "", "12:00") + Record("05/01/2027", "", W("Peña"), "") +
-                          Record("10/12/2026", "", W("Peña"), "", "09:00") + Record("11/12/2026", "", "Otra", ""));
+                          Record("10/12/2026", "", W("Peña"), "", "09:00") + Record("11/12/2026", "", "Otra", "") +
+                          Record("31/02/2026", "", W("Peña"), "") + Record("00/03/2026", "", W("Peña"), ""));
     Write("2025.log", Record("20/06/2025", "", W("PEÑA"), "") + "partial");
     Write("notes.txt", Record("01/01/2026", "", W("Peña"), ""));
     Write("12026.log", Record("01/01/2026", "", W("Peña"), ""));
@@ -89,7 +93,7 @@ TEST_F(BookSearch, ReadsOnlyYearFilesAndOnlyRecordsOfTheirOwnYear) {
     const RecordMatcher matcher("pena");
     const DaySearch days = FindMatchingDays(folder, matcher);
     EXPECT_TRUE(days.skipped.empty());
-    EXPECT_EQ(days.days, (std::vector<CalendarDate>{{2025, 6, 20}, {2026, 12, 10}}));
+    EXPECT_EQ(days.days, (std::vector<CalendarDate>{{2025, 6, 20}, {2026, 12, 10}}));  // no 31/02, no day 0
     const RecordSearch records = FindMatchingRecords(folder, matcher);
     ASSERT_EQ(records.records.size(), 3u);
     EXPECT_EQ(ReadField(records.records[1].time) + " " + ReadField(records.records[2].time), "09:00 12:00");  // date, then time order

@@ -102,7 +102,7 @@ TEST_F(ShellTest, UnreadableDayAtStartIsToldOnceTheWindowIsUp) {
     std::filesystem::create_directory(folder / "2026.log");
     BoxCatcher boxes;
     Open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.seen.size() == 1; }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.seen.size() == 1; }, 60000));
     EXPECT_TRUE(boxes.seen[0].startsWith("No se pudieron leer las citas del día: ")) << boxes.seen[0].toStdString();
 }
 

@@ -15,6 +15,7 @@ namespace {
 
 const QString kService = "org.freedesktop.Notifications";
 const QString kPath = "/org/freedesktop/Notifications";
+constexpr int kPatience = 60000;  // milliseconds: only a broken run waits this long
 
 // A session bus of our own that starts no services, so nothing installed
 // on the machine answers in the stand-in's place.
@@ -59,7 +60,7 @@ protected:
         ASSERT_TRUE(config.open() && config.write(kBusConfig) > 0 && config.flush());
         daemon_ = new QProcess;
         daemon_->start("dbus-daemon", {"--nofork", "--print-address=1", "--config-file=" + config.fileName()});
-        ASSERT_TRUE(daemon_->waitForReadyRead(10000)) << "dbus-daemon did not start";
+        ASSERT_TRUE(daemon_->waitForReadyRead(kPatience)) << "dbus-daemon did not start";
         // The program finds its session bus here, as it would in a desktop session.
         qputenv("DBUS_SESSION_BUS_ADDRESS", daemon_->readLine().trimmed());
     }
@@ -85,7 +86,7 @@ protected:
     void OpenAt(int hours, int minutes) {
         now = {today, (hours * 60 + minutes) * 60};
         Open();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return State() != ReminderService::State::Asking; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return State() != ReminderService::State::Asking; }, kPatience));
     }
     ReminderService::State State() { return window->Reminders().CurrentState(); }
     // Moves the clock on to the time in the timer's steps, looking at each.
@@ -101,7 +102,7 @@ protected:
     QStringList Shown() {
         const QDBusMessage ping = QDBusMessage::createMethodCall(kService, kPath, kService, "GetCapabilities");
         QDBusPendingCall reply = QDBusConnection::sessionBus().asyncCall(ping);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return reply.isFinished(); }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return reply.isFinished(); }, kPatience));
         QCoreApplication::processEvents();
         QStringList summaries;
         for (const QStringList& notice : server.shown) summaries << notice[2];
@@ -151,8 +152,23 @@ TEST_F(RemindersTest, EachAppointmentOnceAtItsTimeAvisoSetsTheLeadAndAClickShows
     Shown();
     EXPECT_TRUE(Marked(2026, 12, 30, kGold));
     Click(1);
-    EXPECT_TRUE(QTest::qWaitFor([this] { return Cell(2, 1) == "Pasada"; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Cell(2, 1) == "Pasada"; }, kPatience));
     EXPECT_TRUE(Marked(2026, 12, 31, kGold));
+}
+
+// Started, the service looks at the clock by itself: moved on, a due reminder
+// comes with nobody calling Tick.
+TEST_F(RemindersTest, StartArmsTheTimerThatLooksAtTheClock) {
+    Store("31/12/2026", "10:10", "Ana");
+    StartServer();
+    now = {today, (9 * 60 + 55) * 60};
+    const int16_t lead = 10;
+    ReminderService service({folder, [this] { return now; }, lead, 1});
+    service.Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.CurrentState() == ReminderService::State::Running; }, kPatience));
+    EXPECT_EQ(Shown(), QStringList());
+    now.secondOfDay = 10 * 3600;
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !server.shown.empty(); }, kPatience));
 }
 
 TEST_F(RemindersTest, WithoutAServerRemindersAreOffAfterOneLine) {

@@ -50,7 +50,7 @@ protected:
         context->now = [this] { return now; };
         window = std::make_unique<MainWindow>(*context);
         window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get(), 60000));
         return *window;
     }
     // Key by key into the entry, then Enter. Qt's test keys are ASCII only; others go as key text.

@@ -58,14 +58,15 @@ protected:
 };
 
 TEST_F(TableViewTest, EmptyDayShowsTheHeaderInTheUserColourAndWhiteRowsOnBlack) {
-    for (Colour colour : {Colour{-5}, Colour{0x1000000}}) {  // no colour: the default
+    // No colour gives the default; white is a colour.
+    for (const auto& [colour, shown] : {std::pair<Colour, QRgb>{-5, kGold}, {0x1000000, kGold}, {0xFFFFFF, kWhite}}) {
         QImage image = Paint(DayList{}, colour)->image.copy();  // picture gone, still the target
         for (int column = 0; column < 4; ++column) {
             const QRect box = Box(column, 0);
             EXPECT_TRUE(Outlined(image, box));
             // Centred titles leave the inner left and right edges free.
-            EXPECT_EQ(CountColour(image, QRect(box.left() + 1, 3, 1, 19), kGold), 19) << colour;
-            EXPECT_EQ(CountColour(image, QRect(box.right() - 1, 3, 1, 19), kGold), 19);
+            EXPECT_EQ(CountColour(image, QRect(box.left() + 1, 3, 1, 19), shown), 19) << colour;
+            EXPECT_EQ(CountColour(image, QRect(box.right() - 1, 3, 1, 19), shown), 19);
             EXPECT_TRUE(Inked(image, column, 0)) << "title of column " << column;
             for (int row = 1; row <= 28; ++row) {
                 EXPECT_TRUE(Outlined(image, Box(column, row))) << column << "," << row;

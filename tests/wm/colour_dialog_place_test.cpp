@@ -22,7 +22,7 @@ bool Framed(QWidget& window) {
         still = window.isVisible() && now != window.geometry() && now == last ? still + 1 : 0;
         last = now;
         return still >= 20;
-    }, 15000);
+    }, 60000);
 }
 
 TEST(ColourDialogUnderWindowManager, OuterCornerIs30RightAnd30BelowTheMainWindows) {

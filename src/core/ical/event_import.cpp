@@ -52,6 +52,15 @@ std::optional<LocalStart> ToLocal(icaltimetype time) {
     return LocalStart{*RealDay(time.year, time.month, time.day), std::pair{time.hour, time.minute}};
 }
 
+// Why a start was refused: one that names no day (31 February) is no valid
+// start; a real day may still leave the book's years once made local.
+const char* RefusedStart(icaltimetype start) {
+    if (icaltime_is_null_time(start) || !icaltime_is_valid_time(start)) return kNoStart;
+    const bool realDay = start.month >= 1 && start.month <= 12 && start.day >= 1 &&
+                         start.day <= DaysInMonth(start.month, start.year);
+    return realDay ? kBadYear : kNoStart;
+}
+
 std::string TimeText(const LocalStart& start) {
     if (!start.clock) return "";
     char text[8];
@@ -236,7 +245,7 @@ public:
         if (start.zone == nullptr && HasStartZone(event)) ++out_.unknownZones;
         const auto local = ToLocal(start);
         if (!local) {
-            ++out_.refused[icaltime_is_null_time(start) || !icaltime_is_valid_time(start) ? kNoStart : kBadYear];
+            ++out_.refused[RefusedStart(start)];
             return;
         }
         const std::string subject = Subject(event);

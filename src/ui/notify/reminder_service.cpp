@@ -1,6 +1,7 @@
 #include "notify/reminder_service.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace quimbaro {
 namespace {
@@ -12,9 +13,9 @@ void ErrorLine(const QString& text) {
 
 }  // namespace
 
-ReminderService::ReminderService(ShellContext& context, QObject* parent)
-    : QObject(parent), context_(context), notifier_(this) {
-    timer_.setInterval(kReminderTickMilliseconds);
+ReminderService::ReminderService(ReminderInputs inputs, QObject* parent)
+    : QObject(parent), inputs_(std::move(inputs)), notifier_(this) {
+    timer_.setInterval(inputs_.tickMilliseconds);
     connect(&timer_, &QTimer::timeout, this, &ReminderService::Tick);
     connect(&notifier_, &DesktopNotifier::Clicked, this, &ReminderService::Clicked);
     connect(&notifier_, &DesktopNotifier::Ready, this, [this] {
@@ -37,7 +38,7 @@ void ReminderService::Tick() {
     if (state_ != State::Running) return;
     std::vector<Notice> notices;
     const StoreResult read =
-        watch_.Tick(context_.dataFolder, context_.now(), context_.settings.reminderMinutes, notices);
+        watch_.Tick(inputs_.dataFolder, inputs_.now(), inputs_.leadMinutes, notices);
     if (!read.Stored()) return ReportReadFailure(read);
     readFailing_ = false;
     for (const Notice& notice : notices) notifier_.Show(notice);

@@ -6,10 +6,11 @@
 
 #include <QObject>
 #include <QTimer>
+#include <filesystem>
 
+#include "calendar/wall_clock.h"
 #include "notify/desktop_notifier.h"
 #include "reminders/reminder_watch.h"
-#include "window/shell_context.h"
 
 namespace quimbaro {
 
@@ -17,11 +18,20 @@ namespace quimbaro {
 // slept: the timer does not count the sleep, the clock does.
 inline constexpr int kReminderTickMilliseconds = 15000;
 
+// What the reminders read: the book's folder, the clock, and the lead in
+// minutes, which "aviso N" changes while they run (so held by reference).
+struct ReminderInputs {
+    std::filesystem::path dataFolder;
+    WallClock now;
+    const int16_t& leadMinutes;
+    int tickMilliseconds = kReminderTickMilliseconds;
+};
+
 class ReminderService : public QObject {
     Q_OBJECT
 public:
-    // The context must outlive the service.
-    explicit ReminderService(ShellContext& context, QObject* parent = nullptr);
+    // The lead the inputs refer to must outlive the service.
+    explicit ReminderService(ReminderInputs inputs, QObject* parent = nullptr);
 
     // Looks for the notification server; the ticks start once it answers.
     void Start();
@@ -38,7 +48,7 @@ Q_SIGNALS:
 private:
     void ReportReadFailure(const StoreResult& result);
 
-    ShellContext& context_;
+    const ReminderInputs inputs_;
     DesktopNotifier notifier_;
     QTimer timer_;
     ReminderWatch watch_;

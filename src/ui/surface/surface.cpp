@@ -99,7 +99,7 @@ QColor ToQColor(Colour colour) {
 
 Surface::Surface(int dotsPerInch) : dotsPerInch_(dotsPerInch) {
     const QString face = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
-    defaultFont_ = NewFont(face, kDefaultPoints, 0, 1);
+    defaultFont_ = NewFont(face, kDefaultPoints, 0, kDefaultCharset);
 }
 
 Surface::~Surface() { EndDrawing(); }

@@ -38,6 +38,9 @@ inline constexpr Colour kWhite = Rgb(255, 255, 255);
 QColor ToQColor(Colour colour);
 
 enum FontStyle : int { kBold = 1, kItalic = 2, kUnderline = 4, kStrikeOut = 8 };
+// A font's character set only tells fonts apart: the faces draw Unicode either way.
+inline constexpr int kAnsiCharset = 0;
+inline constexpr int kDefaultCharset = 1;
 
 inline std::array<int32_t, 256> UnmeasuredAdvances() {
     std::array<int32_t, 256> advances;

@@ -10,7 +10,6 @@ namespace {
 constexpr const char* kCreditFace = "Courier New";
 constexpr int kNamePoints = 90;
 constexpr int kLinePoints = 19;
-constexpr int kAnsiCharset = 0;
 
 void PrintAtCell(Surface& surface, int column, int row, const char* text) {
     surface.LocateCell(column, row);

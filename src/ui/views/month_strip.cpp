@@ -145,7 +145,7 @@ void DrawCalendarPanel(Surface& surface, GraphicControl& panel, int16_t year, in
     surface.SetColours(kWhite, kBlack);
     surface.ClearTarget(kBlack);
     if (!IsMonth(month)) return;
-    surface.SelectFont(surface.NewFont("Tahoma", 9, kBold, 1));
+    surface.SelectFont(surface.NewFont("Tahoma", 9, kBold, kDefaultCharset));
     const ShownDayMark mark{day, month, userColour, matchDays};
     for (int k = -3; k <= 3; ++k) {
         const MonthBlock block = StripBlock(year, month, k);

@@ -17,7 +17,6 @@ constexpr int kTableColumns = 4;
 constexpr int kRowHeight = 22;
 constexpr int kSpacing = 2;
 constexpr int kMaxLines = 100;
-constexpr int kAnsiCharset = 0;
 constexpr int kRowNumberPoints = 7;
 constexpr Colour kRowNumberColour = Rgb(128, 128, 128);
 constexpr int kRowNumberMargin = 2;

@@ -49,7 +49,7 @@ MainWindow::MainWindow(ShellContext& context)
     BuildFrame();
     BuildControls();
     Initialise();
-    reminders_ = new ReminderService(context_, this);
+    reminders_ = new ReminderService({context_.dataFolder, context_.now, context_.settings.reminderMinutes}, this);
     connect(reminders_, &ReminderService::Clicked, this, &MainWindow::ComeForwardWithToday);
     // The bus is asked once the window is up, so it never delays the first frame.
     QTimer::singleShot(0, reminders_, &ReminderService::Start);
