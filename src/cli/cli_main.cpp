@@ -141,11 +141,16 @@ bool OpensWindow(const QStringList& arguments, QString& dataOption) {
     return !dataOption.isEmpty();
 }
 
+bool DrawsPages(const QStringList& arguments) {
+    const Invocation invocation = Parse(arguments);
+    return invocation.command && invocation.command->drawsPages;
+}
+
 int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock& today, QTextStream& out,
-           QTextStream& err) {
+           QTextStream& err, const PdfPages& pdfPages) {
     const Invocation invocation = Parse(arguments);
     const QCommandLineParser& parser = *invocation.parser;
-    CliContext context{{}, today, out, err};
+    CliContext context{{}, today, out, err, pdfPages};
     if (!invocation.error.isEmpty()) return Fail(context, kExitUsage, invocation.error);
     if (parser.isSet(kDataOption))
         facts.option = std::filesystem::absolute(QFile::encodeName(parser.value(kDataOption)).toStdString());
@@ -167,12 +172,16 @@ int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock
     return status;
 }
 
-int CommandLineMain(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+int RunProcessCli(const PdfPages& pdfPages) {
     QTextStream out(stdout), err(stderr);
     out.setEncoding(LocaleEncoding());
     err.setEncoding(LocaleEncoding());
-    return RunCli(QCoreApplication::arguments(), ProcessDataFolderFacts({}), LocalToday, out, err);
+    return RunCli(QCoreApplication::arguments(), ProcessDataFolderFacts({}), LocalToday, out, err, pdfPages);
+}
+
+int CommandLineMain(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    return RunProcessCli({});
 }
 
 }  // namespace quimbaro::cli

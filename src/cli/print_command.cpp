@@ -1,0 +1,61 @@
+// print: the days as printed pages, written as a PDF file. The pages are
+// drawn by the window's module (they need Qt Gui), which hands its drawing
+// in as CliContext::pdfPages.
+#include <QFile>
+#include <QSaveFile>
+
+#include "shown_days.h"
+#include "subcommands.h"
+
+namespace quimbaro::cli {
+namespace {
+
+const QString kPdfOption = QStringLiteral("pdf");
+
+// The document goes to a temporary file beside the target, renamed over it
+// only once whole: a failure leaves the previous file as it was.
+int WriteDocument(const std::vector<ShownDay>& days, const QString& file, CliContext& context) {
+    QSaveFile save(file);
+    if (!save.open(QIODevice::WriteOnly))
+        return Fail(context, kExitFailure, QStringLiteral("no se pudo crear el archivo %1: %2").arg(file, save.errorString()));
+    const PdfOutcome drawn = context.pdfPages(days, context.today(), save);
+    if (!drawn.error.empty()) {
+        save.cancelWriting();
+        return Fail(context, kExitFailure, QStringLiteral("No se pudo imprimir: ") + QString::fromStdString(drawn.error));
+    }
+    // commit() alone would rename a file whose buffered tail failed to reach the disk.
+    if (!save.flush() || !save.commit())
+        return Fail(context, kExitFailure, QStringLiteral("no se pudo guardar el archivo %1: %2").arg(file, save.errorString()));
+    context.out << QStringLiteral("Se imprimieron %1 días en %2 páginas: %3\n").arg(days.size()).arg(drawn.pages).arg(file);
+    return kExitOk;
+}
+
+int RunPrint(const QCommandLineParser& parser, const QStringList& args, CliContext& context) {
+    if (parser.value(kPdfOption).isEmpty())
+        return Fail(context, kExitUsage, QStringLiteral("print espera el archivo que escribir: --pdf ARCHIVO"));
+    int status = kExitOk;
+    const auto days = ReadShownDays(parser, args, QStringLiteral("print"), context, status);
+    if (!days) return status;
+    if (!context.pdfPages)
+        return Fail(context, kExitFailure, QStringLiteral("no se pueden dibujar páginas sin el módulo de la ventana"));
+    return WriteDocument(*days, parser.value(kPdfOption), context);
+}
+
+}  // namespace
+
+Subcommand PrintCommand() {
+    return {
+        .name = QStringLiteral("print"),
+        .synopsis = QStringLiteral("print [FECHA|hoy|ayer|mañana] [--days N] --pdf ARCHIVO"),
+        .description = QStringLiteral("escribe las citas de un día, o de N días desde él, como páginas A4 en PDF"),
+        .addOptions =
+            [](QCommandLineParser& parser) {
+                AddDaysOption(parser);
+                parser.addOption({kPdfOption, QString(), QStringLiteral("ARCHIVO")});
+            },
+        .run = RunPrint,
+        .drawsPages = true,
+    };
+}
+
+}  // namespace quimbaro::cli
