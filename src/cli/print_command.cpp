@@ -16,17 +16,22 @@ const QString kPdfOption = QStringLiteral("pdf");
 // only once whole: a failure leaves the previous file as it was.
 int WriteDocument(const std::vector<ShownDay>& days, const QString& file, CliContext& context) {
     QSaveFile save(file);
-    if (!save.open(QIODevice::WriteOnly))
-        return Fail(context, kExitFailure, QStringLiteral("no se pudo crear el archivo %1: %2").arg(file, save.errorString()));
+    const auto fileFailure = [&](const char* what) {
+        return Fail(context, kExitFailure, QStringLiteral("no se pudo %1 el archivo %2: %3")
+                                               .arg(QString::fromUtf8(what), file, save.errorString()));
+    };
+    if (!save.open(QIODevice::WriteOnly)) return fileFailure("crear");
     const PdfOutcome drawn = context.pdfPages(days, context.today(), save);
     if (!drawn.error.empty()) {
         save.cancelWriting();
-        return Fail(context, kExitFailure, QStringLiteral("No se pudo imprimir: ") + QString::fromStdString(drawn.error));
+        return Fail(context, kExitFailure, "No se pudo imprimir: " + QString::fromStdString(drawn.error));
     }
     // commit() alone would rename a file whose buffered tail failed to reach the disk.
-    if (!save.flush() || !save.commit())
-        return Fail(context, kExitFailure, QStringLiteral("no se pudo guardar el archivo %1: %2").arg(file, save.errorString()));
-    context.out << QStringLiteral("Se imprimieron %1 días en %2 páginas: %3\n").arg(days.size()).arg(drawn.pages).arg(file);
+    if (!save.flush() || !save.commit()) return fileFailure("guardar");
+    context.out << QStringLiteral("Se imprimieron %1 días en %2 páginas: %3\n")
+                       .arg(days.size())
+                       .arg(drawn.pages)
+                       .arg(file);
     return kExitOk;
 }
 
@@ -37,7 +42,8 @@ int RunPrint(const QCommandLineParser& parser, const QStringList& args, CliConte
     const auto days = ReadShownDays(parser, args, QStringLiteral("print"), context, status);
     if (!days) return status;
     if (!context.pdfPages)
-        return Fail(context, kExitFailure, QStringLiteral("no se pueden dibujar páginas sin el módulo de la ventana"));
+        return Fail(context, kExitFailure,
+                    QStringLiteral("no se pueden dibujar páginas sin el módulo de la ventana"));
     return WriteDocument(*days, parser.value(kPdfOption), context);
 }
 

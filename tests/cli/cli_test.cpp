@@ -234,7 +234,8 @@ TEST_F(CliBook, PrintHandsTheListedDaysToTheDrawingAndReplacesTheFileOnlyWhenDon
     run.pages = [&](const std::vector<ShownDay>& days, const CalendarDate& printedOn, QIODevice& out) {
         drawn = {DayKey(printedOn)};
         for (const ShownDay& day : days)
-            for (const Appointment& row : day.rows) drawn.push_back(DayKey(day.date) + " " + FromWin1252(ReadField(row.name)).toStdString());
+            for (const Appointment& row : day.rows)
+                drawn.push_back(DayKey(day.date) + " " + FromWin1252(ReadField(row.name)).toStdString());
         out.write(failure.empty() ? "new" : "partial");
         return PdfOutcome{2, failure};
     };

@@ -113,8 +113,11 @@ void DayPages::Measure() {
     g.bodyBottom = g.pageBottom - LineHeight(fonts_.foot) - 6 * g.point;
     g.pad = 3 * g.point;
     const QFontMetricsF text(fonts_.text, &device_), head(fonts_.columnHead, &device_);
-    const qreal timeWidth = std::max(text.horizontalAdvance(QStringLiteral("00:00")), head.horizontalAdvance(kColumnHeads[0]));
-    const qreal phoneWidth = std::max(text.horizontalAdvance(QStringLiteral("000 00 00 00")), head.horizontalAdvance(kColumnHeads[1]));
+    // Time and phone take what their usual texts need; longer ones wrap.
+    const auto widest = [&](const QString& sample, int cell) {
+        return std::max(text.horizontalAdvance(sample), head.horizontalAdvance(kColumnHeads[cell]));
+    };
+    const qreal timeWidth = widest(QStringLiteral("00:00"), 0), phoneWidth = widest(QStringLiteral("000 00 00 00"), 1);
     g.edges[0] = 0;
     g.edges[1] = g.edges[0] + timeWidth + 2 * g.pad;
     g.edges[2] = g.edges[1] + phoneWidth + 2 * g.pad;
