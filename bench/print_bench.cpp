@@ -25,12 +25,12 @@ constexpr int kWeekAppointments = 200;
 
 // Seven days from the bench day, 29 rows on each but the last; every fourth
 // subject long enough to wrap.
-std::vector<ShownDay> Week() {
-    std::vector<ShownDay> days;
+std::vector<DayRows> Week() {
+    std::vector<DayRows> days;
     int made = 0;
     for (int d = 0; d < 7; ++d) {
         const CalendarDate date = *DaysAfter({kBenchYear, kBenchMonth, kBenchDay}, d);
-        ShownDay day{date, DayKey(date), {}};
+        DayRows day{date, DayKey(date), {}};
         for (int n = 0; n < kDaySlots && made < kWeekAppointments; ++n, ++made) {
             const std::string subject = n % 4 == 3 ? ToWin1252(QStringLiteral(
                                                           "Revisión de la prótesis y de la férula de descarga, "
@@ -45,14 +45,14 @@ std::vector<ShownDay> Week() {
 }
 
 // The same texts, one line each, spaced about as print spaces its rows.
-void PlainPages(const std::vector<ShownDay>& days, QIODevice& out) {
+void PlainPages(const std::vector<DayRows>& days, QIODevice& out) {
     QPdfWriter writer(&out);
     writer.setPageSize(QPageSize(QPageSize::A4));
     QPainter painter(&writer);
     painter.setFont(QFont(QStringLiteral("Liberation Sans"), 10));
     const int line = painter.fontMetrics().height() * 3 / 2, column = writer.width() / 4;
     int y = 0;
-    for (const ShownDay& day : days) {
+    for (const DayRows& day : days) {
         for (const Appointment& row : day.rows) {
             if (y + line > writer.height()) {
                 writer.newPage();
@@ -69,7 +69,7 @@ void PlainPages(const std::vector<ShownDay>& days, QIODevice& out) {
 }  // namespace
 
 void RegisterPrint() {
-    const std::vector<ShownDay> week = Week();
+    const std::vector<DayRows> week = Week();
     benchmark::RegisterBenchmark("print_week", [week](benchmark::State& state) {
         for (auto _ : state) {
             QBuffer buffer;

@@ -79,13 +79,13 @@ void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out
     PrintForPrograms(machineRows, false, format, out);
 }
 
-void PrintDays(const std::vector<ShownDay>& days, Format format, QTextStream& out) {
+void PrintDays(const std::vector<DayRows>& days, Format format, QTextStream& out) {
     if (format == Format::Text) {
         out << DaysAsText(days);
         return;
     }
     std::vector<MachineRow> rows;
-    for (const ShownDay& day : days) {
+    for (const DayRows& day : days) {
         const QString iso = QString::fromStdString(IsoDate(day.date));
         for (std::size_t i = 0; i < day.rows.size(); ++i) rows.push_back({&day.rows[i], static_cast<int>(i) + 1, iso});
     }

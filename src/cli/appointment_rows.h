@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "book/appointment.h"
-#include "book/shown_day.h"
+#include "book/day_rows.h"
 
 namespace quimbaro::cli {
 
@@ -29,7 +29,7 @@ void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out
 // The days' rows. Text: each day under its date in words, one line per row
 // with its number and the columns aligned (day_text.h). Tsv and json: the
 // fields of Print, then the row number ("fila") and the ISO date ("fecha_iso").
-void PrintDays(const std::vector<ShownDay>& days, Format format, QTextStream& out);
+void PrintDays(const std::vector<DayRows>& days, Format format, QTextStream& out);
 
 // A field as text; control characters, which the entry cannot type, become
 // spaces so that they cannot break a line of text or tsv.

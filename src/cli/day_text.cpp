@@ -23,7 +23,7 @@ Line LineOf(int row, const Appointment& record) {
 
 QString Padding(const QString& text, int width) { return QString(std::max(0, width - DisplayWidth(text)), u' '); }
 
-QString Heading(const ShownDay& day) {
+QString Heading(const DayRows& day) {
     const std::string words = DateInWords(day.date);
     return words.empty() ? FromWin1252(day.key) : QString::fromStdString(words);
 }
@@ -39,7 +39,7 @@ int DisplayWidth(const QString& text) {
     return width;
 }
 
-QString DaysAsText(const std::vector<ShownDay>& days) {
+QString DaysAsText(const std::vector<DayRows>& days) {
     std::vector<std::vector<Line>> lines(days.size());
     std::array<int, kColumns> widths{};
     for (std::size_t d = 0; d < days.size(); ++d) {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "book/shown_day.h"
+#include "book/day_rows.h"
 
 namespace quimbaro::cli {
 
@@ -16,6 +16,6 @@ namespace quimbaro::cli {
 int DisplayWidth(const QString& text);
 
 // Days separated by an empty line; a day without appointments says so.
-QString DaysAsText(const std::vector<ShownDay>& days);
+QString DaysAsText(const std::vector<DayRows>& days);
 
 }  // namespace quimbaro::cli

@@ -14,7 +14,7 @@ const QString kPdfOption = QStringLiteral("pdf");
 
 // The document goes to a temporary file beside the target, renamed over it
 // only once whole: a failure leaves the previous file as it was.
-int WriteDocument(const std::vector<ShownDay>& days, const QString& file, CliContext& context) {
+int WriteDocument(const std::vector<DayRows>& days, const QString& file, CliContext& context) {
     QSaveFile save(file);
     const auto fileFailure = [&](const char* what) {
         return Fail(context, kExitFailure, QStringLiteral("no se pudo %1 el archivo %2: %3")

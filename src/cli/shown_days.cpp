@@ -19,8 +19,8 @@ std::optional<NamedDay> FirstDayNamed(const QStringList& args, const TodayClock&
 
 // The days to read, first day first; nothing when the days cannot be
 // counted (a typed 31/02 or a year past the calendar's end).
-std::optional<std::vector<ShownDay>> DaysFrom(const NamedDay& first, int count) {
-    std::vector<ShownDay> days{{first.date, first.key, {}}};
+std::optional<std::vector<DayRows>> DaysFrom(const NamedDay& first, int count) {
+    std::vector<DayRows> days{{first.date, first.key, {}}};
     for (int i = 1; i < count; ++i) {
         const auto date = DaysAfter(first.date, i);
         if (!date) return std::nullopt;
@@ -29,7 +29,7 @@ std::optional<std::vector<ShownDay>> DaysFrom(const NamedDay& first, int count) 
     return days;
 }
 
-std::optional<std::vector<ShownDay>> Refuse(CliContext& context, int& status, int code, const QString& message) {
+std::optional<std::vector<DayRows>> Refuse(CliContext& context, int& status, int code, const QString& message) {
     status = Fail(context, code, message);
     return std::nullopt;
 }
@@ -40,7 +40,7 @@ void AddDaysOption(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("days"), QString(), QStringLiteral("N"), QStringLiteral("1")});
 }
 
-std::optional<std::vector<ShownDay>> ReadShownDays(const QCommandLineParser& parser, const QStringList& args,
+std::optional<std::vector<DayRows>> ReadShownDays(const QCommandLineParser& parser, const QStringList& args,
                                                    const QString& command, CliContext& context, int& status) {
     bool isNumber = false;
     const int count = parser.value(QStringLiteral("days")).toInt(&isNumber);
@@ -55,7 +55,7 @@ std::optional<std::vector<ShownDay>> ReadShownDays(const QCommandLineParser& par
     SettingsStore settings{.file = context.dataFolder / kSettingsFileName};
     Settings("get", settings);
     // Every day is read before anything is printed, so a failure prints no half list.
-    for (ShownDay& day : *days) {
+    for (DayRows& day : *days) {
         DayList list;
         const StoreResult loaded = LoadDay(context.dataFolder, day.key, settings.sortOrder, list);
         if (!loaded.Stored())

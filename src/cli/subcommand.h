@@ -13,7 +13,7 @@
 #include <functional>
 #include <vector>
 
-#include "book/shown_day.h"
+#include "book/day_rows.h"
 #include "book/year_file.h"
 #include "calendar/dates.h"
 
@@ -22,7 +22,7 @@ namespace quimbaro::cli {
 inline constexpr int kExitOk = 0, kExitFailure = 1, kExitUsage = 2;
 
 // Draws the days as a PDF document into out, dated printedOn.
-using PdfPages = std::function<PdfOutcome(const std::vector<ShownDay>& days, const CalendarDate& printedOn,
+using PdfPages = std::function<PdfOutcome(const std::vector<DayRows>& days, const CalendarDate& printedOn,
                                           QIODevice& out)>;
 
 struct CliContext {

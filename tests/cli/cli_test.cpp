@@ -231,9 +231,9 @@ TEST_F(CliBook, DeleteAndEditTheRowListShowsInTheWindowsOrder) {
 TEST_F(CliBook, PrintHandsTheListedDaysToTheDrawingAndReplacesTheFileOnlyWhenDone) {
     std::vector<std::string> drawn;
     std::string failure;
-    run.pages = [&](const std::vector<ShownDay>& days, const CalendarDate& printedOn, QIODevice& out) {
+    run.pages = [&](const std::vector<DayRows>& days, const CalendarDate& printedOn, QIODevice& out) {
         drawn = {DayKey(printedOn)};
-        for (const ShownDay& day : days)
+        for (const DayRows& day : days)
             for (const Appointment& row : day.rows)
                 drawn.push_back(DayKey(day.date) + " " + FromWin1252(ReadField(row.name)).toStdString());
         out.write(failure.empty() ? "new" : "partial");

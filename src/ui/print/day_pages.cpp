@@ -68,7 +68,7 @@ std::array<QString, kCells> RowTexts(const Appointment& record) {
             CellText(ReadField(record.name)), CellText(ReadField(record.subject))};
 }
 
-QString HeadingText(const ShownDay& day, bool continued) {
+QString HeadingText(const DayRows& day, bool continued) {
     QString words = QString::fromStdString(DateInWords(day.date));
     if (words.isEmpty()) words = FromWin1252(day.key);
     words[0] = words[0].toUpper();
@@ -77,7 +77,7 @@ QString HeadingText(const ShownDay& day, bool continued) {
 
 class DayPages {
 public:
-    DayPages(QPagedPaintDevice& device, QPainter& painter, const std::vector<ShownDay>& days)
+    DayPages(QPagedPaintDevice& device, QPainter& painter, const std::vector<DayRows>& days)
         : device_(device), painter_(painter), days_(days) {
         fonts_ = {Face(13, true), Face(9, true), Face(10, false), Face(10, false, true), Face(8, false)};
         Measure();
@@ -99,7 +99,7 @@ private:
 
     QPagedPaintDevice& device_;
     QPainter& painter_;
-    const std::vector<ShownDay>& days_;
+    const std::vector<DayRows>& days_;
     Fonts fonts_;
     Geometry geometry_;
 };
@@ -240,7 +240,7 @@ void DayPages::Paint(const std::vector<Page>& pages, const CalendarDate& printed
 
 }  // namespace
 
-int PaintDayPages(QPagedPaintDevice& device, const std::vector<ShownDay>& days, const CalendarDate& printedOn) {
+int PaintDayPages(QPagedPaintDevice& device, const std::vector<DayRows>& days, const CalendarDate& printedOn) {
     QPainter painter;
     if (!painter.begin(&device)) return 0;
     DayPages layout(device, painter, days);

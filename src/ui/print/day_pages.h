@@ -9,12 +9,12 @@
 
 #include <vector>
 
-#include "book/shown_day.h"
+#include "book/day_rows.h"
 #include "calendar/dates.h"
 
 namespace quimbaro {
 
 // The pages drawn; 0 when the device refused the painter.
-int PaintDayPages(QPagedPaintDevice& device, const std::vector<ShownDay>& days, const CalendarDate& printedOn);
+int PaintDayPages(QPagedPaintDevice& device, const std::vector<DayRows>& days, const CalendarDate& printedOn);
 
 }  // namespace quimbaro

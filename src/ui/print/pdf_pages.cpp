@@ -9,7 +9,7 @@
 
 namespace quimbaro {
 
-PdfOutcome WritePdfPages(const std::vector<ShownDay>& days, const CalendarDate& printedOn, QIODevice& out) {
+PdfOutcome WritePdfPages(const std::vector<DayRows>& days, const CalendarDate& printedOn, QIODevice& out) {
     QPdfWriter writer(&out);
     writer.setCreator(QStringLiteral("Quimbaro"));
     writer.setTitle(QStringLiteral("Citas"));

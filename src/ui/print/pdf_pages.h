@@ -5,13 +5,13 @@
 
 #include <vector>
 
-#include "book/shown_day.h"
+#include "book/day_rows.h"
 #include "calendar/dates.h"
 
 namespace quimbaro {
 
 // Writes the whole document to out (open for writing); whether it reached
 // its destination is for out's owner to check.
-PdfOutcome WritePdfPages(const std::vector<ShownDay>& days, const CalendarDate& printedOn, QIODevice& out);
+PdfOutcome WritePdfPages(const std::vector<DayRows>& days, const CalendarDate& printedOn, QIODevice& out);
 
 }  // namespace quimbaro

@@ -10,7 +10,7 @@
 
 namespace quimbaro {
 
-struct ShownDay {
+struct DayRows {
     CalendarDate date;
     std::string key;                // the day key its records carry (DD/MM/YYYY)
     std::vector<Appointment> rows;  // in the table's order: row N is rows[N - 1]
