@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder =
         QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     quimbaro::SettingsStore settings{.file = folder / quimbaro::kSettingsFileName};
-    quimbaro::Settings("get", settings);
+    quimbaro::LoadSettings(settings);
     quimbaro::ShellContext context(folder, quimbaro::LocalToday, settings);
     quimbaro::MainWindow window(context);
     quimbaro::bench::QuitOnFirstPaint quitter(window);

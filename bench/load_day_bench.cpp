@@ -22,7 +22,7 @@ constexpr double kTargetRatio = 1.3;
 void LoadOnce(benchmark::State& state, const std::filesystem::path& folder) {
     DayList list;
     for (auto _ : state) {
-        const StoreResult result = LoadDay(folder, kBenchDayKey, 2, list);
+        const StoreResult result = LoadDay(folder, kBenchDayKey, SortOrder::EarliestFirst, list);
         if (!result.Stored()) {
             state.SkipWithError("LoadDay failed");
             return;

@@ -25,7 +25,7 @@ constexpr int kRuns = 5;
 
 int LoadOnce(const char* dayKey, const char* folder) {
     quimbaro::DayList list;
-    const quimbaro::StoreResult result = quimbaro::LoadDay(folder, dayKey, 2, list);
+    const quimbaro::StoreResult result = quimbaro::LoadDay(folder, dayKey, quimbaro::SortOrder::EarliestFirst, list);
     if (!result.Stored() || list.kept == 0) {
         std::fprintf(stderr, "LoadDay of %s in %s failed\n", dayKey, folder);
         return 1;

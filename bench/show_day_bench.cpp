@@ -136,7 +136,7 @@ public:
         tableTexts_ = TableTexts(grid);
     }
 
-    void ShowDay() { window_.ShowDay(kBenchYear, kBenchMonth, kBenchDay, kBenchDayKey); }
+    void ShowDay() { window_.EnterLine(kBenchDayKey); }
 
     // ShowDay and the window's pending repaint: the calendar strip on screen too.
     void ShowDayOnScreen() {

@@ -56,7 +56,7 @@ void SortTheDay(benchmark::State& state) {
     DayList list;
     for (auto _ : state) {
         list = unsorted;
-        SortDay(list, kDaySlots, 2);
+        SortDay(list, kDaySlots, SortOrder::EarliestFirst);
         benchmark::DoNotOptimize(list);
     }
 }

@@ -54,8 +54,7 @@ std::string PickKey(std::string_view file, uint8_t row) {
 // An appointment line as the entry would store it; any other bytes as the raw record.
 Appointment Replacement(std::string_view line) {
     const ClassifiedLine classified = ClassifyLine(line);
-    const auto& f = classified.fields;
-    if (classified.action == LineAction::Append) return MakeAppointment(f[0], f[1], f[2], f[3], f[4]);
+    if (classified.action == LineAction::Append) return classified.appointment;
     Appointment raw;
     std::memcpy(&raw, line.data(), std::min(line.size(), kRecordSize));
     return raw;
@@ -108,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fuzz::WriteWholeFile(file, reinterpret_cast<const uint8_t*>(original.data()), original.size());
 
     DayList day;
-    FUZZ_CHECK(LoadDay(fuzz::ScratchFolder(), key, 2, day).Stored());
+    FUZZ_CHECK(LoadDay(fuzz::ScratchFolder(), key, SortOrder::EarliestFirst, day).Stored());
     const int rows = RowsShown(day);
     if (rows == 0) return 0;
     const StoredRecord seen = RowRecord(day, 1 + input.row % rows);

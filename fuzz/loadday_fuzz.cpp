@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fuzz::WriteWholeFile(file, data, size);
 
     DayList list;
-    const StoreResult result = LoadDay(fuzz::ScratchFolder(), key, 2, list);
+    const StoreResult result = LoadDay(fuzz::ScratchFolder(), key, SortOrder::EarliestFirst, list);
     FUZZ_CHECK(result.Stored());
 
     const std::vector<Fields> expected = RecordsOfDay(data, size, key);

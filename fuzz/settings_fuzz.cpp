@@ -40,21 +40,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
     SettingsStore read{file};
-    Settings("get", read);
+    LoadSettings(read);
     if (!ContainsIgnoringCase(text, "mean")) FUZZ_CHECK(read.userColour == kDefaultUserColour);
     if (!ContainsIgnoringCase(text, "orden_alfabetico")) FUZZ_CHECK(read.sortOrder == kDefaultSortOrder);
     if (!ContainsIgnoringCase(text, "minutos")) FUZZ_CHECK(read.reminderMinutes == kDefaultReminderMinutes);
     FUZZ_CHECK(read.reminderMinutes >= 0 && read.reminderMinutes <= kMaxReminderMinutes);
 
-    FUZZ_CHECK(Settings("save", read));
+    FUZZ_CHECK(SaveSettings(read));
     SettingsStore reread{file};
-    Settings("get", reread);
+    LoadSettings(reread);
     FUZZ_CHECK(reread.userColour == read.userColour);
     FUZZ_CHECK(reread.sortOrder == read.sortOrder);
     FUZZ_CHECK(reread.reminderMinutes == read.reminderMinutes);
 
     const std::string saved = WithoutBlankLines(fuzz::ReadWholeFile(file));
-    FUZZ_CHECK(Settings("save", reread));
+    FUZZ_CHECK(SaveSettings(reread));
     FUZZ_CHECK(WithoutBlankLines(fuzz::ReadWholeFile(file)) == saved);
     return 0;
 }

@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const DayList before = list;
     CheckCollation(rawTimes);
 
-    SortDay(list, count, order);
+    SortDay(list, count, SortOrder{order});
 
     for (int i = count; i < kDaySlots; ++i) FUZZ_CHECK(SameRecord(list.slots[i], before.slots[i]));
     std::vector<bool> seen(count, false);

@@ -25,7 +25,7 @@ extern "C" __attribute__((visibility("default"))) int QuimbaroWindowMain(int arg
     }
     quimbaro::RegisterFonts();
     quimbaro::SettingsStore settings{.file = folder / quimbaro::kSettingsFileName};
-    quimbaro::Settings("get", settings);
+    quimbaro::LoadSettings(settings);
     quimbaro::ShellContext context(folder, quimbaro::LocalToday, settings);
     quimbaro::MainWindow window(context);
     window.show();

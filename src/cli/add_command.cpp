@@ -13,8 +13,7 @@ int RunAdd(const QCommandLineParser&, const QStringList& args, CliContext& conte
                     QStringLiteral("add espera una sola línea: 'DD/MM/AAAA|HH:MM|teléfono|nombre|asunto'"));
     const auto classified = EntryAppointment(args[0]);
     if (!classified) return Fail(context, kExitUsage, QString::fromUtf8(kBadEntryText));
-    const auto& f = classified->fields;
-    const StoreResult stored = AppendAppointment(context.dataFolder, f[0], f[1], f[2], f[3], f[4]);
+    const StoreResult stored = AppendAppointment(context.dataFolder, classified->appointment);
     return ChangeStatus(context, kNotStoredText, stored);
 }
 

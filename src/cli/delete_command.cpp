@@ -11,8 +11,7 @@ int RunDelete(const QCommandLineParser&, const QStringList& args, CliContext& co
     int status = kExitOk;
     const auto seen = FindShownRow(args[0], args[1], context, status);
     if (!seen) return status;
-    const StoreResult deleted = DeleteRecord(context.dataFolder, *seen);
-    return ChangeStatus(context, kNotDeletedText, deleted);
+    return ChangeStatus(context, kNotDeletedText, DeleteChange(context.dataFolder, *seen).result);
 }
 
 }  // namespace

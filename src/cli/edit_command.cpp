@@ -18,10 +18,7 @@ int RunEdit(const QCommandLineParser&, const QStringList& args, CliContext& cont
     int status = kExitOk;
     const auto seen = FindShownRow(args[0], args[1], context, status);
     if (!seen) return status;
-    const auto& f = line->fields;
-    StoredRecord added;
-    const StoreResult stored = ReplaceRecord(context.dataFolder, *seen, MakeAppointment(f[0], f[1], f[2], f[3], f[4]), added);
-    return ChangeStatus(context, kNotStoredText, stored);
+    return ChangeStatus(context, kNotStoredText, ReplaceChange(context.dataFolder, *seen, line->appointment).result);
 }
 
 }  // namespace

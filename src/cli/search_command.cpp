@@ -16,7 +16,7 @@ int RunSearch(const QCommandLineParser& parser, const QStringList& args, CliCont
     if (text.isEmpty()) return Fail(context, kExitUsage, QStringLiteral("falta el texto que buscar"));
     const RecordSearch found = FindMatchingRecords(context.dataFolder, RecordMatcher(ToWin1252(text)));
     for (const StoreResult& skipped : found.skipped)
-        Fail(context, kExitFailure, QString::fromUtf8(kSkippedFileText) + QString::fromStdString(skipped.Reason()));
+        Fail(context, kExitFailure, QString::fromStdString(SkippedFileText(skipped)));
     Print(found.records, *format, context.out);
     if (!found.records.empty()) return kExitOk;
     return Fail(context, kExitFailure, QString::fromUtf8(kNoMatchText) + text);

@@ -53,7 +53,7 @@ std::optional<std::vector<DayRows>> ReadShownDays(const QCommandLineParser& pars
     auto days = DaysFrom(*first, count);
     if (!days) return Refuse(context, status, kExitUsage, QStringLiteral("no se pueden contar días desde esa fecha"));
     SettingsStore settings{.file = context.dataFolder / kSettingsFileName};
-    Settings("get", settings);
+    LoadSettings(settings);
     // Every day is read before anything is printed, so a failure prints no half list.
     for (DayRows& day : *days) {
         DayList list;

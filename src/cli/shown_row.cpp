@@ -30,15 +30,15 @@ std::optional<StoredRecord> FindShownRow(const QString& day, const QString& row,
     if (number < 1)
         return Refuse(context, status, kExitUsage, QStringLiteral("fila no válida: %1 (un número de 1 a 29)").arg(row));
     SettingsStore settings{.file = context.dataFolder / kSettingsFileName};
-    Settings("get", settings);
+    LoadSettings(settings);
     DayList list;
     const StoreResult loaded = LoadDay(context.dataFolder, named->key, settings.sortOrder, list);
     if (!loaded.Stored())
         return Refuse(context, status, kExitFailure,
                       QString::fromUtf8(kNotLoadedText) + QString::fromStdString(loaded.Reason()));
-    const std::string problem = RowProblem(number, RowsShown(list), true);
-    if (!problem.empty()) return Refuse(context, status, kExitFailure, QString::fromStdString(problem));
-    return RowRecord(list, number);
+    const RowPick pick = PickRow(list, true, number);
+    if (!pick.record) return Refuse(context, status, kExitFailure, QString::fromStdString(pick.problem));
+    return pick.record;
 }
 
 }  // namespace quimbaro::cli

@@ -52,16 +52,16 @@ TEST(Crash, KilledSettingsSavesLeaveTheOldOrTheNewFileAndKeepEverythingElse) {
             SettingsStore store{file};
             for (int32_t colour = round * 1'000'000;; ++colour) {
                 store.userColour = colour;
-                store.sortOrder = static_cast<int16_t>(1 + colour % 2);
-                if (!Settings("save", store)) _exit(1);
+                store.sortOrder = SortOrder{static_cast<int16_t>(1 + colour % 2)};
+                if (!SaveSettings(store)) _exit(1);
             }
         },
         [&](int round) {
             SettingsStore read{file};
-            Settings("get", read);
+            LoadSettings(read);
             const std::string text = ReadFile(file);
             ASSERT_TRUE(read.userColour == previous || read.userColour / 1'000'000 == round) << text;
-            EXPECT_EQ(read.sortOrder, 1 + read.userColour % 2) << text;
+            EXPECT_EQ(static_cast<int>(read.sortOrder), 1 + read.userColour % 2) << text;
             for (const char* line : {"; a mano\n", "\nancho=1160\n", "\n[Notas]\ntexto=no tocar\n"})
                 EXPECT_NE(text.find(line), std::string::npos) << text;
             EXPECT_EQ(text.find("mean="), text.rfind("mean=")) << text;

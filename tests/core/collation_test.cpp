@@ -48,7 +48,7 @@ Strings Sorted(const Strings& times, int count, int16_t sortOrder) {
         const std::string n = std::to_string(i);
         list.slots[i] = MakeAppointment("05/12/2026", times[i], n, n, n);
     }
-    SortDay(list, count, sortOrder);
+    SortDay(list, count, SortOrder{sortOrder});
     Strings order;
     for (std::size_t i = 0; i < times.size(); ++i) {
         const Appointment& slot = list.slots[i];

@@ -63,8 +63,8 @@ TEST(DataFolderRule, PreparingCreatesMissingLevelsAndFilesPrivateAndRefusesWhatC
     TempFolder temp;
     const fs::path nested = temp.path() / "share" / "quimbaro", settingsFile = nested / kSettingsFileName;
     ASSERT_EQ(PrepareDataFolder(nested), std::nullopt);
-    SettingsStore settings{settingsFile, 1, 2};
-    ASSERT_TRUE(Settings("save", settings));
+    SettingsStore settings{settingsFile, 1, SortOrder::EarliestFirst};
+    ASSERT_TRUE(SaveSettings(settings));
     ASSERT_TRUE(AppendAppointment(nested, "01/02/2026", "10:00", "1", "Ana", "x").Stored());
     for (const fs::path& made : {temp.path() / "share", nested, settingsFile, nested / "2026.log"})
         EXPECT_EQ(ModeOf(made), fs::is_directory(made) ? 0700u : 0600u) << made;
@@ -74,7 +74,7 @@ TEST(DataFolderRule, PreparingCreatesMissingLevelsAndFilesPrivateAndRefusesWhatC
         fs::permissions(kept, fs::perms(0750));
     }
     ASSERT_EQ(PrepareDataFolder(nested), std::nullopt);
-    ASSERT_TRUE(Settings("save", settings));
+    ASSERT_TRUE(SaveSettings(settings));
     ASSERT_TRUE(AppendAppointment(nested, "01/02/2027", "10:00", "1", "Ana", "x").Stored());
     for (const fs::path& kept : {nested, settingsFile, nested / "2027.log"}) EXPECT_EQ(ModeOf(kept), 0750u) << kept;
 

@@ -20,7 +20,7 @@ protected:
     SettingsStore Read(const char* text = nullptr) {
         SettingsStore store{file};
         if (text != nullptr) WriteFile(file, text);
-        EXPECT_TRUE(Settings("get", store));
+        LoadSettings(store);
         return store;
     }
     // The saved text without the blank lines the writer puts between sections.
@@ -29,9 +29,9 @@ protected:
     // values must change nothing. The text saved.
     std::string SavedTwice(const std::string& text, SettingsStore& store) {
         store = Read(text.c_str());
-        EXPECT_TRUE(Settings("save", store));
+        EXPECT_TRUE(SaveSettings(store));
         const std::string once = ReadFile(file);
-        EXPECT_TRUE(Settings("save", store));
+        EXPECT_TRUE(SaveSettings(store));
         EXPECT_EQ(ReadFile(file), once) << "a second save changed the file";
         return once;
     }
@@ -55,7 +55,7 @@ TEST_F(SettingsFile, ValuesReadAsTheNumberAtTheirStartWithinTheirRange) {
         {"[avisos]\nMINUTOS=abc", 55295, 2, 0}};
     for (const auto& f : files) {
         const SettingsStore store = Read(f.text.c_str());
-        EXPECT_EQ(std::tuple(store.userColour, store.sortOrder, store.reminderMinutes), std::tuple(f.colour, f.order, f.minutes))
+        EXPECT_EQ(std::tuple(store.userColour, static_cast<int16_t>(store.sortOrder), store.reminderMinutes), std::tuple(f.colour, f.order, f.minutes))
             << f.text;
     }
     fs::remove(file);
@@ -66,18 +66,18 @@ TEST_F(SettingsFile, ValuesReadAsTheNumberAtTheirStartWithinTheirRange) {
 // The minutes are written only once they were set or the file has them.
 TEST_F(SettingsFile, SavesWriteColourAndOrderAndTheMinutesOnceSetKeepingSectionNames) {
     SettingsStore store = Read();
-    store.sortOrder = 1;
-    ASSERT_TRUE(Settings("save", store));
+    store.sortOrder = SortOrder::LatestFirst;
+    ASSERT_TRUE(SaveSettings(store));
     EXPECT_EQ(SavedText(), "[Colores]\nmean=55295\n[Horas]\nOrden_Alfabetico=1\n");
     for (const int16_t minutes : {0, 10}) {
         store.reminderMinutes = minutes;
-        ASSERT_TRUE(Settings("save", store));
+        ASSERT_TRUE(SaveSettings(store));
         EXPECT_EQ(Read().reminderMinutes, minutes);
     }
     EXPECT_EQ(SavedText(), "[Colores]\nmean=55295\n[Horas]\nOrden_Alfabetico=1\n[Avisos]\nminutos=10\n");
     store = Read("[COLORES]\nMEAN=255\n[horas]\norden_alfabetico=1\n");
     store.userColour = 16711680;
-    ASSERT_TRUE(Settings("save", store));
+    ASSERT_TRUE(SaveSettings(store));
     EXPECT_EQ(SavedText(), "[COLORES]\nmean=16711680\n[horas]\nOrden_Alfabetico=1\n");
     EXPECT_EQ(Read().userColour, 16711680);
 }
@@ -92,7 +92,7 @@ TEST_F(SettingsFile, SavingKeepsEverythingElseAndBrokenLinesAndStaysStable) {
                              "Orden_Alfabetico=2", "; last words"})
         EXPECT_NE(text.find(kept), std::string::npos) << kept;
     text = SavedTwice("[Colores]\r\nmean=255\r\n[Horas\r\nOrden_Alfabetico=1\r\n[Notas]\r\ntexto=no tocar\r\n", store);
-    EXPECT_EQ(std::make_pair(store.userColour, store.sortOrder), std::make_pair(255, int16_t{2}));  // not under [Horas]
+    EXPECT_EQ(std::make_pair(store.userColour, store.sortOrder), std::make_pair(255, SortOrder::EarliestFirst));  // not under [Horas]
     for (const char* kept : {";[Horas", "texto=no tocar", "[Horas]\nOrden_Alfabetico=2"})
         EXPECT_NE(text.find(kept), std::string::npos) << text;
     SavedTwice("[5\n5=", store);  // the smallest file that made every save one line longer
@@ -102,18 +102,18 @@ TEST_F(SettingsFile, SavingKeepsEverythingElseAndBrokenLinesAndStaysStable) {
     EXPECT_EQ(SavedTwice("\n;\r-=", store).find("\r"), std::string::npos);
     SavedTwice("\n#\r\r", store);
     text = SavedTwice("[Horas]\rOrden_Alfabetico=1\r; fin\r; de verdad\r", store);
-    EXPECT_EQ(store.sortOrder, 1);
+    EXPECT_EQ(store.sortOrder, SortOrder::LatestFirst);
     EXPECT_NE(text.find("\n; fin\r; de verdad\r"), std::string::npos) << text;
 }
 
 TEST_F(SettingsFile, AFailedSaveReportsFalseAndKeepsTheOldFile) {
     WriteFile(folder.path() / "plain", "x");
-    SettingsStore nowhere{folder.path() / "plain" / kSettingsFileName, 1, 1};
-    EXPECT_FALSE(Settings("save", nowhere));
+    SettingsStore nowhere{folder.path() / "plain" / kSettingsFileName, 1, SortOrder::LatestFirst};
+    EXPECT_FALSE(SaveSettings(nowhere));
     const std::string old = "[Colores]\nmean=255\n[Notas]\n" + std::string(400, 'n') + "=1\n";
     SettingsStore store = Read(old.c_str());
     store.userColour = 16711680;
-    EXPECT_TRUE(testing::WithFileSizeLimit(100, [&] { return !Settings("save", store); }));
+    EXPECT_TRUE(testing::WithFileSizeLimit(100, [&] { return !SaveSettings(store); }));
     EXPECT_EQ(ReadFile(file), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 2);  // no leftovers
 }

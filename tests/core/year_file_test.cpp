@@ -44,7 +44,7 @@ TEST_F(YearFile, CreatesAMissingFileAndKeepsTheFirst29MatchesInFileOrderThenSort
     DayList list;
     list.kept = 5;
     list.slots[0] = MakeAppointment("05/12/2026", "09:00", "", "stale", "");
-    ASSERT_TRUE(LoadDay(folder, "05/12/2026", 2, list).Stored());
+    ASSERT_TRUE(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, list).Stored());
     EXPECT_EQ(list.kept, 0);
     EXPECT_EQ(Bytes(list.slots[0]), Bytes(Appointment{}));
     EXPECT_TRUE(fs::is_regular_file(file) && fs::is_empty(file));
@@ -54,7 +54,7 @@ TEST_F(YearFile, CreatesAMissingFileAndKeepsTheFirst29MatchesInFileOrderThenSort
         bytes += Record("04/12/2026", "00:00") + Record("05/12/2026", time, "n" + std::to_string(i));
     }
     WriteFile(file, bytes);
-    ASSERT_TRUE(LoadDay(folder, "05/12/2026", 2, list).Stored());
+    ASSERT_TRUE(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, list).Stored());
     EXPECT_EQ(list.kept, 31);
     for (int i = 0; i < kDaySlots; ++i) EXPECT_EQ(ReadField(list.slots[i].name), "n" + std::to_string(28 - i));
 }
@@ -73,7 +73,7 @@ TEST_F(YearFile, MatchesTheDateTextExactlyOnBothSidesOfAReadBlockAndAppendsOverA
     put(8, Record("", "07:00").replace(0, 11, "x05/12/2026"));
     WriteFile(file, bytes + "05/12/2026");
     DayList list;
-    ASSERT_TRUE(LoadDay(folder, "05/12/2026", 2, list).Stored());
+    ASSERT_TRUE(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, list).Stored());
     ASSERT_EQ(list.kept, 3);
     EXPECT_EQ(ReadField(list.slots[0].name), std::string(50, 'N'));
     const uint64_t offsets[] = {last * kRecordSize, (edge - 1) * kRecordSize, edge * kRecordSize};
@@ -90,7 +90,7 @@ TEST_F(YearFile, RefusesDatesThatAreNoDayKeyAndReportsFilesThatCannotBeOpened) {
                   "la fecha no es válida (DD/MM/AAAA)") << date;
     DayList list;
     for (const std::string_view key : {"../x"sv, "05/12/26"sv, ".."sv, "05/12/2\0" "26"sv})
-        EXPECT_EQ(LoadDay(folder / "data", key, 2, list).error, StoreError::BadDate) << key;
+        EXPECT_EQ(LoadDay(folder / "data", key, SortOrder::EarliestFirst, list).error, StoreError::BadDate) << key;
     EXPECT_TRUE(fs::is_empty(folder / "data"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);  // nor anything beside it
     WriteFile(folder / "plain", "not a folder");
@@ -100,7 +100,7 @@ TEST_F(YearFile, RefusesDatesThatAreNoDayKeyAndReportsFilesThatCannotBeOpened) {
     EXPECT_EQ(AppendAppointment(folder, "05/12/2026", "09:30", "", "Ana", "").Reason(),
               "no se pudo abrir el archivo 2026.log: es una carpeta, no un archivo");
     list.kept = 3;
-    EXPECT_EQ(LoadDay(folder, "05/12/2026", 2, list).error, StoreError::OpenFailed);
+    EXPECT_EQ(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, list).error, StoreError::OpenFailed);
     EXPECT_EQ(list.kept, 0);
 }
 
@@ -110,7 +110,7 @@ TEST_F(YearFile, GivesUpAfterTheWaitWhileAnotherCopyHoldsTheFile) {
     LockedFile other;
     ASSERT_TRUE(other.Open(file, O_RDWR, 0).Stored());
     DayList list;  // both wait at once
-    auto load = std::async(std::launch::async, [&] { return LoadDay(folder, "05/12/2026", 2, list).error; });
+    auto load = std::async(std::launch::async, [&] { return LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, list).error; });
     EXPECT_EQ(AppendAppointment(folder, "05/12/2026", "10:30", "", "Eva", "").Reason(),
               "el archivo 2026.log está en uso por otra copia del programa");
     EXPECT_EQ(load.get(), StoreError::LockTimeout);

@@ -44,7 +44,7 @@ private:
 class ShellTest : public ::testing::Test {
 protected:
     MainWindow& Open() {
-        Settings("get", settings);
+        LoadSettings(settings);
         context = std::make_unique<ShellContext>(folder, [this] { return today; }, settings);
         context->endProcess = [this](int code) { exitCodes.push_back(code); };
         context->now = [this] { return now; };

@@ -3,6 +3,7 @@
 // and the day list of the shown day.
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -53,6 +54,9 @@ struct DayList {
     int kept = 0;
     void Clear() { *this = DayList{}; }
 };
+
+// Bit r - 1 set: row r of a day list answers the search in force.
+using MatchedRows = std::bitset<kDaySlots>;
 
 // ---- implementation of the field templates ----
 template <std::size_t Width>

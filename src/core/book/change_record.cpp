@@ -149,4 +149,17 @@ StoreResult Undo(const fs::path& folder, const UndoStep& step) {
     return files.Finish(result);
 }
 
+Change DeleteChange(const fs::path& folder, const StoredRecord& seen) {
+    Change change{DeleteRecord(folder, seen), std::nullopt};
+    if (change.result.Stored()) change.undo = UndoStep{seen, std::nullopt};
+    return change;
+}
+
+Change ReplaceChange(const fs::path& folder, const StoredRecord& seen, const Appointment& replacement) {
+    StoredRecord added;
+    Change change{ReplaceRecord(folder, seen, replacement, added), std::nullopt};
+    if (change.result.Stored() && !SameBytes(replacement, seen.record)) change.undo = UndoStep{seen, added};
+    return change;
+}
+
 }  // namespace quimbaro

@@ -43,4 +43,13 @@ struct UndoStep {
 
 StoreResult Undo(const std::filesystem::path& folder, const UndoStep& step);
 
+// A deletion or an edit as the window and the command line make them, with
+// the step that undoes it: none when it failed or changed nothing.
+struct Change {
+    StoreResult result;
+    std::optional<UndoStep> undo;
+};
+Change DeleteChange(const std::filesystem::path& folder, const StoredRecord& seen);
+Change ReplaceChange(const std::filesystem::path& folder, const StoredRecord& seen, const Appointment& replacement);
+
 }  // namespace quimbaro

@@ -70,14 +70,16 @@ int CollateCompare(std::string_view a, std::string_view b) {
     return before < after ? 2 : 1;
 }
 
-void SortDay(DayList& list, int count, int16_t sortOrder) {
+void SortDay(DayList& list, int count, SortOrder sortOrder) {
     if (count > kDaySlots) count = kDaySlots;
     // Exchanges slots j - 1 and j (slot n lives at index n - 1) when their
     // times compare as the sort order asks.
     auto exchangeIfDue = [&](int j) {
         Appointment& earlier = list.slots[static_cast<std::size_t>(j - 2)];
         Appointment& later = list.slots[static_cast<std::size_t>(j - 1)];
-        if (CollateCompare(ReadField(earlier.time), ReadField(later.time)) != sortOrder) return false;
+        const bool after = CollateCompare(ReadField(earlier.time), ReadField(later.time)) == 2;
+        const bool due = sortOrder == SortOrder::EarliestFirst ? after : sortOrder == SortOrder::LatestFirst && !after;
+        if (!due) return false;
         std::swap(earlier, later);
         std::swap(list.offsets[static_cast<std::size_t>(j - 2)], list.offsets[static_cast<std::size_t>(j - 1)]);
         return true;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "book/appointment.h"
+#include "book/sort_order.h"
 
 namespace quimbaro {
 
@@ -15,8 +16,8 @@ namespace quimbaro {
 int CollationWeight(std::optional<char> ch);
 // 2 when a collates after b, 1 otherwise.
 int CollateCompare(std::string_view a, std::string_view b);
-// Shaker sort of slots 1..count by time: sortOrder 2 earliest first (stable),
-// 1 latest first; any other value leaves file order.
-void SortDay(DayList& list, int count, int16_t sortOrder);
+// Shaker sort of slots 1..count by time, stable for EarliestFirst; an order
+// that is neither leaves file order.
+void SortDay(DayList& list, int count, SortOrder sortOrder);
 
 }  // namespace quimbaro

@@ -139,7 +139,7 @@ std::filesystem::path YearFilePath(const std::filesystem::path& folder, std::str
     return folder / YearFileName(dateKey);
 }
 
-StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, int16_t sortOrder,
+StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, SortOrder sortOrder,
                     DayList& list) {
     list.Clear();
     const std::string fileName = YearFileName(dateKey);
@@ -171,9 +171,14 @@ StoreResult LoadWholeDay(const std::filesystem::path& folder, std::string_view d
 StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_view date,
                               std::string_view time, std::string_view phone, std::string_view name,
                               std::string_view subject) {
+    if (!ParseDayKey(date)) return Failure(StoreError::BadDate, 0, YearFileName(date));
+    return AppendAppointment(folder, MakeAppointment(date, time, phone, name, subject));
+}
+
+StoreResult AppendAppointment(const std::filesystem::path& folder, const Appointment& record) {
+    const std::string date = ReadField(record.date);
     const std::string fileName = YearFileName(date);
     if (!ParseDayKey(date)) return Failure(StoreError::BadDate, 0, fileName);
-    const Appointment record = MakeAppointment(date, time, phone, name, subject);
     LockedFile file;
     StoreResult result = file.Open(folder / fileName, O_RDWR, kLockWaitMilliseconds);
     uint64_t offset = 0;

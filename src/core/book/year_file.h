@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "book/appointment.h"
+#include "book/sort_order.h"
 
 namespace quimbaro {
 
@@ -49,7 +50,7 @@ inline constexpr int kLockWaitMilliseconds = 2000;
 // key, one whose file name would leave the folder (a '/' in its last four
 // characters, "." or "..") or one holding a zero byte is refused as BadDate,
 // and nothing is created.
-StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, int16_t sortOrder,
+StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, SortOrder sortOrder,
                     DayList& list);
 
 // Every record whose date equals dateKey, in file order and unsorted, with no
@@ -64,5 +65,6 @@ StoreResult LoadWholeDay(const std::filesystem::path& folder, std::string_view d
 StoreResult AppendAppointment(const std::filesystem::path& folder, std::string_view date,
                               std::string_view time, std::string_view phone, std::string_view name,
                               std::string_view subject);
+StoreResult AppendAppointment(const std::filesystem::path& folder, const Appointment& record);
 
 }  // namespace quimbaro

@@ -1,6 +1,7 @@
 #include "command/classify_line.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <utility>
 
@@ -77,12 +78,10 @@ std::optional<ClassifiedLine> RowCommand(std::string_view line) {
 }
 
 ClassifiedLine AppointmentLine(std::string_view line) {
-    ClassifiedLine result;
-    result.fields = SplitFields(line);
+    const auto f = SplitFields(line);
     // A date that is no DayKey would be stored where no day ever shows it.
-    if (!ParseDayKey(result.fields[0])) return {.action = LineAction::BadEntry};
-    result.action = LineAction::Append;
-    return result;
+    if (!ParseDayKey(f[0])) return {.action = LineAction::BadEntry};
+    return {.action = LineAction::Append, .appointment = MakeAppointment(f[0], f[1], f[2], f[3], f[4])};
 }
 
 // "aviso", one space and one to four digits giving at most 1440.

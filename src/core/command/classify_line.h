@@ -2,10 +2,10 @@
 // What a line typed into the command entry asks for. Pure: line in, action
 // out, so it can be tested and fuzzed without a window.
 
-#include <array>
 #include <string>
 #include <string_view>
 
+#include "book/appointment.h"
 #include "calendar/dates.h"
 
 namespace quimbaro {
@@ -37,7 +37,7 @@ enum class LineAction {
 struct ClassifiedLine {
     LineAction action = LineAction::Nothing;
     CalendarDate date{};                 // ShowDate: the accepted date
-    std::array<std::string, 5> fields{}; // Append: date, time, phone, name, subject
+    Appointment appointment{};           // Append: the five fields as they are stored
     int minutes = 0;                     // SetReminder: the minutes asked for
     int row = 0;                         // Delete, Edit: the typed row; 0 when no number follows the word
     std::string query{};                 // Search: the text, spaces around it removed; empty clears

@@ -1,6 +1,7 @@
 #include "command/row_commands.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quimbaro {
 
@@ -13,6 +14,12 @@ std::string RowProblem(int row, int rowsShown, bool dayLoaded) {
     if (row > kDaySlots) return "No hay fila " + number + ": las filas van de 1 a 29";
     if (row > rowsShown) return "La fila " + number + " está vacía";
     return "";
+}
+
+RowPick PickRow(const DayList& list, bool dayLoaded, int row) {
+    std::string problem = RowProblem(row, RowsShown(list), dayLoaded);
+    if (!problem.empty()) return {std::nullopt, std::move(problem)};
+    return {RowRecord(list, row), ""};
 }
 
 std::string AppointmentLineOf(const Appointment& record) {

@@ -146,9 +146,9 @@ void Read(SettingsStore& store) {
     ini.SetQuotes(true);  // mean="255" reads as 255
     if (const auto text = ReadWholeFile(store.file)) Load(ini, *text);
     const std::string colour = std::to_string(kDefaultUserColour);
-    const std::string order = std::to_string(kDefaultSortOrder);
+    const std::string order = std::to_string(static_cast<int16_t>(kDefaultSortOrder));
     store.userColour = Clamped<int32_t>(ReadNumber(ini, kColourSection, kColourKey, colour.c_str()));
-    store.sortOrder = Clamped<int16_t>(ReadNumber(ini, kOrderSection, kOrderKey, order.c_str()));
+    store.sortOrder = SortOrder{Clamped<int16_t>(ReadNumber(ini, kOrderSection, kOrderKey, order.c_str()))};
     const std::string minutes = std::to_string(kDefaultReminderMinutes);
     store.reminderMinutes = static_cast<int16_t>(
         std::clamp<int64_t>(ReadNumber(ini, kReminderSection, kReminderKey, minutes.c_str()), 0, kMaxReminderMinutes));
@@ -181,7 +181,7 @@ bool Save(const SettingsStore& store) {
     if (Load(ini, *existing) < 0) return false;
     const bool replaceRepeats = true;
     ini.SetValue(kColourSection, kColourKey, std::to_string(store.userColour).c_str(), nullptr, replaceRepeats);
-    ini.SetValue(kOrderSection, kOrderKey, std::to_string(store.sortOrder).c_str(), nullptr, replaceRepeats);
+    ini.SetValue(kOrderSection, kOrderKey, std::to_string(static_cast<int16_t>(store.sortOrder)).c_str(), nullptr, replaceRepeats);
     // A file that never had the key keeps the shape it always had.
     if (store.reminderMinutes != kDefaultReminderMinutes || ini.GetValue(kReminderSection, kReminderKey))
         ini.SetValue(kReminderSection, kReminderKey, std::to_string(store.reminderMinutes).c_str(), nullptr,
@@ -193,10 +193,8 @@ bool Save(const SettingsStore& store) {
 
 }  // namespace
 
-bool Settings(std::string_view mode, SettingsStore& store) {
-    if (mode == "get") Read(store);
-    if (mode == "save") return Save(store);
-    return true;
-}
+void LoadSettings(SettingsStore& store) { Read(store); }
+
+bool SaveSettings(const SettingsStore& store) { return Save(store); }
 
 }  // namespace quimbaro

@@ -4,12 +4,13 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <string_view>
+
+#include "book/sort_order.h"
 
 namespace quimbaro {
 
 inline constexpr int32_t kDefaultUserColour = 55295;  // RGB(255, 215, 0)
-inline constexpr int16_t kDefaultSortOrder = 2;
+inline constexpr SortOrder kDefaultSortOrder = SortOrder::EarliestFirst;
 inline constexpr int16_t kDefaultReminderMinutes = 10;
 inline constexpr int16_t kMaxReminderMinutes = 1440;  // a whole day
 inline constexpr const char* kSettingsFileName = "Configuracion.ini";
@@ -23,18 +24,18 @@ inline constexpr int32_t ShownUserColour(int32_t userColour) {
 struct SettingsStore {
     std::filesystem::path file;  // full path of Configuracion.ini
     int32_t userColour = 0;
-    int16_t sortOrder = 0;
+    SortOrder sortOrder{};
     int16_t reminderMinutes = 0;  // 0 = no reminders
 };
 
-// mode "get" reads the file into the store (defaults for what is missing, 0
-// for text without a number, a fraction rounded to the nearest integer, a
-// number beyond the field's range clamped to its nearest end, e.g. 70000 for
-// the sort order gives 32767; the reminder minutes are kept within 0..1440);
-// it never creates the file. "save" writes the colour and the order, and the
-// reminder minutes when the file has them already or they are not the
-// default, atomically, keeping every other section, key and comment. Any other
-// mode does nothing. Returns false only when a save could not be written.
-bool Settings(std::string_view mode, SettingsStore& store);
+// Reads the file into the store: defaults for what is missing, 0 for text
+// without a number, a fraction rounded to the nearest integer, a number beyond
+// the field's range clamped to its nearest end (70000 for the sort order gives
+// 32767); the reminder minutes are kept within 0..1440. Never creates the file.
+void LoadSettings(SettingsStore& store);
+// Writes the colour and the order, and the reminder minutes when the file has
+// them already or they are not the default, atomically, keeping every other
+// section, key and comment. False when the file could not be written.
+bool SaveSettings(const SettingsStore& store);
 
 }  // namespace quimbaro

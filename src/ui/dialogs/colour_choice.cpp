@@ -71,7 +71,7 @@ ColourChoice ChooseUserColour(QWidget& mainWindow, CustomColours& customColours,
     TakeBackCustomColours(customColours);
     if (!chosen) return ColourChoice::kNone;
     store.userColour = ToColourValue(dialog.selectedColor());
-    return Settings("save", store) ? ColourChoice::kSaved : ColourChoice::kNotSaved;
+    return SaveSettings(store) ? ColourChoice::kSaved : ColourChoice::kNotSaved;
 }
 
 }  // namespace quimbaro

@@ -43,9 +43,6 @@ inline constexpr int32_t kTableOriginY = 1;
 // The fill of a row that answers the search in force, as a highlighter would.
 inline constexpr Colour kMatchRowFill = Rgb(255, 255, 150);
 
-// Bit r - 1 set: row r answers the search.
-using MatchedRows = std::bitset<kDaySlots>;
-
 void ClearTablePicture(Surface& surface, Picture& table);
 // Header from userColour (a value that is no colour paints the default),
 // rows 1..29 from the day list, each row holding an appointment numbered in

@@ -9,7 +9,6 @@
 #include "dialogs/programmer_message.h"
 #include "window/scroll_appointments.h"
 #include "views/table_view.h"
-#include "book/year_file.h"
 #include "views/month_strip.h"
 #include "notify/reminder_service.h"
 #include "surface/graphic_control.h"
@@ -43,7 +42,10 @@ std::unique_ptr<Picture> NewBlackPicture(Surface& surface, int width, int height
 }  // namespace
 
 MainWindow::MainWindow(ShellContext& context)
-    : QWidget(nullptr, kWindowFlags), context_(context), state_(std::make_unique<ShellState>()) {
+    : QWidget(nullptr, kWindowFlags),
+      context_(context),
+      session_(context.dataFolder, context.today, context.settings),
+      state_(std::make_unique<ShellState>()) {
     BuildFrame();
     BuildControls();
     Initialise();
@@ -78,7 +80,7 @@ void MainWindow::BuildControls() {
     connect(commandLine_, &QLineEdit::returnPressed, this, &MainWindow::RunCommandLine);
     // Emptying the entry by hand cancels a pending edit.
     connect(commandLine_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text.isEmpty()) EndEdit();
+        if (text.isEmpty()) Carry(session_.CancelEdit());
     });
     commandLine_->setFocus();
 }
@@ -91,39 +93,35 @@ GraphicControl* MainWindow::AddGraphicControl(int id, const QRect& geometry) {
     return control;
 }
 
+// The table picture starts black, so the first day needs no clearing.
 void MainWindow::Initialise() {
     ShellState& state = *state_;
-    const CalendarDate today = context_.today();
+    SessionAnswer first = session_.Start();
+    const CalendarDate& today = first.show->date;
     DrawCalendarPanel(state.surface, *calendarPanel_, today.year, today.month, today.day,
                       context_.settings.userColour);
     state.tablePicture = NewBlackPicture(state.surface, kTableWidth, kTableHeight);
     state.scrollOffset = 0;
-    state.dayList.Clear();
-    const StoreResult loaded =
-        LoadDay(context_.dataFolder, DayKey(today), context_.settings.sortOrder, state.dayList);
-    state.shownDay = {today, DayKey(today), loaded.Stored()};
-    PaintDay();
+    PaintDay(*first.show);
     // The window is not on screen yet: tell the user once it is.
-    if (!loaded.Stored()) QTimer::singleShot(0, this, [this, loaded] { ReportLoadFailure(loaded); });
+    first.show.reset();
+    if (!first.messages.empty()) QTimer::singleShot(0, this, [this, first] { Carry(first); });
 }
 
-void MainWindow::ShowDay(int16_t year, int16_t month, int16_t day, std::string_view dateKey) {
+void MainWindow::DrawDay(const DayView& view) {
     ShellState& state = *state_;
-    DrawCalendarPanel(state.surface, *calendarPanel_, year, month, day, context_.settings.userColour,
-                      state.search.days);
-    const StoreResult loaded =
-        LoadDay(context_.dataFolder, dateKey, context_.settings.sortOrder, state.dayList);
-    state.shownDay = {{year, month, day}, std::string(dateKey), loaded.Stored()};
+    const CalendarDate& day = view.date;
+    DrawCalendarPanel(state.surface, *calendarPanel_, day.year, day.month, day.day, context_.settings.userColour,
+                      view.matchDays);
     ClearTablePicture(state.surface, *state.tablePicture);
-    PaintDay();
-    if (!loaded.Stored()) ReportLoadFailure(loaded);
+    PaintDay(view);
 }
 
-// From the loaded day list: the cells, the table picture and the picture on
-// screen. The canvas waits for the first scroll (RedrawFromCanvas).
-void MainWindow::PaintDay() {
+// The cells, the table picture and the picture on screen. The canvas waits
+// for the first scroll (RedrawFromCanvas).
+void MainWindow::PaintDay(const DayView& view) {
     ShellState& state = *state_;
-    BuildTableCells(*state.tableGrid, state.dayList, context_.settings.userColour, RowsMatched());
+    BuildTableCells(*state.tableGrid, view.rows, context_.settings.userColour, view.matched);
     PaintTable(state.surface, *state.tablePicture, *state.tableGrid, kTableColumns, kTableRows,
                kTableOriginX, kTableOriginY, kOutlineSilver);
     state.canvasStale = true;
@@ -156,10 +154,6 @@ void MainWindow::RedrawFromCanvas() {
     state.surface.SelectTarget(*state.tablePicture);
     state.surface.CopyPicture(*state.canvasImage, 0, state.scrollOffset);
     PresentAppointments();
-}
-
-void MainWindow::ReportLoadFailure(const StoreResult& result) {
-    ShowProgrammerMessage(QString::fromUtf8(kNotLoadedText) + QString::fromStdString(result.Reason()));
 }
 
 // Deactivation remembers the focused control; the next activation gives it

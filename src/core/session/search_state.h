@@ -1,6 +1,6 @@
 #pragma once
-// The search in force, kept with the window: what was searched and the days
-// that answer it. It stays through day changes until the next "buscar".
+// The search in force: what was searched and the days that answer it. It
+// stays through day changes until the next "buscar".
 
 #include <optional>
 #include <string>

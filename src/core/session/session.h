@@ -1,0 +1,85 @@
+#pragma once
+// The console without a window: the day on display, the sort order, the undo
+// steps, the pending edit and the search. A line typed into the entry goes
+// in; what the window must draw, tell and do comes out (SessionAnswer). Each
+// command word is one case of Enter, so a new one lands beside the others.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "book/change_record.h"
+#include "calendar/dates.h"
+#include "command/classify_line.h"
+#include "session/search_state.h"
+#include "session/session_answer.h"
+#include "settings/settings.h"
+
+namespace quimbaro {
+
+class Session {
+public:
+    // The settings must outlive the session; the order and the reminder lead
+    // are changed and saved in them.
+    Session(std::filesystem::path folder, TodayClock today, SettingsStore& settings);
+
+    // Today, as the window first shows it.
+    SessionAnswer Start();
+    // One non-empty line from the entry, Windows-1252.
+    SessionAnswer Enter(std::string_view line);
+    // A clicked reminder.
+    SessionAnswer ShowToday();
+    // The entry emptied by hand: a pending edit ends.
+    SessionAnswer CancelEdit();
+    // What the colour dialog did with the settings file.
+    SessionAnswer ColourChosen(bool saved);
+
+private:
+    // The day on display as the last ShowDay named it; loaded is false when
+    // its year file could not be read, so the table shows no rows of it.
+    struct ShownDay {
+        CalendarDate date;
+        std::string key;
+        bool loaded = false;
+    };
+
+    void Act(const ClassifiedLine& line, std::string_view typed, SessionAnswer& answer);
+    void ShowDay(const CalendarDate& date, std::string key, SessionAnswer& answer);
+    void ShowDate(const CalendarDate& date, SessionAnswer& answer) { ShowDay(date, DayKey(date), answer); }
+    void ShowDayFromToday(int32_t days, SessionAnswer& answer);
+    void RedrawShownDay(SessionAnswer& answer);
+    void RepaintShownDay(SessionAnswer& answer);
+    DayView View() const;
+    void SaveSettingsOrTell(SessionAnswer& answer);
+    void SetReminderMinutes(int minutes, SessionAnswer& answer);
+    void StoreAppointment(const Appointment& appointment, SessionAnswer& answer);
+    void Export(SessionAnswer& answer);
+    static void Refuse(std::string message, SessionAnswer& answer);
+    // borrar, editar, deshacer (session_rows.cpp).
+    void DeleteRow(int row, SessionAnswer& answer);
+    void EditRow(int row, SessionAnswer& answer);
+    void StoreEdit(const Appointment& replacement, SessionAnswer& answer);
+    void EndEdit();
+    void UndoLastChange(SessionAnswer& answer);
+    // buscar, siguiente, anterior (session_search.cpp).
+    void Search(const std::string& query, SessionAnswer& answer);
+    void ShowMatchDay(bool forward, SessionAnswer& answer);
+    void NoteStoredAppointment(const Appointment& appointment);
+    MatchedRows RowsMatched() const;
+
+    std::filesystem::path folder_;
+    TodayClock today_;
+    SettingsStore& settings_;
+    ShownDay shown_;
+    DayList rows_;  // with the file positions of the shown rows
+    SearchState search_;
+    // The row "editar" put into the entry, until its line is stored or the
+    // edit is cancelled.
+    std::optional<StoredRecord> pendingEdit_;
+    int pendingRow_ = 0;
+    std::vector<UndoStep> undoSteps_;  // this run's deletions and edits, the last one at the back
+};
+
+}  // namespace quimbaro
