@@ -95,6 +95,7 @@ int Run(int argc, char** argv) {
     RegisterText();
     const std::shared_ptr<void> icalRig = RegisterIcal(data);
     RegisterReminderTick(data);
+    RegisterPrint();
 
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -115,6 +116,7 @@ int Run(int argc, char** argv) {
     report([&] { ReportText(reporter.medians()); });
     report([&] { ReportIcal(reporter.medians()); });
     report([&] { ReportReminderTick(reporter.medians()); });
+    report([&] { ReportPrint(reporter.medians()); });
     return 0;
 }
 

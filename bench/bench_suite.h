@@ -47,6 +47,10 @@ void ReportShowDay(const Medians& medians);
 void RegisterSearch(const BenchData& data);
 void ReportSearch(const BenchData& data, const Medians& medians);
 
+// print's week of pages as PDF.
+void RegisterPrint();
+void ReportPrint(const Medians& medians);
+
 void RegisterReminderTick(const BenchData& data);
 void ReportReminderTick(const Medians& medians);
 void RegisterChange(const BenchData& data);

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool openbox imagemagick hyperfine linux-perf ccache
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev file gzip
   libical-dev calcurse python3-icalendar radicale vdirsyncer
+  poppler-utils
   python3
 )
 missing=()

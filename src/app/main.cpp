@@ -1,7 +1,8 @@
 // Start-up: with no arguments (or only --data DIR) the window, with anything
 // else the command line. The window lives in a module loaded only then: its
 // libraries (Gui, Widgets, fonts) would more than double the command line's
-// start-up time.
+// start-up time. A subcommand that draws pages (print) needs Qt Gui too, so
+// the module also runs the command line for it.
 #include <dlfcn.h>
 
 #include <QStringList>
@@ -22,6 +23,7 @@ namespace {
 
 constexpr const char* kWindowModule = "quimbaro-window.so";
 using WindowMain = int (*)(int argc, char** argv, const char* dataOption);
+using PagesMain = int (*)(int argc, char** argv);
 
 // The build puts the module beside the program; an install puts it in its
 // library folder, found from the program's folder so that a staged or moved
@@ -33,10 +35,16 @@ std::filesystem::path WindowModulePath() {
     return (programFolder / QUIMBARO_MODULE_FROM_BINDIR / kWindowModule).lexically_normal();
 }
 
-int OpenWindow(int argc, char** argv, const QString& dataOption) {
+// The module's entry of that name; null, with dlerror() saying why, when
+// the module or the entry is missing.
+void* ModuleEntry(const char* name) {
     const std::filesystem::path module = WindowModulePath();
     void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto* windowMain = handle ? reinterpret_cast<WindowMain>(dlsym(handle, "QuimbaroWindowMain")) : nullptr;
+    return handle ? dlsym(handle, name) : nullptr;
+}
+
+int OpenWindow(int argc, char** argv, const QString& dataOption) {
+    auto* windowMain = reinterpret_cast<WindowMain>(ModuleEntry("QuimbaroWindowMain"));
     if (windowMain == nullptr) {
         std::fprintf(stderr, "quimbaro: no se puede abrir la ventana: %s\n", dlerror());
         return quimbaro::cli::kExitFailure;
@@ -44,10 +52,21 @@ int OpenWindow(int argc, char** argv, const QString& dataOption) {
     return windowMain(argc, argv, quimbaro::BytesOfText(dataOption).c_str());
 }
 
+int DrawPages(int argc, char** argv) {
+    auto* pagesMain = reinterpret_cast<PagesMain>(ModuleEntry("QuimbaroPagesMain"));
+    if (pagesMain == nullptr) {
+        std::fprintf(stderr, "quimbaro: no se pueden dibujar las páginas: %s\n", dlerror());
+        return quimbaro::cli::kExitFailure;
+    }
+    return pagesMain(argc, argv);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QString dataOption;
-    if (!quimbaro::cli::OpensWindow(quimbaro::cli::ArgumentList(argc, argv), dataOption)) return quimbaro::cli::CommandLineMain(argc, argv);
-    return OpenWindow(argc, argv, dataOption);
+    const QStringList arguments = quimbaro::cli::ArgumentList(argc, argv);
+    if (quimbaro::cli::OpensWindow(arguments, dataOption)) return OpenWindow(argc, argv, dataOption);
+    if (quimbaro::cli::DrawsPages(arguments)) return DrawPages(argc, argv);
+    return quimbaro::cli::CommandLineMain(argc, argv);
 }

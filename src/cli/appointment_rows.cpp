@@ -8,43 +8,88 @@
 #include <algorithm>
 
 #include "book/phone_groups.h"
+#include "calendar/date_words.h"
+#include "day_text.h"
 #include "text/win1252.h"
 
 namespace quimbaro::cli {
 namespace {
 
-// A field as text; control characters, which the entry cannot type, would
-// break the lines of text and tsv.
-QString Field(const std::string& bytes, bool plain) {
-    QString text = FromWin1252(bytes);
-    const auto isControl = [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; };
-    if (plain) std::replace_if(text.begin(), text.end(), isControl, u' ');
-    return text;
+const QStringList kKeys{"fecha", "hora", "telefono", "nombre", "asunto"};
+const QStringList kPlaceKeys{"fila", "fecha_iso"};
+
+// A row with, for a listed day, its number in the day's table and its day
+// in ISO form (row 0: a row of no table, such as a search's).
+struct MachineRow {
+    const Appointment* record;
+    int row = 0;
+    QString isoDate;
+};
+
+QString Field(const std::string& bytes, Format format) {
+    return format == Format::Json ? FromWin1252(bytes) : PlainField(bytes);
 }
 
 QStringList Columns(const Appointment& appointment, Format format) {
-    const bool plain = format != Format::Json;
-    const std::string phone = ReadField(appointment.phone);
-    return {Field(ReadField(appointment.date), plain), Field(ReadField(appointment.time), plain),
-            Field(format == Format::Text ? GroupPhone(phone) : phone, plain),
-            Field(ReadField(appointment.name), plain), Field(ReadField(appointment.subject), plain)};
+    return {Field(ReadField(appointment.date), format), Field(ReadField(appointment.time), format),
+            Field(ReadField(appointment.phone), format), Field(ReadField(appointment.name), format),
+            Field(ReadField(appointment.subject), format)};
+}
+
+void PrintForPrograms(const std::vector<MachineRow>& rows, bool withPlace, Format format, QTextStream& out) {
+    const QStringList keys = withPlace ? kKeys + kPlaceKeys : kKeys;
+    if (format == Format::Tsv) out << keys.join(u'\t') << '\n';
+    QJsonArray array;
+    for (const MachineRow& row : rows) {
+        const QStringList columns = Columns(*row.record, format);
+        QJsonObject object;
+        for (qsizetype i = 0; i < kKeys.size(); ++i) object.insert(kKeys[i], columns[i]);
+        if (withPlace) {
+            object.insert(kPlaceKeys[0], row.row);
+            object.insert(kPlaceKeys[1], row.isoDate);
+        }
+        if (format == Format::Tsv)
+            out << columns.join(u'\t') << (withPlace ? QStringLiteral("\t%1\t%2").arg(row.row).arg(row.isoDate) : "")
+                << '\n';
+        array.append(object);
+    }
+    if (format == Format::Json) out << QString::fromUtf8(QJsonDocument(array).toJson());
 }
 
 }  // namespace
 
+QString PlainField(const std::string& bytes) {
+    QString text = FromWin1252(bytes);
+    const auto isControl = [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; };
+    std::replace_if(text.begin(), text.end(), isControl, u' ');
+    return text;
+}
+
 void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out) {
-    static const QStringList kKeys{"fecha", "hora", "telefono", "nombre", "asunto"};
-    if (format == Format::Tsv) out << kKeys.join(u'\t') << '\n';
-    QJsonArray array;
-    for (const Appointment& row : rows) {
-        const QStringList columns = Columns(row, format);
-        if (format == Format::Text) out << columns.join(QStringLiteral("  ")) << '\n';
-        if (format == Format::Tsv) out << columns.join(u'\t') << '\n';
-        QJsonObject object;
-        for (qsizetype i = 0; i < kKeys.size(); ++i) object.insert(kKeys[i], columns[i]);
-        array.append(object);
+    if (format == Format::Text) {
+        for (const Appointment& row : rows) {
+            QStringList columns = Columns(row, format);
+            columns[2] = PlainField(GroupPhone(ReadField(row.phone)));
+            out << columns.join(QStringLiteral("  ")) << '\n';
+        }
+        return;
     }
-    if (format == Format::Json) out << QString::fromUtf8(QJsonDocument(array).toJson());
+    std::vector<MachineRow> machineRows;
+    for (const Appointment& row : rows) machineRows.push_back({&row});
+    PrintForPrograms(machineRows, false, format, out);
+}
+
+void PrintDays(const std::vector<DayRows>& days, Format format, QTextStream& out) {
+    if (format == Format::Text) {
+        out << DaysAsText(days);
+        return;
+    }
+    std::vector<MachineRow> rows;
+    for (const DayRows& day : days) {
+        const QString iso = QString::fromStdString(IsoDate(day.date));
+        for (std::size_t i = 0; i < day.rows.size(); ++i) rows.push_back({&day.rows[i], static_cast<int>(i) + 1, iso});
+    }
+    PrintForPrograms(rows, true, format, out);
 }
 
 void AddFormatOption(QCommandLineParser& parser) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "book/appointment.h"
+#include "book/day_rows.h"
 
 namespace quimbaro::cli {
 
@@ -24,5 +25,14 @@ inline constexpr char kFormatUsageText[] = "--format espera text, tsv o json";
 // Date, time, phone, name and subject of each row; a header line first in
 // tsv, one array in json.
 void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out);
+
+// The days' rows. Text: each day under its date in words, one line per row
+// with its number and the columns aligned (day_text.h). Tsv and json: the
+// fields of Print, then the row number ("fila") and the ISO date ("fecha_iso").
+void PrintDays(const std::vector<DayRows>& days, Format format, QTextStream& out);
+
+// A field as text; control characters, which the entry cannot type, become
+// spaces so that they cannot break a line of text or tsv.
+QString PlainField(const std::string& bytes);
 
 }  // namespace quimbaro::cli

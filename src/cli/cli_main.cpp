@@ -142,11 +142,16 @@ bool OpensWindow(const QStringList& arguments, QString& dataOption) {
     return !dataOption.isEmpty();
 }
 
+bool DrawsPages(const QStringList& arguments) {
+    const Invocation invocation = Parse(arguments);
+    return invocation.command && invocation.command->drawsPages;
+}
+
 int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock& today, QTextStream& out,
-           QTextStream& err) {
+           QTextStream& err, const PdfPages& pdfPages) {
     const Invocation invocation = Parse(arguments);
     const QCommandLineParser& parser = *invocation.parser;
-    CliContext context{{}, today, out, err};
+    CliContext context{{}, today, out, err, pdfPages};
     if (!invocation.error.isEmpty()) return Fail(context, kExitUsage, invocation.error);
     if (parser.isSet(kDataOption)) facts.option = std::filesystem::absolute(BytesOfText(parser.value(kDataOption)));
     const DataFolderChoice choice = ChooseDataFolder(facts);
@@ -180,12 +185,16 @@ QStringList ArgumentList(int argc, char** argv) {
     return arguments;
 }
 
-int CommandLineMain(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+int RunProcessCli(int argc, char** argv, const PdfPages& pdfPages) {
     QTextStream out(stdout), err(stderr);
     out.setEncoding(LocaleEncoding());
     err.setEncoding(LocaleEncoding());
-    return RunCli(ArgumentList(argc, argv), ProcessDataFolderFacts({}), LocalToday, out, err);
+    return RunCli(ArgumentList(argc, argv), ProcessDataFolderFacts({}), LocalToday, out, err, pdfPages);
+}
+
+int CommandLineMain(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    return RunProcessCli(argc, argv, {});
 }
 
 }  // namespace quimbaro::cli

@@ -8,6 +8,7 @@
 
 #include "calendar/dates.h"
 #include "place/data_folder.h"
+#include "subcommand.h"
 
 namespace quimbaro::cli {
 
@@ -15,17 +16,26 @@ namespace quimbaro::cli {
 // dataOption); every other argument list is for the command line.
 bool OpensWindow(const QStringList& arguments, QString& dataOption);
 
-// arguments[0] is the program. facts.option is taken from --data. Returns
-// the exit status (subcommand.h).
+// True when the arguments name a subcommand that draws pages: the program
+// runs it in its window module, through RunProcessCli with the drawing.
+bool DrawsPages(const QStringList& arguments);
+
+// arguments[0] is the program. facts.option is taken from --data; pdfPages
+// draws print's pages (empty: print fails). Returns the exit status
+// (subcommand.h).
 int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock& today, QTextStream& out,
-           QTextStream& err);
+           QTextStream& err, const PdfPages& pdfPages = {});
+
+// Runs the process's arguments in the application object already made:
+// stdout and stderr in the locale's encoding, this process's facts and clock.
+int RunProcessCli(int argc, char** argv, const PdfPages& pdfPages);
 
 // The arguments as given, every byte kept (text/byte_text.h): a file name
 // that is no UTF-8 still names its own file.
 QStringList ArgumentList(int argc, char** argv);
 
 // The process's entry: a QCoreApplication (no window system, no fonts),
-// stdout and stderr in the locale's encoding, this process's facts and clock.
+// then RunProcessCli without pages.
 int CommandLineMain(int argc, char** argv);
 
 }  // namespace quimbaro::cli

@@ -11,6 +11,7 @@ const std::vector<Subcommand>& AllSubcommands() {
         SearchCommand(),
         ExportCommand(),
         ImportCommand(),
+        PrintCommand(),
     };
     return all;
 }

@@ -14,6 +14,7 @@ Subcommand EditCommand();
 Subcommand SearchCommand();
 Subcommand ExportCommand();
 Subcommand ImportCommand();
+Subcommand PrintCommand();
 
 // In the order --help shows them.
 const std::vector<Subcommand>& AllSubcommands();

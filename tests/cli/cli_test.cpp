@@ -21,6 +21,7 @@
 #include "book/year_file.h"
 #include "cli_main.h"
 #include "settings/settings.h"
+#include "text/win1252.h"
 
 namespace quimbaro {
 namespace {
@@ -36,6 +37,7 @@ struct CliResult {
 
 struct CliRun {
     testing::TempFolder folder;
+    cli::PdfPages pages;  // print's drawing, as the window's module hands it in
     // Standard output goes to outDevice when given (and is not kept).
     CliResult operator()(std::initializer_list<const char*> args, QIODevice* outDevice = nullptr) const {
         std::vector<char*> argv{const_cast<char*>("quimbaro")};  // as the system hands them over
@@ -48,7 +50,7 @@ struct CliRun {
         facts.programFolder = folder.path();  // the program's own folder, writable
         facts.isWritable = [](const fs::path&) { return true; };
         const TodayClock today = [] { return CalendarDate{2026, 6, 15}; };
-        const int status = cli::RunCli(arguments, facts, today, outStream, errStream);
+        const int status = cli::RunCli(arguments, facts, today, outStream, errStream, pages);
         outStream.flush();
         errStream.flush();
         return {status, out.toStdString(), err.toStdString()};
@@ -120,6 +122,10 @@ TEST_F(CliBook, RefusalsGiveTheirTextAndStatusAndChangeNoFile) {
         {{"export", "-", "--from", "31/02/2026"}, 2, "quimbaro: --from: fecha no válida: 31/02/2026" + badDay},
         {{"export", "-", "--from", "hoy", "--to", "ayer"}, 2, "quimbaro: --from es posterior a --to\n"},
         {{"import"}, 2, "quimbaro: import espera uno o más archivos .ics\n"},
+        {{"print", "hoy"}, 2, "quimbaro: print espera el archivo que escribir: --pdf ARCHIVO\n"},
+        {{"print", "--pdf", "x.pdf", "hoy", "ayer"}, 2, "quimbaro: print admite una sola fecha\n"},
+        {{"print", "--pdf", "x.pdf", "--days", "x"}, 2, "quimbaro: --days espera un número de días entre 1 y 3660\n"},
+        {{"print", "--pdf", "x.pdf"}, 1, "quimbaro: no se pueden dibujar páginas sin el módulo de la ventana\n"},
     };
     const std::string stored = ReadFile(Path("2026.log"));
     for (const Row& row : rows) {
@@ -146,23 +152,40 @@ TEST_F(CliBook, HelpAndVersionTellAndLeaveTheFolderAlone) {
 }
 
 TEST_F(CliBook, ListsTheDaysInTheWindowsOrderInEachFormat) {
-    const std::string day =
-        "15/06/2026  09:30  91   91  Luis  primera\n"
-        "15/06/2026  09:30  93   93  Marta  segunda a la misma hora\n"
-        "15/06/2026  11:00  612 34 56 78  Peñón Ñandú  Revisión\n";
-    EXPECT_EQ(run({"list"}).out, day);
-    EXPECT_EQ(run({"list", "HOY", "--format", "text"}).out, day);
-    EXPECT_EQ(run({"list", "ayer", "--days", "2"}).out, "14/06/2026  18:00  7   7  Ayer  x\n" + day);
-    EXPECT_EQ(run({"list", "--days=2", "mañana"}).out, "16/06/2026  08:00  600 11 12 22  Eva  otro día\n");
-    EXPECT_EQ(run({"--format", "tsv", "list", "16/06/2026"}).out,
-              "fecha\thora\ttelefono\tnombre\tasunto\n16/06/2026\t08:00\t600111222\tEva\totro día\n");
+    Add("17/06/2026||||");
+    Add("17/06/2026|tarde||Águeda Émilie-Ñúñez de la Peñaranda y Fernández-Z|sin teléfono");
+    const std::string days =
+        "domingo 14 de junio de 2026\n"
+        "  1  18:00  7   7         Ayer                                               x\n\n"
+        "lunes 15 de junio de 2026\n"
+        "  1  09:30  91   91       Luis                                               primera\n"
+        "  2  09:30  93   93       Marta                                              segunda a la misma hora\n"
+        "  3  11:00  612 34 56 78  Peñón Ñandú                                        Revisión\n\n"
+        "martes 16 de junio de 2026\n"
+        "  1  08:00  600 11 12 22  Eva                                                otro día\n\n"
+        "miércoles 17 de junio de 2026\n"
+        "  1\n"
+        "  2  tarde                Águeda Émilie-Ñúñez de la Peñaranda y Fernández-Z  sin teléfono\n\n"
+        "jueves 18 de junio de 2026\n"
+        "  sin citas\n";
+    EXPECT_EQ(run({"list", "ayer", "--days", "5"}).out, days);
+    EXPECT_EQ(run({"list", "HOY", "--format", "text"}).out,
+              "lunes 15 de junio de 2026\n"
+              "  1  09:30  91   91       Luis         primera\n"
+              "  2  09:30  93   93       Marta        segunda a la misma hora\n"
+              "  3  11:00  612 34 56 78  Peñón Ñandú  Revisión\n");
+    EXPECT_EQ(run({"--format", "tsv", "list", "16/06/2026", "--days=2"}).out,
+              "fecha\thora\ttelefono\tnombre\tasunto\tfila\tfecha_iso\n"
+              "16/06/2026\t08:00\t600111222\tEva\totro día\t1\t2026-06-16\n17/06/2026\t\t\t\t\t1\t2026-06-17\n"
+              "17/06/2026\ttarde\t\tÁgueda Émilie-Ñúñez de la Peñaranda y Fernández-Z\tsin teléfono\t2\t2026-06-17\n");
     LatestFirst();
     const QByteArray json = QByteArray::fromStdString(run({"list", "--format", "json"}).out);
     EXPECT_EQ(QJsonDocument::fromJson(json).toJson(QJsonDocument::Compact).toStdString(),
-              R"([{"asunto":"Revisión","fecha":"15/06/2026","hora":"11:00","nombre":"Peñón Ñandú",)"
-              R"("telefono":"612345678"},{"asunto":"segunda a la misma hora","fecha":"15/06/2026","hora":"09:30",)"
-              R"("nombre":"Marta","telefono":"93"},{"asunto":"primera","fecha":"15/06/2026","hora":"09:30",)"
-              R"("nombre":"Luis","telefono":"91"}])");
+              R"([{"asunto":"Revisión","fecha":"15/06/2026","fecha_iso":"2026-06-15","fila":1,"hora":"11:00",)"
+              R"("nombre":"Peñón Ñandú","telefono":"612345678"},{"asunto":"segunda a la misma hora",)"
+              R"("fecha":"15/06/2026","fecha_iso":"2026-06-15","fila":2,"hora":"09:30","nombre":"Marta",)"
+              R"("telefono":"93"},{"asunto":"primera","fecha":"15/06/2026","fecha_iso":"2026-06-15","fila":3,)"
+              R"("hora":"09:30","nombre":"Luis","telefono":"91"}])");
 }
 
 TEST_F(CliBook, ADayPastTheTablesRowsListsWhatTheTableShowsAndSaysSo) {
@@ -171,7 +194,8 @@ TEST_F(CliBook, ADayPastTheTablesRowsListsWhatTheTableShowsAndSaysSo) {
         if (kept < 29) continue;
         const auto result = run({"list", "17/06/2026"});
         EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 29);
+        EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1 + 29);
+        EXPECT_NE(result.out.find("\n  29  10:00"), std::string::npos);
         EXPECT_EQ(result.err, kept == 29 ? "" : "quimbaro: el día 17/06/2026 tiene 30 citas; como en la ventana, "
                                                 "se muestran 29\n");
     }
@@ -208,8 +232,39 @@ TEST_F(CliBook, DeleteAndEditTheRowListShowsInTheWindowsOrder) {
     const auto edited = run({"edit", "15/06/2026", "2", "17/06/2026|08:00|9|Luis Ruiz|y"});
     EXPECT_EQ(edited.status, 0) << edited.err;
     EXPECT_EQ(run({"list", "hoy", "--days", "3", "--format", "tsv"}).out,
-              "fecha\thora\ttelefono\tnombre\tasunto\n15/06/2026\t09:30\t93\tMarta\tsegunda a la misma hora\n"
-              "16/06/2026\t08:00\t600111222\tEva\totro día\n17/06/2026\t08:00\t9\tLuis Ruiz\ty\n");
+              "fecha\thora\ttelefono\tnombre\tasunto\tfila\tfecha_iso\n"
+              "15/06/2026\t09:30\t93\tMarta\tsegunda a la misma hora\t1\t2026-06-15\n"
+              "16/06/2026\t08:00\t600111222\tEva\totro día\t1\t2026-06-16\n"
+              "17/06/2026\t08:00\t9\tLuis Ruiz\ty\t1\t2026-06-17\n");
+}
+
+// The pages are drawn by the window's module (tests/shell/print_test.sh);
+// here, what print hands to the drawing and what becomes of the file.
+TEST_F(CliBook, PrintHandsTheListedDaysToTheDrawingAndReplacesTheFileOnlyWhenDone) {
+    std::vector<std::string> drawn;
+    std::string failure;
+    run.pages = [&](const std::vector<DayRows>& days, const CalendarDate& printedOn, QIODevice& out) {
+        drawn = {DayKey(printedOn)};
+        for (const DayRows& day : days)
+            for (const Appointment& row : day.rows)
+                drawn.push_back(DayKey(day.date) + " " + FromWin1252(ReadField(row.name)).toStdString());
+        out.write(failure.empty() ? "new" : "partial");
+        return PdfOutcome{2, failure};
+    };
+    const fs::path pdf = Path("semana.pdf");
+    WriteFile(pdf, "old");
+    const auto printed = run({"print", "--days", "2", "--pdf", pdf.c_str()});
+    EXPECT_EQ(printed.status, 0) << printed.err;
+    EXPECT_EQ(printed.out, "Se imprimieron 2 días en 2 páginas: " + pdf.string() + "\n");
+    EXPECT_EQ(drawn, (std::vector<std::string>{"15/06/2026", "15/06/2026 Luis", "15/06/2026 Marta",
+                                               "15/06/2026 Peñón Ñandú", "16/06/2026 Eva"}));
+    EXPECT_EQ(ReadFile(pdf), "new");
+    failure = "sin tinta";
+    const auto failed = run({"print", "mañana", "--pdf", pdf.c_str()});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "quimbaro: No se pudo imprimir: sin tinta\n");
+    EXPECT_EQ(ReadFile(pdf), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(run.folder.path()), {}), 2);  // 2026.log beside it, no leftover
 }
 
 TEST(CliIcal, ExportedFileImportsIntoAnotherBookAndReportsPerYearFile) {

@@ -31,6 +31,7 @@ expected_files() {
   echo lib/quimbaro/quimbaro-window.so
   echo share/applications/$app.desktop
   echo share/metainfo/$app.metainfo.xml
+  echo share/bash-completion/completions/quimbaro
   for size in "${icon_sizes[@]}"; do echo "share/icons/hicolor/${size}x$size/apps/$app.png"; done
   echo share/icons/hicolor/scalable/apps/$app.svg
   echo share/man/man1/quimbaro.1.gz
@@ -73,7 +74,7 @@ check_manual() {
   page=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$prefix/share/man/man1/quimbaro.1.gz" 2>"$work/man.err")
   [[ ! -s $work/man.err ]] || fail "man warns: $(cat "$work/man.err")"
   grep -q "Quimbaro $version" <<<"$page" || fail "the manual is not for version $version"
-  for text in hoy ayer mañana DD/MM/AAAA ascendente descendente color autor salir "list " "add " \
+  for text in hoy ayer mañana DD/MM/AAAA ascendente descendente color autor salir "list " "add " "print " \
     --data --help --version QUIMBARO_DATA XDG_DATA_HOME .local/share/quimbaro NNNN.log Configuracion.ini; do
     grep -qF -- "$text" <<<"$page" || fail "the manual does not mention $text"
   done
@@ -95,6 +96,12 @@ records() { local f=$1/2026.log; [[ -f $f ]] && echo $(($(stat -c %s "$f") / 155
 
 # Installed means the user's folder even for a user who could write the
 # program's folder (root, or the one who installed it).
+# Sourced as bash-completion sources it, the completion answers for the program.
+check_completion() {
+  bash -c "source '$prefix/share/bash-completion/completions/quimbaro' && complete -p quimbaro" |
+    grep -qx 'complete -F _quimbaro quimbaro' || fail "the installed completion does not register itself"
+}
+
 check_installed_rule() {
   env -i HOME="$work/owner" PATH=/usr/bin:/bin LANG=C.UTF-8 "$prefix/bin/quimbaro" add "$line" ||
     fail "add by the owner failed"
@@ -115,11 +122,15 @@ check_user_folder() {
   [[ $(records "$data") == 1 ]] || fail "the appointment is not in $data"
   [[ $(stat -c %a "$data") == 700 && $(stat -c %a "$data/2026.log") == 600 ]] ||
     fail "the data folder or year file can be read by others"
-  [[ $(installed list 05/12/2026) == "05/12/2026  09:30  600 11 12 22  Ana  Revisión" ]] ||
+  [[ $(installed list 05/12/2026) == $'sábado 5 de diciembre de 2026\n  1  09:30  600 11 12 22  Ana  Revisión' ]] ||
     fail "list prints: $(installed list 05/12/2026)"
   installed list 05/12/2026 --format json | python3 -c 'import json, sys; sys.exit(json.load(sys.stdin) != [{
-    "fecha": "05/12/2026", "hora": "09:30", "telefono": "600111222", "nombre": "Ana", "asunto": "Revisión"}])' ||
+    "fecha": "05/12/2026", "hora": "09:30", "telefono": "600111222", "nombre": "Ana", "asunto": "Revisión",
+    "fila": 1, "fecha_iso": "2026-12-05"}])' ||
     fail "list's json is not the appointment"
+  # print draws its pages in the installed module, with no display.
+  installed print 05/12/2026 --pdf "$work/home/dia.pdf" >/dev/null || fail "print failed"
+  pdftotext "$work/home/dia.pdf" - | grep -q "Revisión" || fail "the printed page lacks the appointment"
   installed XDG_DATA_HOME="$work/data/xdg" add "$line" || fail "add with XDG_DATA_HOME failed"
   [[ $(records "$work/data/xdg/quimbaro") == 1 ]] || fail "XDG_DATA_HOME is not the user's data folder"
 }
@@ -150,6 +161,7 @@ check_tree "$prefix"
 check_destdir
 check_metadata
 check_manual
+check_completion
 check_installed_rule
 check_user_folder
 check_explicit_folders
