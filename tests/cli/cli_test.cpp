@@ -374,7 +374,7 @@ TEST(CliIcal, YearsBeforeAThousandAreAddedListedExportedAndImported) {
     for (const char* line : {"05/12/0999|09:30|600|Ana|x", "01/01/0001|tarde|||y"})
         EXPECT_EQ(book({"add", line}).err, "") << line;
     EXPECT_EQ(book({"list", "05/12/0999", "--format", "tsv"}).out,
-              "fecha\thora\ttelefono\tnombre\tasunto\n05/12/0999\t09:30\t600\tAna\tx\n");
+              "fecha\thora\ttelefono\tnombre\tasunto\tfila\tfecha_iso\n05/12/0999\t09:30\t600\tAna\tx\t1\t0999-12-05\n");
     const std::string file = (book.folder.path() / "old.ics").string();
     EXPECT_EQ(book({"export", file.c_str(), "--from", "01/01/0001", "--to", "31/12/0999"}).status, 0);
     const auto imported = other({"import", file.c_str(), "--from", "01/01/0001"});
@@ -383,7 +383,7 @@ TEST(CliIcal, YearsBeforeAThousandAreAddedListedExportedAndImported) {
         EXPECT_EQ(ReadFile(other.folder.path() / year), ReadFile(book.folder.path() / year)) << year;
     WriteFile(file, "BEGIN:VCALENDAR\nBEGIN:VEVENT\nDTSTART:09991206T100000\nSUMMARY:fuera\nEND:VEVENT\nEND:VCALENDAR\n");
     EXPECT_EQ(other({"import", file.c_str(), "--from", "01/01/0001"}).out, file + ":\n0999.log: 1 citas añadidas, 0 ya estaban\n");
-    EXPECT_EQ(other({"list", "06/12/0999"}).out, "06/12/0999  10:00         fuera\n");
+    EXPECT_EQ(other({"list", "06/12/0999"}).out, "viernes 6 de diciembre de 999\n  1  10:00         fuera\n");
 }
 
 // File names are bytes: a Latin-1 name is the folder, export and import use,
@@ -400,22 +400,25 @@ TEST(CliPaths, NamesThatAreNoUtf8NameExactlyTheirFiles) {
     EXPECT_EQ(std::distance(fs::directory_iterator(run.folder.path()), {}), 1);  // nothing elsewhere
 }
 
+// The heading list prints above the day the CliBook fixture fills.
+const std::string kDayHeading = "lunes 15 de junio de 2026\n";
+
 // A settings file that is a FIFO or a device hangs nothing: the defaults hold.
 TEST_F(CliBook, SettingsThatAreNoPlainFileLeaveTheDefaults) {
     const struct {
         std::function<void()> make;
         const char* earliest;  // the first row in the default order, after the deletions before
     } cases[] = {
-        {[&] { ASSERT_EQ(mkfifo(Path(kSettingsFileName).c_str(), 0600), 0); }, "15/06/2026  09:30  91 "},
-        {[&] { fs::create_symlink("/dev/zero", Path(kSettingsFileName)); }, "15/06/2026  09:30  93 "},
+        {[&] { ASSERT_EQ(mkfifo(Path(kSettingsFileName).c_str(), 0600), 0); }, "  1  09:30  91 "},
+        {[&] { fs::create_symlink("/dev/zero", Path(kSettingsFileName)); }, "  1  09:30  93 "},
     };
     for (const auto& c : cases) {
         fs::remove(Path(kSettingsFileName));
         c.make();
-        EXPECT_TRUE(run({"list"}).out.starts_with(c.earliest)) << c.earliest;
+        EXPECT_TRUE(run({"list"}).out.starts_with(kDayHeading + c.earliest)) << c.earliest;
         EXPECT_EQ(run({"delete", "hoy", "1"}).status, 0);
     }
-    EXPECT_EQ(run({"list"}).out, "15/06/2026  11:00  612 34 56 78  Peñón Ñandú  Revisión\n");
+    EXPECT_EQ(run({"list"}).out, kDayHeading + "  1  11:00  612 34 56 78  Peñón Ñandú  Revisión\n");
 }
 
 // A folder that cannot be written is still read; a change says why it failed.
@@ -434,7 +437,7 @@ TEST_F(CliBook, AReadOnlyFolderIsReadButNotChanged) {
             expect(owned && setgroups(0, nullptr) == 0 && setgid(nobody->pw_gid) == 0 && setuid(nobody->pw_uid) == 0);
         }
         expect(chmod(folder.c_str(), 0555) == 0);
-        expect(run({"list"}).out.starts_with("15/06/2026  09:30  91"));
+        expect(run({"list"}).out.starts_with(kDayHeading + "  1  09:30  91"));
         expect(run({"list", "01/01/2030"}).status == 0);
         expect(run({"search", "luis"}).status == 0);
         expect(run({"export", "-"}).out.starts_with("BEGIN:VCALENDAR"));
