@@ -13,6 +13,7 @@ packages=(
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev file gzip
   libical-dev calcurse python3-icalendar radicale vdirsyncer
   python3
+  at-spi2-core python3-pyatspi
 )
 missing=()
 for p in "${packages[@]}"; do
