@@ -83,6 +83,7 @@ TEST_F(ScreenAccessTest, TheStripNamesItsMonthsAndDays) {
     EXPECT_TRUE(StripDay(7)->state().selected);
     EXPECT_FALSE(StripDay(8)->state().selected);
     EXPECT_EQ(month->selectedCells(), QList<QAccessibleInterface*>({StripDay(7)}));
+    EXPECT_EQ(Strip()->child(2)->tableInterface()->selectedCellCount(), 0);  // 7 November is not shown
     EXPECT_EQ(Description(StripDay(7)), "Día mostrado");
 
     Store("14/12/2026", "08:00", "Otra Peña");
@@ -108,6 +109,9 @@ TEST_F(ScreenAccessTest, TheEntrySaysWhatItTakesAndWhichRowIsEdited) {
     EXPECT_TRUE(Description(entry).startsWith("Escriba una fecha"));
     Type("editar 2");
     EXPECT_TRUE(Description(entry).startsWith("Editando la cita de la fila 2:")) << Description(entry).toStdString();
+    QTest::keyClick(&window->CommandLine(), Qt::Key_A, Qt::ControlModifier);
+    Type("editar 1");  // over the pending line
+    EXPECT_TRUE(Description(entry).startsWith("Editando la cita de la fila 1:")) << Description(entry).toStdString();
     QTest::keyClick(&window->CommandLine(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(&window->CommandLine(), Qt::Key_Backspace);
     EXPECT_TRUE(Description(entry).startsWith("Escriba una fecha"));
