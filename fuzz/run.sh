@@ -10,7 +10,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(loadday classify daykey settings sortday cli reminders change search icalimport)
+  targets=(loadday classify daykey settings sortday cli reminders change search icalimport vdir)
 fi
 jobs=${FUZZ_BUILD_JOBS:-$(nproc)}
 
@@ -24,6 +24,14 @@ max_len_for() {
   case $1 in
     loadday | reminders | change) echo 20000 ;;
     *) echo 4096 ;;
+  esac
+}
+
+# A hang or a blow-up is a fault too, for the targets that read outside files.
+limits_for() {
+  case $1 in
+    vdir) echo -timeout=10 -rss_limit_mb=1024 ;;
+    icalimport) echo -timeout=5 -rss_limit_mb=512 ;;
   esac
 }
 
@@ -45,7 +53,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$out/corpus"
   log=$out/last-run.txt
   echo "== ${target}_fuzz for ${seconds}s"
-  if ./build-fuzz/"${target}_fuzz" -max_total_time="$seconds" -max_len="$(max_len_for "$target")" \
+  if ./build-fuzz/"${target}_fuzz" -max_total_time="$seconds" -max_len="$(max_len_for "$target")" $(limits_for "$target") \
       -print_final_stats=1 -artifact_prefix="$out/" "$out/corpus" "fuzz/corpus/$target" >"$log" 2>&1; then
     grep -E '^(Done|stat::number_of_executed_units)' "$log" || true
   else

@@ -8,11 +8,12 @@
 #include "dialogs/qt_spanish_texts.h"
 #include "place/data_folder.h"
 #include "surface/fonts.h"
+#include "window/guarded_application.h"
 #include "window/main_window.h"
 
 extern "C" __attribute__((visibility("default"))) int QuimbaroWindowMain(int argc, char** argv,
                                                                          const char* dataOption) {
-    QApplication app(argc, argv);
+    quimbaro::GuardedApplication app(argc, argv);
     // Lets the desktop match the window with its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quimbaro.Quimbaro"));
     quimbaro::LoadQtSpanishTexts(app);  // without them Qt's own texts stay in English

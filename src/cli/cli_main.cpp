@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 
 #include "subcommands.h"
 
@@ -162,9 +163,16 @@ int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock
     if (const auto problem = PrepareDataFolder(choice.folder))
         return Fail(context, kExitFailure, QString::fromStdString(*problem));
     context.dataFolder = choice.folder;
-    const int status = invocation.command->run(parser, parser.positionalArguments().mid(1), context);
-    out.flush();
-    return status;
+    try {
+        const int status = invocation.command->run(parser, parser.positionalArguments().mid(1), context);
+        out.flush();
+        return status;
+    } catch (const std::bad_alloc&) {
+        // Every change is on disk before it is reported: what was said stays true.
+        return Fail(context, kExitFailure,
+                    QStringLiteral("no hubo memoria suficiente para terminar la orden (lo que ya se guardó "
+                                   "sigue guardado)"));
+    }
 }
 
 int CommandLineMain(int argc, char** argv) {

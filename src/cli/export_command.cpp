@@ -20,6 +20,10 @@ int ToStdout(const ical::DateRange& range, CliContext& context) {
     if (!outcome.Done()) return Fail(context, kExitFailure, QString::fromStdString(ical::ExportMessage(outcome, "")));
     context.out << QString::fromUtf8(buffer.data());
     context.out.flush();
+    if (context.out.status() != QTextStream::Ok)
+        return Fail(context, kExitFailure,
+                    QStringLiteral("No se pudo exportar: no se pudo escribir en la salida estándar (¿disco lleno o "
+                                   "salida cerrada?)"));
     context.err << QString::fromStdString(ical::ExportMessage(outcome, "la salida estándar")) << "\n";
     return kExitOk;
 }
@@ -35,7 +39,7 @@ int ToFile(const std::filesystem::path& file, const ical::DateRange& range, CliC
 int ToVdir(const std::filesystem::path& vdir, const ical::DateRange& range, CliContext& context) {
     const ical::VdirOutcome outcome = ical::ExportBookToVdir(context.dataFolder, range, vdir, ical::MakeImportOptions(context.today(), {}));
     const QString message = QString::fromStdString(ical::VdirMessage(outcome, vdir.string()));
-    if (!outcome.error.empty() || outcome.notOurs > 0) return Fail(context, kExitFailure, message);
+    if (!outcome.error.empty() || outcome.notOurs > 0 || outcome.passedOver > 0) return Fail(context, kExitFailure, message);
     context.out << message << "\n";
     return kExitOk;
 }

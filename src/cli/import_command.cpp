@@ -8,6 +8,17 @@
 namespace quimbaro::cli {
 namespace {
 
+// The file's bytes, at most a block past the limit: enough to tell it is over.
+QByteArray ReadBounded(QFile& file) {
+    QByteArray text;
+    while (text.size() <= qsizetype(ical::kMaxImportBytes)) {
+        const QByteArray block = file.read(1 << 20);
+        if (block.isEmpty()) break;
+        text += block;
+    }
+    return text;
+}
+
 // Imports one file; false when anything in it was refused or not stored.
 bool ImportFile(const QString& name, const ical::ImportOptions& options, CliContext& context) {
     QFile file(name);
@@ -15,7 +26,7 @@ bool ImportFile(const QString& name, const ical::ImportOptions& options, CliCont
         Fail(context, kExitFailure, QStringLiteral("no se pudo leer %1: %2").arg(name, file.errorString()));
         return false;
     }
-    const QByteArray text = file.readAll();
+    const QByteArray text = ReadBounded(file);
     const ical::ImportReport report =
         ical::ImportCalendarText(context.dataFolder, std::string_view(text.data(), std::size_t(text.size())), options);
     context.out << name << ":\n" << QString::fromStdString(ical::ImportReportText(report));

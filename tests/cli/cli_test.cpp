@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QFile>
 #include <QJsonDocument>
 #include <QTextStream>
 
@@ -26,11 +27,13 @@ struct CliResult {
 
 struct CliRun {
     testing::TempFolder folder;
-    CliResult operator()(std::initializer_list<const char*> args) const {
+    // Standard output goes to outDevice when given (and is not kept).
+    CliResult operator()(std::initializer_list<const char*> args, QIODevice* outDevice = nullptr) const {
         QStringList arguments{QStringLiteral("quimbaro")};
         for (const char* arg : args) arguments << QString::fromUtf8(arg);
         QByteArray out, err;
         QTextStream outStream(&out), errStream(&err);
+        if (outDevice != nullptr) outStream.setDevice(outDevice);
         DataFolderFacts facts;
         facts.programFolder = folder.path();  // the program's own folder, writable
         facts.isWritable = [](const fs::path&) { return true; };
@@ -257,6 +260,26 @@ TEST(CliIcal, VdirAddsUpdatesAndRemovesOnlyItsOwnFiles) {
     EXPECT_EQ(exportVdir().out, report + "1 archivos escritos, 0 sin cambios, 1 borrados.\n");
     EXPECT_FALSE(fs::exists(ours[0]));
     EXPECT_EQ(ReadFile(vdir / "phone-event.ics"), "someone else's");
+
+    WriteFile(vdir / ".quimbaro-vdir", "../2027.log\n");
+    const auto crafted = exportVdir();
+    EXPECT_EQ(crafted.status, 1);
+    EXPECT_EQ(crafted.err, "quimbaro: " + report + "0 archivos escritos, 0 sin cambios, 0 borrados. 1 citas ya estaban en archivos "
+                               "de otros programas. Se pasaron por alto 1 nombres de .quimbaro-vdir que no son archivos de Quimbaro en la carpeta (no se tocaron).\n");
+}
+
+TEST(CliIcal, ExportToAFullDiskOrOutputFails) {
+    CliRun run;
+    run({"add", "05/12/2026|09:30|600|Ana|uno"});
+    QFile full(QStringLiteral("/dev/full"));
+    ASSERT_TRUE(full.open(QIODevice::WriteOnly));
+    const auto toStdout = run({"export", "-"}, &full);
+    EXPECT_EQ(toStdout.status, 1);
+    EXPECT_EQ(toStdout.err, "quimbaro: No se pudo exportar: no se pudo escribir en la salida estándar (¿disco lleno o "
+                            "salida cerrada?)\n");
+    const auto toFile = run({"export", "/dev/full"});
+    EXPECT_EQ(toFile.status, 1);
+    EXPECT_EQ(toFile.err, "quimbaro: No se pudo exportar: no se pudo escribir /dev/full: no queda espacio en el disco\n");
 }
 
 }  // namespace

@@ -19,6 +19,9 @@
 #include "book/locked_file.h"
 #include "book/record_stream.h"
 #include "book/year_file.h"
+#include "ical/book_export.h"
+#include "ical/book_import.h"
+#include "ical/vdir_export.h"
 #include "temp_folder.h"
 
 extern "C" {
@@ -156,6 +159,34 @@ TEST_F(SystemFaults, FailedWritesAndSyncsAreReportedWithTheirCause) {
         ASSERT_TRUE(Append("Ana").Stored());
         // A record the user was told is not stored never turns up later.
         EXPECT_EQ(ReadFile(file), first + (result.Stored() ? bytes("Eva") : "") + bytes("Ana")) << c.reason;
+    }
+}
+
+// A failed export says why, and the previous export stays as it was.
+TEST_F(SystemFaults, AFailedExportIsReportedWithItsCauseAndKeepsThePreviousOne) {
+    ASSERT_TRUE(Append("Eva").Stored());
+    const fs::path out = temp.path() / "out", vdir = temp.path() / "vdir";
+    fs::create_directory(out);
+    ASSERT_TRUE(ical::ExportBookToFile(folder, {}, out / "a.ics").Done());
+    const std::string previous = ReadFile(out / "a.ics");
+    ASSERT_TRUE(Append("Ana").Stored());
+    const struct {
+        Faults fault;
+        std::string what, why;  // the reason: what, the file, why
+    } cases[] = {
+        {{.pwriteError = ENOSPC}, "no se pudo escribir ", ": no queda espacio en el disco"},
+        {{.pwriteError = -1}, "no se pudo escribir ", ": no queda espacio en el disco"},
+        {{.fsyncError = EIO}, "no se pudo guardar en el disco ", ": error de entrada/salida del disco"},
+    };
+    for (const auto& c : cases) {
+        faults = c.fault;
+        EXPECT_EQ(ical::ExportBookToFile(folder, {}, out / "a.ics").error, c.what + (out / "a.ics").string() + c.why);
+        const std::string vdirError = ical::ExportBookToVdir(folder, {}, vdir, {}).error;
+        faults = {};
+        EXPECT_TRUE(vdirError.starts_with(c.what + vdir.string() + "/quimbaro-") && vdirError.ends_with(c.why)) << vdirError;
+        EXPECT_EQ(ReadFile(out / "a.ics"), previous);
+        EXPECT_EQ(std::distance(fs::directory_iterator(out), {}), 1);
+        EXPECT_EQ(std::distance(fs::directory_iterator(vdir), {}), 1) << "only the lock file";
     }
 }
 

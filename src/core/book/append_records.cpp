@@ -22,6 +22,10 @@ StoreResult Failed(StoreError error, int systemError, const std::string& fileNam
     return StoreResult{error, systemError, fileName};
 }
 
+// Records read from the year file at a time: the file may be far larger than
+// memory, the incoming batch never is.
+constexpr std::size_t kReadBlock = 4096;
+
 // Reads the whole records of an open file into records; 0 or an errno.
 int ReadOpenFile(int fd, std::vector<Appointment>& records) {
     struct stat info {};
@@ -32,6 +36,24 @@ int ReadOpenFile(int fd, std::vector<Appointment>& records) {
     if (got < 0) return errno;
     records.resize(static_cast<std::size_t>(got) / kRecordSize);
     return 0;
+}
+
+// How many copies of each incoming record the file holds, read a block at a
+// time; end becomes the end of its last whole record. 0 or an errno.
+int CountHeld(int fd, std::span<const Appointment> incoming, RecordCounts& held, off_t& end) {
+    for (const Appointment& record : incoming) held.emplace(RecordKey(record), 0);
+    std::vector<Appointment> block(kReadBlock);
+    end = 0;
+    for (;;) {
+        const ssize_t got = ReadFully(fd, reinterpret_cast<char*>(block.data()), kReadBlock * kRecordSize);
+        if (got < 0) return errno;
+        const std::size_t whole = static_cast<std::size_t>(got) / kRecordSize;
+        for (std::size_t i = 0; i < whole; ++i) {
+            if (const auto found = held.find(RecordKey(block[i])); found != held.end()) ++found->second;
+        }
+        end += static_cast<off_t>(whole * kRecordSize);
+        if (whole < kReadBlock) return 0;
+    }
 }
 
 bool SameYearFile(std::span<const Appointment> records, std::string& fileName) {
@@ -45,17 +67,13 @@ bool SameYearFile(std::span<const Appointment> records, std::string& fileName) {
     return true;
 }
 
-// The incoming records the file's records do not cover yet, in their order.
-std::vector<Appointment> NewRecords(const std::vector<Appointment>& existing,
-                                    std::span<const Appointment> incoming) {
-    if (existing.empty()) return std::vector<Appointment>(incoming.begin(), incoming.end());
-    RecordCounts held;
-    for (const Appointment& record : existing) ++held[RecordKey(record)];
+// The incoming records the file's copies do not cover yet, in their order.
+std::vector<Appointment> NewRecords(RecordCounts& held, std::span<const Appointment> incoming) {
     std::vector<Appointment> fresh;
     for (const Appointment& record : incoming) {
-        const auto found = held.find(RecordKey(record));
-        if (found != held.end() && found->second > 0) {
-            --found->second;
+        int& copies = held[RecordKey(record)];
+        if (copies > 0) {
+            --copies;
         } else {
             fresh.push_back(record);
         }
@@ -108,17 +126,17 @@ BatchResult AppendNewRecords(const std::filesystem::path& folder, std::span<cons
     if (records.empty()) return batch;
     LockedFile file;
     batch.store = file.Open(folder / fileName, O_RDWR, kLockWaitMilliseconds);
-    std::vector<Appointment> existing;
+    RecordCounts held;
+    off_t end = 0;
     if (batch.store.Stored()) {
-        if (const int error = ReadOpenFile(file.fd(), existing); error != 0)
+        if (const int error = CountHeld(file.fd(), records, held, end); error != 0)
             batch.store = Failed(StoreError::ReadFailed, error, fileName);
     }
     if (!batch.store.Stored()) {
         batch.store.fileName = fileName;
         return batch;
     }
-    const std::vector<Appointment> fresh = NewRecords(existing, records);
-    const off_t end = static_cast<off_t>(existing.size() * kRecordSize);
+    const std::vector<Appointment> fresh = NewRecords(held, records);
     if (!fresh.empty()) batch.store = WriteBatch(file.fd(), end, fresh, fileName);
     if (batch.store.Stored() && !file.Close()) batch.store = Failed(StoreError::WriteFailed, errno, fileName);
     batch.store.fileName = fileName;

@@ -2,8 +2,6 @@
 
 #include <libical/ical.h>
 
-#include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -12,6 +10,7 @@
 
 #include "book/append_records.h"
 #include "book/year_file.h"
+#include "files/atomic_write.h"
 #include "ical/event_export.h"
 
 namespace quimbaro::ical {
@@ -115,12 +114,12 @@ ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& r
 
 ExportOutcome ExportBookToFile(const std::filesystem::path& folder, const DateRange& range,
                                const std::filesystem::path& file) {
-    QSaveFile save(QFile::decodeName(file.c_str()));
-    if (!save.open(QIODevice::WriteOnly))
-        return {0, 0, "no se pudo crear el archivo " + file.string() + ": " + save.errorString().toStdString()};
-    ExportOutcome outcome = ExportBook(folder, range, save);
-    if (outcome.Done() && !save.commit())
-        outcome.error = "no se pudo guardar el archivo " + file.string() + ": " + save.errorString().toStdString();
+    const BookRecords book = CollectBook(folder, range);
+    ExportOutcome outcome{static_cast<int>(book.records.size()), book.skipped, book.error};
+    if (!outcome.Done()) return outcome;
+    const files::FileResult written =
+        files::WriteFileSafely(file, [&](QIODevice& out) { return WriteCalendar(book.records, out); });
+    outcome.error = written.Reason();
     return outcome;
 }
 

@@ -47,7 +47,7 @@ bool WriteCalendar(std::span<const Appointment> records, std::span<const std::st
 
 // Writes the folder's book to out (stdout, say).
 ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& range, QIODevice& out);
-// Writes it to file, replacing it at once and only when all of it is on disk.
+// Writes it to file as files::WriteFileSafely does: a failure leaves what was there.
 ExportOutcome ExportBookToFile(const std::filesystem::path& folder, const DateRange& range,
                                const std::filesystem::path& file);
 

@@ -8,17 +8,10 @@
 
 #include "book/append_records.h"
 #include "book/year_file.h"
+#include "ical/parse_calendar.h"
 
 namespace quimbaro::ical {
 namespace {
-
-using Component = std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)>;
-
-Component Parse(std::string_view text) {
-    icalerror_set_errors_are_fatal(0);
-    const std::string copy(text);  // the parser wants a terminated string
-    return Component(icalparser_parse_string(copy.c_str()), icalcomponent_free);
-}
 
 bool HoldsCalendar(icalcomponent* root) {
     if (!root) return false;
@@ -53,7 +46,7 @@ ImportOptions MakeImportOptions(const CalendarDate& today, const DateRange& give
 }
 
 bool ImportReport::AnythingRefused() const {
-    if (notCalendar || !mapped.refused.empty()) return true;
+    if (notCalendar || Refused() || !mapped.refused.empty()) return true;
     for (const auto& [name, year] : years) {
         if (year.notStored > 0) return true;
     }
@@ -63,9 +56,12 @@ bool ImportReport::AnythingRefused() const {
 ImportReport ImportCalendarText(const std::filesystem::path& folder, std::string_view text,
                                 const ImportOptions& options) {
     ImportReport report;
-    const Component root = Parse(text);
+    report.tooLarge = text.size() > kMaxImportBytes;
+    if (report.tooLarge) return report;
+    const Component root = ParseCalendar(text);
     report.notCalendar = !HoldsCalendar(root.get());
     report.mapped = MapEvents(root.get(), options);
+    if (report.Refused()) report.mapped.records.clear();
     for (const auto& [fileName, records] : ByYearFile(report.mapped.records))
         report.years[fileName] = Store(folder, records);
     report.mapped.records.clear();
@@ -74,6 +70,12 @@ ImportReport ImportCalendarText(const std::filesystem::path& folder, std::string
 
 std::string ImportReportText(const ImportReport& report) {
     std::string text;
+    if (report.tooLarge)
+        return "El archivo pasa de " + std::to_string(kMaxImportBytes >> 20) +
+               " MiB: no se importó nada (divídalo en archivos más pequeños).\n";
+    if (report.mapped.overLimit)
+        text += "El archivo daría más de " + std::to_string(kMaxImportRecords) +
+                " citas: no se importó ninguna (acote el periodo con --from y --to o divida el archivo).\n";
     if (report.notCalendar) text += "El archivo no contiene ningún calendario iCalendar.\n";
     for (const auto& [fileName, year] : report.years) {
         text += fileName + ": " + std::to_string(year.added) + " citas añadidas, " +
@@ -86,6 +88,8 @@ std::string ImportReportText(const ImportReport& report) {
     for (const auto& [reason, count] : m.refused) text += "Rechazados " + std::to_string(count) + " eventos: " + reason + "\n";
     if (m.outsideRange > 0) text += Line(m.outsideRange, "citas fuera del periodo pedido, no importadas");
     if (m.withoutSummary > 0) text += Line(m.withoutSummary, "eventos sin resumen (SUMMARY): asunto vacío");
+    if (m.unknownZones > 0)
+        text += Line(m.unknownZones, "eventos con zona horaria (TZID) desconocida: hora tomada tal cual, sin zona");
     if (m.fixes.replaced > 0) text += Line(m.fixes.replaced, "textos con caracteres sin equivalente, cambiados por \"?\"");
     if (m.fixes.controls > 0) text += Line(m.fixes.controls, "textos con saltos de línea o caracteres de control, cambiados por espacios");
     if (m.fixes.cut > 0) text += Line(m.fixes.cut, "textos recortados al ancho del campo");

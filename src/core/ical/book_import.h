@@ -12,6 +12,10 @@
 
 namespace quimbaro::ical {
 
+// A larger file is refused unread: libical holds a parsed file at several
+// times its size.
+inline constexpr std::size_t kMaxImportBytes = 64 << 20;
+
 // The range given on the command line (either end may be missing) for
 // filtering; recurring events are expanded within it, or within one year
 // back to two years ahead of today where it is open.
@@ -28,10 +32,14 @@ struct ImportReport {
     std::map<std::string, YearOutcome> years;  // by year file name
     MappedEvents mapped;                       // records cleared once stored
     bool notCalendar = false;                  // no iCalendar object in the input at all
+    bool tooLarge = false;                     // over kMaxImportBytes: not read
+    // Not stored at all: too large, or more records than one file may give.
+    bool Refused() const { return tooLarge || mapped.overLimit; }
     // Events refused, records not stored, or no calendar: anything lost.
     bool AnythingRefused() const;
 };
 
+// Nothing is stored when the file is refused whole (Refused()).
 ImportReport ImportCalendarText(const std::filesystem::path& folder, std::string_view text,
                                 const ImportOptions& options);
 

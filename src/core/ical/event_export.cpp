@@ -1,5 +1,6 @@
 #include "ical/event_export.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -139,6 +140,19 @@ std::vector<std::string> StableUids(std::span<const Appointment> records) {
     uids.reserve(records.size());
     for (const Appointment& record : records) uids.push_back(maker.Next(record));
     return uids;
+}
+
+bool IsStableUid(std::string_view text) {
+    static constexpr std::string_view kPrefix = "quimbaro-";
+    constexpr std::size_t kDigits = 32, kMaxRank = 10;
+    if (!text.starts_with(kPrefix)) return false;
+    text.remove_prefix(kPrefix.size());
+    const auto isHex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); };
+    if (text.size() < kDigits + 2 || text[kDigits] != '-' || !std::all_of(text.begin(), text.begin() + kDigits, isHex))
+        return false;
+    const std::string_view rank = text.substr(kDigits + 1);
+    return rank.size() <= kMaxRank && rank[0] != '0' &&
+           std::all_of(rank.begin(), rank.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 EventTexts TextsOf(const Appointment& record) { return TextsOf(Fields(record)); }

@@ -45,6 +45,8 @@ private:
     std::string uid_;
 };
 std::vector<std::string> StableUids(std::span<const Appointment> records);
+// Whether the text has the form of a UID that UidMaker makes.
+bool IsStableUid(std::string_view text);
 
 // What a reader sees of a record's event besides its start, as UTF-8.
 struct EventTexts {

@@ -8,7 +8,10 @@
 #include <tuple>
 
 #include "calendar/dates.h"
+#include "ical/calendar_guard.h"
+#include "ical/component_walk.h"
 #include "ical/event_export.h"
+#include "ical/rule_work.h"
 
 namespace quimbaro::ical {
 namespace {
@@ -16,6 +19,10 @@ namespace {
 constexpr const char* kNoStart = "no tiene fecha de inicio (DTSTART) válida";
 constexpr const char* kBadYear = "su fecha cae fuera de los años 1 a 9999";
 constexpr const char* kTooMany = "su repetición da más de 1000 citas en el periodo: se guardaron las primeras";
+constexpr const char* kTooCostly =
+    "su repetición costaría demasiado seguirla (una regla de menos de un día que casi nunca se cumple, "
+    "o demasiadas en el archivo)";
+constexpr const char* kWildZone = "su zona horaria (VTIMEZONE) cambia más de una vez al año o demasiadas veces";
 
 // A start as the book knows it: a local day and, unless all-day, a clock time.
 struct LocalStart {
@@ -96,14 +103,9 @@ std::optional<Appointment> OwnRecord(icalcomponent* event) {
     return same ? std::optional(record) : std::nullopt;
 }
 
-void CollectEvents(icalcomponent* component, std::vector<icalcomponent*>& events) {
-    if (icalcomponent_isa(component) == ICAL_VEVENT_COMPONENT) {
-        events.push_back(component);
-        return;
-    }
-    for (icalcomponent* child = icalcomponent_get_first_component(component, ICAL_ANY_COMPONENT); child;
-         child = icalcomponent_get_next_component(component, ICAL_ANY_COMPONENT))
-        CollectEvents(child, events);
+bool HasStartZone(icalcomponent* event) {
+    icalproperty* start = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
+    return start && icalproperty_get_first_parameter(start, ICAL_TZID_PARAMETER);
 }
 
 std::string Uid(icalcomponent* event) {
@@ -123,10 +125,14 @@ Overrides CollectOverrides(const std::vector<icalcomponent*>& events) {
     return overrides;
 }
 
+enum class Expanded { All, Capped, TooCostly };
+
 class Expansion {
 public:
-    Expansion(icalcomponent* event, icaltimetype start, const DateRange& range, const Overrides& overrides)
-        : event_(event), start_(start), range_(range), overrides_(overrides), uid_(Uid(event)) {
+    // work: what the file's rules may still cost; taken from as they go.
+    Expansion(icalcomponent* event, icaltimetype start, const DateRange& range, const Overrides& overrides,
+              int64_t& work)
+        : event_(event), start_(start), range_(range), overrides_(overrides), work_(work), uid_(Uid(event)) {
         for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
              p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
             icaltimetype excluded = icalproperty_get_exdate(p);
@@ -135,24 +141,32 @@ public:
         }
     }
 
-    // The occurrences in order; capped is set when there were too many.
-    std::set<LocalStart> Run(bool& capped) {
+    // The occurrences in order, and whether they are all of them.
+    std::set<LocalStart> Run(Expanded& how) {
         Add(start_);
-        for (icalproperty* p = icalcomponent_get_first_property(event_, ICAL_RRULE_PROPERTY); p && !capped_;
+        for (icalproperty* p = icalcomponent_get_first_property(event_, ICAL_RRULE_PROPERTY); p && Going();
              p = icalcomponent_get_next_property(event_, ICAL_RRULE_PROPERTY))
             FollowRule(icalproperty_get_rrule(p));
-        for (icalproperty* p = icalcomponent_get_first_property(event_, ICAL_RDATE_PROPERTY); p && !capped_;
+        for (icalproperty* p = icalcomponent_get_first_property(event_, ICAL_RDATE_PROPERTY); p && Going();
              p = icalcomponent_get_next_property(event_, ICAL_RDATE_PROPERTY)) {
             const icaldatetimeperiodtype date = icalproperty_get_rdate(p);
             icaltimetype time = icaltime_is_null_time(date.time) ? date.period.start : date.time;
             if (time.zone == nullptr && !icaltime_is_utc(time)) time.zone = start_.zone;
             Add(time);
         }
-        capped = capped_;
-        return kept_;
+        how = how_;
+        return how_ == Expanded::TooCostly ? std::set<LocalStart>{} : kept_;
     }
 
 private:
+    bool Going() const { return how_ == Expanded::All; }
+
+    bool Take(int64_t steps) {
+        if (steps > work_) how_ = Expanded::TooCostly;
+        else work_ -= steps;
+        return Going();
+    }
+
     bool Full() const { return kept_.size() >= std::size_t(kMaxOccurrences); }
 
     // False once the occurrence lies past the range's end: rules run forward.
@@ -161,19 +175,24 @@ private:
         if (!local || (range_.to && !DateRange{std::nullopt, range_.to}.Contains(local->day))) return false;
         if (!range_.Contains(local->day) || excluded_.count(*local) || overrides_.count({uid_, *local})) return true;
         if (Full()) {
-            capped_ = true;
+            how_ = Expanded::Capped;
             return false;
         }
         kept_.insert(*local);
         return true;
     }
 
-    void FollowRule(const icalrecurrencetype& rule) {
+    void FollowRule(const icalrecurrencetype& given) {
         using Iterator = std::unique_ptr<icalrecur_iterator, decltype(&icalrecur_iterator_free)>;
-        Iterator it(icalrecur_iterator_new(rule, start_), icalrecur_iterator_free);
+        const CalendarDate last = range_.to.value_or(CalendarDate{9999, 12, 31});
+        const icalrecurrencetype rule = BoundedRule(given, last, start_.is_date);
+        const icaltimetype from = StartNear(rule, start_, RangeStart());
+        const int64_t walk = RuleWork(rule, from);
+        if (walk > kMaxRuleWork) how_ = Expanded::TooCostly;
+        if (!Take(walk)) return;
+        Iterator it(icalrecur_iterator_new(rule, from), icalrecur_iterator_free);
         if (!it) return;
-        JumpToRange(it.get());
-        for (int step = 0; step < kMaxRecurrenceSteps; ++step) {
+        for (int step = 0; step < kMaxRecurrenceSteps && Take(1); ++step) {
             icaltimetype next = icalrecur_iterator_next(it.get());
             if (icaltime_is_null_time(next)) return;
             next.zone = start_.zone;
@@ -181,25 +200,27 @@ private:
         }
     }
 
-    // Rules without COUNT can start near the range instead of at DTSTART.
-    void JumpToRange(icalrecur_iterator* it) const {
-        if (!range_.from) return;
+    // Two days before the range, at the start's time of day: far enough for
+    // any zone's offset.
+    icaltimetype RangeStart() const {
+        if (!range_.from) return start_;
         icaltimetype from = start_;
         from.year = range_.from->year;
         from.month = range_.from->month;
         from.day = range_.from->day;
         icaltime_adjust(&from, -2, 0, 0, 0);
-        if (icaltime_compare(from, start_) > 0) icalrecur_iterator_set_start(it, from);
+        return from;
     }
 
     icalcomponent* event_;
     icaltimetype start_;
     const DateRange& range_;
     const Overrides& overrides_;
+    int64_t& work_;
     std::string uid_;
     std::set<LocalStart> excluded_;
     std::set<LocalStart> kept_;
-    bool capped_ = false;
+    Expanded how_ = Expanded::All;
 };
 
 class Mapper {
@@ -212,6 +233,7 @@ public:
             return;
         }
         const icaltimetype start = icalcomponent_get_dtstart(event);
+        if (start.zone == nullptr && HasStartZone(event)) ++out_.unknownZones;
         const auto local = ToLocal(start);
         if (!local) {
             ++out_.refused[icaltime_is_null_time(start) || !icaltime_is_valid_time(start) ? kNoStart : kBadYear];
@@ -222,10 +244,10 @@ public:
             Keep(MakeAppointment(DayKey(local->day), TimeText(*local), "", "", subject), local->day);
             return;
         }
-        bool capped = false;
-        for (const LocalStart& occurrence : Expansion(event, start, options_.expansion, overrides).Run(capped))
+        Expanded how = Expanded::All;
+        for (const LocalStart& occurrence : Expansion(event, start, options_.expansion, overrides, work_).Run(how))
             Keep(MakeAppointment(DayKey(occurrence.day), TimeText(occurrence), "", "", subject), occurrence.day);
-        if (capped) ++out_.refused[kTooMany];
+        if (how != Expanded::All) ++out_.refused[how == Expanded::Capped ? kTooMany : kTooCostly];
     }
 
 private:
@@ -240,22 +262,31 @@ private:
             ++out_.outsideRange;
             return;
         }
+        if (out_.records.size() >= kMaxImportRecords) {
+            out_.overLimit = true;
+            return;
+        }
         out_.records.push_back(record);
     }
 
     const ImportOptions& options_;
     MappedEvents& out_;
+    int64_t work_ = kMaxFileWork;
 };
 
 }  // namespace
 
 MappedEvents MapEvents(icalcomponent* root, const ImportOptions& options) {
     MappedEvents mapped;
-    std::vector<icalcomponent*> events;
-    if (root) CollectEvents(root, events);
+    if (!root) return mapped;
+    if (const int dropped = GuardCalendar(root).eventsInDroppedZones; dropped > 0) mapped.refused[kWildZone] = dropped;
+    const std::vector<icalcomponent*> events = ComponentsOf(root, ICAL_VEVENT_COMPONENT);
     const Overrides overrides = CollectOverrides(events);
     Mapper mapper(options, mapped);
-    for (icalcomponent* event : events) mapper.Map(event, overrides);
+    for (icalcomponent* event : events) {
+        if (mapped.overLimit) break;
+        mapper.Map(event, overrides);
+    }
     return mapped;
 }
 

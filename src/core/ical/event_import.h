@@ -7,10 +7,12 @@
 // converted, floating ones kept), all-day events with an empty time, SUMMARY
 // as the subject; recurring events (RRULE, RDATE, EXDATE, RECURRENCE-ID)
 // become one record per occurrence within the expansion range, at most
-// kMaxOccurrences of them.
+// kMaxOccurrences of them. A rule that would cost libical too much to follow
+// (rule_work.h) is refused, and mapping stops at more than kMaxImportRecords.
 
 #include <libical/ical.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,6 +25,9 @@ namespace quimbaro::ical {
 
 inline constexpr int kMaxOccurrences = 1000;         // records of one recurring event
 inline constexpr int kMaxRecurrenceSteps = 100000;   // rule steps tried per event
+inline constexpr int64_t kMaxRuleWork = 100000;      // libical steps one rule may walk (RuleWork)
+inline constexpr int64_t kMaxFileWork = 1000000;     // and all the rules of one file together
+inline constexpr std::size_t kMaxImportRecords = 200000;  // records one file may give
 
 struct ImportOptions {
     DateRange filter;     // every event's day must be in it (open by default)
@@ -34,10 +39,13 @@ struct MappedEvents {
     std::map<std::string, int> refused;        // Spanish reason -> events refused for it
     int outsideRange = 0;                      // events or occurrences left out by the range
     int withoutSummary = 0;
+    int unknownZones = 0;   // starts with a TZID no zone answers to, read as floating
+    bool overLimit = false; // more than kMaxImportRecords: mapping stopped there
     TextFixes fixes;
 };
 
-// Maps every VEVENT under root (a VCALENDAR, several of them, or one VEVENT).
+// Maps every VEVENT under root (a VCALENDAR, several of them, or one VEVENT),
+// first taking out what GuardCalendar does.
 MappedEvents MapEvents(icalcomponent* root, const ImportOptions& options);
 
 }  // namespace quimbaro::ical

@@ -4,53 +4,75 @@
 #include <unistd.h>
 
 #include <QBuffer>
-#include <QFile>
-#include <QSaveFile>
-#include <fstream>
-#include <iterator>
+#include <chrono>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "book/append_records.h"
+#include "files/atomic_write.h"
+#include "files/folder_entries.h"
+#include "files/folder_lock.h"
 #include "ical/event_export.h"
+#include "ical/parse_calendar.h"
 
 namespace quimbaro::ical {
 namespace {
 
 namespace fs = std::filesystem;
+using files::EntryKind;
+using files::FileError;
+using files::FileResult;
 using Names = std::set<std::string>;
+using Files = std::map<std::string, std::string>;  // file name -> contents
 
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+constexpr std::size_t kMaxListBytes = 64 << 20;       // far more names than any book has
+constexpr std::size_t kMaxEventFileBytes = 4 << 20;   // other programs' events, attachments and all
+constexpr std::size_t kMaxOwnFileBytes = 64 << 10;    // one of our events is a few hundred bytes
+constexpr auto kLockWait = std::chrono::seconds(10);  // another export of the same folder
+
+bool IsOurFileName(const std::string& name) {
+    return name.size() > 4 && name.ends_with(".ics") && IsStableUid(std::string_view(name).substr(0, name.size() - 4));
 }
 
-Names ReadList(const fs::path& vdir) {
-    Names names;
-    std::ifstream in(vdir / kVdirListName);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) names.insert(line);
-    return names;
+struct Folder {
+    int fd;
+    std::string shown;
+    std::string Shown(const std::string& name) const { return shown + "/" + name; }
+};
+
+// The names listed as ours; lines the export would never write are passed over.
+FileResult ReadList(const Folder& folder, Names& listed, int& passedOver) {
+    std::string text;
+    FileResult read = files::ReadPlainFile(folder.fd, kVdirListName, kMaxListBytes, folder.Shown(kVdirListName), text);
+    if (read.error == FileError::OpenFailed && read.systemError == ENOENT) return {};
+    if (!read.Done()) return read;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string line = text.substr(start, end - start);
+        if (IsOurFileName(line)) listed.insert(line);
+        else if (!line.empty()) ++passedOver;
+        start = end + 1;
+    }
+    return {};
 }
 
-// Replaces the file at once, only when all of it is on disk; an error text or "".
-std::string Save(const fs::path& file, const std::string& bytes) {
-    QSaveFile save(QFile::decodeName(file.c_str()));
-    if (save.open(QIODevice::WriteOnly) && save.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) &&
-        save.commit())
-        return "";
-    return "no se pudo escribir " + file.string() + ": " + save.errorString().toStdString();
+files::Producer BytesOf(const std::string& bytes) {
+    return [&bytes](QIODevice& out) { return out.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()); };
 }
 
-std::string SaveList(const fs::path& vdir, const Names& names) {
+FileResult SaveList(const Folder& folder, const Names& names) {
     std::string text;
     for (const std::string& name : names) text += name + "\n";
-    return Save(vdir / kVdirListName, text);
+    std::string temp;
+    const std::string shown = folder.Shown(kVdirListName);
+    FileResult saved = files::WriteTemp(folder.fd, BytesOf(text), 0600, shown, temp);
+    if (saved.Done()) saved = files::ReplaceWith(folder.fd, temp, kVdirListName, shown);
+    return saved.Done() ? files::SyncFolder(folder.fd, folder.shown) : saved;
 }
 
-// File name -> contents of every appointment's file.
-std::map<std::string, std::string> Files(const std::vector<Appointment>& records) {
-    std::map<std::string, std::string> files;
+Files FilesOf(const std::vector<Appointment>& records) {
+    Files files;
     const std::vector<std::string> uids = StableUids(records);
     for (std::size_t i = 0; i < records.size(); ++i) {
         QBuffer buffer;
@@ -62,15 +84,17 @@ std::map<std::string, std::string> Files(const std::vector<Appointment>& records
 }
 
 // The records other programs' event files in the folder map to, as keys.
-std::multiset<std::string> ForeignRecords(const fs::path& vdir, const Names& listed, const ImportOptions& foreign) {
+// Entries that are no plain file, or too large, are not opened or read.
+std::multiset<std::string> ForeignRecords(const Folder& folder, const Names& listed, const ImportOptions& foreign) {
     std::multiset<std::string> keys;
-    std::error_code code;
-    for (const auto& entry : fs::directory_iterator(vdir, code)) {
-        const std::string name = entry.path().filename().string();
-        if (listed.count(name) || entry.path().extension() != ".ics" || !entry.is_regular_file()) continue;
-        icalcomponent* root = icalparser_parse_string(ReadAll(entry.path()).c_str());
-        for (const Appointment& record : MapEvents(root, foreign).records) keys.insert(RecordKey(record));
-        if (root) icalcomponent_free(root);
+    std::vector<std::string> names;
+    files::ListNames(folder.fd, folder.shown, names);
+    std::string text;
+    for (const std::string& name : names) {
+        if (listed.count(name) || !name.ends_with(".ics")) continue;
+        if (!files::ReadPlainFile(folder.fd, name, kMaxEventFileBytes, name, text).Done()) continue;
+        const Component root = ParseCalendar(text);
+        for (const Appointment& record : MapEvents(root.get(), foreign).records) keys.insert(RecordKey(record));
     }
     return keys;
 }
@@ -91,65 +115,115 @@ std::vector<Appointment> NotElsewhere(const std::vector<Appointment>& records, s
     return kept;
 }
 
-// Renames and removals last only once the folder itself is on disk.
-void SyncFolder(const fs::path& vdir) {
-    const int fd = ::open(vdir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);
-    ::close(fd);
+// Leftovers of a run that stopped half-way; only ever ours, as the lock is held.
+void RemoveStaleTemps(const Folder& folder) {
+    std::vector<std::string> names;
+    files::ListNames(folder.fd, folder.shown, names);
+    for (const std::string& name : names)
+        if (files::IsTempName(name) && files::KindOf(folder.fd, name) == EntryKind::Plain)
+            ::unlinkat(folder.fd, name.c_str(), 0);
 }
+
+// What one run does to the folder, decided before anything is touched.
+struct Plan {
+    Names keep;    // ours, already holding the right bytes
+    Names write;   // new or changed
+    Names remove;  // ours, of appointments no longer in the book
+    Names Ours() const {
+        Names ours = keep;
+        ours.insert(write.begin(), write.end());
+        return ours;
+    }
+};
 
 class VdirRun {
 public:
-    VdirRun(const fs::path& vdir, VdirOutcome& outcome) : vdir_(vdir), outcome_(outcome), listed_(ReadList(vdir)) {}
+    VdirRun(const Folder& folder, const Names& listed, VdirOutcome& outcome)
+        : folder_(folder), listed_(listed), outcome_(outcome) {}
 
-    void Run(const std::map<std::string, std::string>& files) {
-        Names ours;
-        for (const auto& [name, bytes] : files) {
-            if (IsOurs(name, bytes)) ours.insert(name);
+    void Run(const Files& files) {
+        const Plan plan = MakePlan(files);
+        std::map<std::string, std::string> temps;  // name -> its finished temporary file
+        for (const std::string& name : plan.write) {
+            std::string temp;
+            if (!Check(files::WriteTemp(folder_.fd, BytesOf(files.at(name)), 0600, folder_.Shown(name), temp)))
+                return DropTemps(temps);
+            temps[name] = temp;
         }
-        Names kept = listed_;  // listed before writing, so a crash leaves no file of ours unlisted
-        kept.insert(ours.begin(), ours.end());
-        if (!Check(SaveList(vdir_, kept))) return;
-        for (const std::string& name : ours) {
-            if (!Write(name, files.at(name))) return;
+        // Listed before they appear, so a crash leaves no file of ours unlisted.
+        Names interim = plan.Ours();
+        interim.insert(plan.remove.begin(), plan.remove.end());
+        if (!Check(SaveList(folder_, interim))) return DropTemps(temps);
+        while (!temps.empty()) {
+            const auto [name, temp] = *temps.begin();
+            temps.erase(temps.begin());
+            if (!Check(Place(name, temp))) return DropTemps(temps);
         }
-        for (const std::string& name : listed_) {
-            if (files.count(name)) continue;
-            std::error_code code;
-            if (fs::remove(vdir_ / name, code)) ++outcome_.removed;
-            if (code && !Check("no se pudo borrar " + (vdir_ / name).string() + ": " + code.message())) return;
-        }
-        SyncFolder(vdir_);
-        Check(SaveList(vdir_, ours));
+        for (const std::string& name : plan.remove)
+            if (!Check(Remove(name))) return;
+        if (!Check(files::SyncFolder(folder_.fd, folder_.shown)) || !Check(SaveList(folder_, plan.Ours()))) return;
+        outcome_.written = int(plan.write.size());
+        outcome_.unchanged = int(plan.keep.size());
+        outcome_.removed = int(plan.remove.size());
     }
 
 private:
-    // A missing file, one we listed, or one that already holds exactly our bytes.
-    bool IsOurs(const std::string& name, const std::string& bytes) {
-        const fs::path file = vdir_ / name;
-        if (listed_.count(name) || !fs::exists(file) || ReadAll(file) == bytes) return true;
-        ++outcome_.notOurs;
-        return false;
-    }
-
-    bool Write(const std::string& name, const std::string& bytes) {
-        if (ReadAll(vdir_ / name) == bytes) {
-            ++outcome_.unchanged;
-            return true;
+    Plan MakePlan(const Files& files) {
+        Plan plan;
+        for (const auto& [name, bytes] : files) {
+            switch (files::KindOf(folder_.fd, name)) {
+            case EntryKind::Missing: plan.write.insert(name); break;
+            case EntryKind::Plain:
+                if (Holds(name, bytes)) plan.keep.insert(name);
+                else if (listed_.count(name)) plan.write.insert(name);
+                else ++outcome_.notOurs;
+                break;
+            case EntryKind::Other: ++outcome_.notOurs; break;
+            }
         }
-        ++outcome_.written;
-        return Check(Save(vdir_ / name, bytes));
+        for (const std::string& name : listed_) {
+            if (files.count(name)) continue;
+            switch (files::KindOf(folder_.fd, name)) {
+            case EntryKind::Missing: break;
+            case EntryKind::Plain: plan.remove.insert(name); break;
+            case EntryKind::Other: ++outcome_.passedOver; break;
+            }
+        }
+        return plan;
     }
 
-    bool Check(const std::string& error) {
-        if (!error.empty()) outcome_.error = error;
-        return error.empty();
+    bool Holds(const std::string& name, const std::string& bytes) const {
+        std::string held;
+        return files::ReadPlainFile(folder_.fd, name, kMaxOwnFileBytes, name, held).Done() && held == bytes;
     }
 
-    const fs::path& vdir_;
+    // Someone may have put a link or a folder in its place meanwhile: leave it.
+    FileResult Place(const std::string& name, const std::string& temp) {
+        if (files::KindOf(folder_.fd, name) == EntryKind::Other) {
+            ::unlinkat(folder_.fd, temp.c_str(), 0);
+            return files::FileFailure(FileError::NotPlain, 0, folder_.Shown(name));
+        }
+        return files::ReplaceWith(folder_.fd, temp, name, folder_.Shown(name));
+    }
+
+    FileResult Remove(const std::string& name) {
+        if (files::KindOf(folder_.fd, name) != EntryKind::Plain) return {};
+        if (::unlinkat(folder_.fd, name.c_str(), 0) == 0 || errno == ENOENT) return {};
+        return files::FileFailure(FileError::RemoveFailed, errno, folder_.Shown(name));
+    }
+
+    void DropTemps(const std::map<std::string, std::string>& temps) {
+        for (const auto& [name, temp] : temps) ::unlinkat(folder_.fd, temp.c_str(), 0);
+    }
+
+    bool Check(const FileResult& result) {
+        if (!result.Done()) outcome_.error = result.Reason();
+        return result.Done();
+    }
+
+    const Folder& folder_;
+    const Names& listed_;
     VdirOutcome& outcome_;
-    const Names listed_;
 };
 
 }  // namespace
@@ -160,12 +234,21 @@ VdirOutcome ExportBookToVdir(const fs::path& folder, const DateRange& range, con
     const BookRecords book = CollectBook(folder, range);
     outcome.skipped = book.skipped;
     outcome.error = book.error;
-    std::error_code code;
-    if (outcome.error.empty() && !fs::is_directory(vdir) && !fs::create_directories(vdir, code))
-        outcome.error = "no se pudo crear la carpeta " + vdir.string() + ": " + code.message();
     if (!outcome.error.empty()) return outcome;
-    const auto foreignRecords = ForeignRecords(vdir, ReadList(vdir), foreign);
-    VdirRun(vdir, outcome).Run(Files(NotElsewhere(book.records, foreignRecords, outcome.elsewhere)));
+    files::UniqueFd fd;
+    files::FolderLock lock;
+    FileResult ready = files::OpenFolder(vdir, true, fd);
+    if (ready.Done()) ready = lock.Take(fd.get(), vdir.string(), kLockWait);
+    const Folder target{fd.get(), vdir.string()};
+    Names listed;
+    if (ready.Done()) ready = ReadList(target, listed, outcome.passedOver);
+    if (!ready.Done()) {
+        outcome.error = ready.Reason();
+        return outcome;
+    }
+    RemoveStaleTemps(target);
+    const auto foreignRecords = ForeignRecords(target, listed, foreign);
+    VdirRun(target, listed, outcome).Run(FilesOf(NotElsewhere(book.records, foreignRecords, outcome.elsewhere)));
     return outcome;
 }
 
@@ -179,6 +262,9 @@ std::string VdirMessage(const VdirOutcome& outcome, const std::string& vdir) {
                 " citas no se exportaron: su archivo existe y no lo escribió Quimbaro (se dejó como estaba).";
     if (outcome.elsewhere > 0)
         text += " " + std::to_string(outcome.elsewhere) + " citas ya estaban en archivos de otros programas.";
+    if (outcome.passedOver > 0)
+        text += " Se pasaron por alto " + std::to_string(outcome.passedOver) + " nombres de " + kVdirListName +
+                " que no son archivos de Quimbaro en la carpeta (no se tocaron).";
     return text + SkippedText(outcome.skipped);
 }
 

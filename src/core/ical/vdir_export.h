@@ -9,6 +9,13 @@
 // a file that is not ours. An appointment that another program's file in the
 // folder already holds (as import would map it: an event made on the server
 // and imported) is not written again, so it does not reach the server twice.
+//
+// Whoever can write into the folder is not trusted: only plain files directly
+// in it, with names the export itself makes, are ever written or removed, and
+// no link is followed. A run holds the folder's lock (files/folder_lock.h),
+// writes every new file aside first and moves them into place only when all
+// are on disk, and writes the list last, so a failed run leaves the folder as
+// it was and the next run carries on.
 
 #include <filesystem>
 #include <string>
@@ -24,9 +31,10 @@ struct VdirOutcome {
     int written = 0;    // new or changed files
     int unchanged = 0;
     int removed = 0;
-    int notOurs = 0;    // appointments whose file name another program's file holds
+    int notOurs = 0;    // appointments whose file name another program's entry holds
     int elsewhere = 0;  // appointments another program's file in the folder holds
     int skipped = 0;    // records whose date is no real day
+    int passedOver = 0;  // names in the list the export would never make or that are no plain file now
     std::string error;  // Spanish, empty on success
 };
 
