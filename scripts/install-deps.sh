@@ -14,6 +14,7 @@ packages=(
   libical-dev calcurse python3-icalendar radicale vdirsyncer
   poppler-utils
   python3
+  at-spi2-core python3-pyatspi
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -18,6 +18,12 @@ void PrintAtCell(Surface& surface, int column, int row, const char* text) {
 
 }  // namespace
 
+QString AuthorCreditText() {
+    return QStringLiteral("%1 %2, %3%2%4")
+        .arg(QLatin1String(kCreditLine), QLatin1String(kAuthorName), QLatin1String(kAddressBeforeName),
+             QLatin1String(kAddressAfterName));
+}
+
 void DrawAuthorCredit(Surface& surface, GraphicControl& panel) {
     surface.SelectTarget(panel);
     surface.SetColours(kWhite, kBlack);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace quimbaro {
 
 class Surface;
@@ -11,6 +13,9 @@ inline constexpr const char* kAuthorName = "LUCAS";
 // the big name completes it.
 inline constexpr const char* kAddressBeforeName = "www.";
 inline constexpr const char* kAddressAfterName = ".example";
+
+// The credit as one line of text, for a screen reader.
+QString AuthorCreditText();
 
 // Clears the panel and draws the author credit over it in white.
 void DrawAuthorCredit(Surface& surface, GraphicControl& panel);

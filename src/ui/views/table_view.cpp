@@ -52,15 +52,6 @@ void SetCell(TableCell& cell, int column, int row, Colour back, const QString& t
     cell.alignment = row == 0 ? Alignment::Centre : layout.alignment;
 }
 
-QString FieldText(const Appointment& appointment, int column) {
-    switch (column) {
-        case 0: return FromWin1252(ReadField(appointment.time));
-        case 1: return FromWin1252(GroupPhone(ReadField(appointment.phone)));
-        case 2: return FromWin1252(ReadField(appointment.name));
-        default: return FromWin1252(ReadField(appointment.subject));
-    }
-}
-
 QString TrimSpaces(const QString& text) {
     qsizetype first = 0;
     qsizetype end = text.size();
@@ -197,6 +188,24 @@ void PaintRows(Surface& surface, Picture& picture, const TableGrid& grid, int co
 
 }  // namespace
 
+QString ShownFieldText(const Appointment& appointment, int column) {
+    switch (column) {
+        case 0: return FromWin1252(ReadField(appointment.time));
+        case 1: return FromWin1252(GroupPhone(ReadField(appointment.phone)));
+        case 2: return FromWin1252(ReadField(appointment.name));
+        default: return FromWin1252(ReadField(appointment.subject));
+    }
+}
+
+QString ColumnHeader(int column) { return QString::fromUtf8(kColumns[column].header); }
+
+QRect CellBox(int column, int row) {
+    TableCell cell;
+    SetCell(cell, column, row, kWhite, {});
+    return QRect(QPoint(cell.left + kSpacing * column + kTableOriginX, cell.top + kSpacing * row + kTableOriginY),
+                 QPoint(cell.right + kSpacing * column + kTableOriginX, cell.bottom + kSpacing * row + kTableOriginY));
+}
+
 void ClearTablePicture(Surface& surface, Picture& table) {
     surface.SelectTarget(table);
     surface.ClearTarget(kBlack);
@@ -206,13 +215,13 @@ void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour,
                      const MatchedRows& matched) {
     const Colour header = ShownUserColour(userColour);
     for (int column = 0; column < kTableColumns; ++column) {
-        SetCell(grid.At(column, 0), column, 0, header, QString::fromUtf8(kColumns[column].header));
+        SetCell(grid.At(column, 0), column, 0, header, ColumnHeader(column));
     }
     for (int row = 1; row <= kDaySlots; ++row) {
         const Appointment& appointment = list.slots[row - 1];
         const Colour fill = matched.test(static_cast<std::size_t>(row - 1)) ? kMatchRowFill : kWhite;
         for (int column = 0; column < kTableColumns; ++column) {
-            SetCell(grid.At(column, row), column, row, fill, FieldText(appointment, column));
+            SetCell(grid.At(column, row), column, row, fill, ShownFieldText(appointment, column));
         }
         if (row <= RowsShown(list)) grid.At(kTableColumns - 1, row).rowNumber = static_cast<int16_t>(row);
     }

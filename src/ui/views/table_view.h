@@ -1,6 +1,7 @@
 #pragma once
 // The day's appointments as a four-column table painted into a picture.
 
+#include <QRect>
 #include <QString>
 #include <array>
 #include <bitset>
@@ -42,6 +43,13 @@ inline constexpr int32_t kTableOriginX = 3;
 inline constexpr int32_t kTableOriginY = 1;
 // The fill of a row that answers the search in force, as a highlighter would.
 inline constexpr Colour kMatchRowFill = Rgb(255, 255, 150);
+
+// What column 0..3 shows of an appointment (the phone grouped as drawn),
+// the header over the column, and a cell's box on the unscrolled picture
+// (row 0 is the header): what the table says to a screen reader.
+QString ShownFieldText(const Appointment& appointment, int column);
+QString ColumnHeader(int column);
+QRect CellBox(int column, int row);
 
 void ClearTablePicture(Surface& surface, Picture& table);
 // Header from userColour (a value that is no colour paints the default),

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "access/screen_access.h"
 #include "views/author_credit.h"
 #include "window/command_line_edit.h"
 #include "window/main_window.h"
@@ -10,6 +11,7 @@
 #include "text/win1252.h"
 #include "dialogs/colour_choice.h"
 #include "notify/reminder_service.h"
+#include "surface/graphic_control.h"
 
 namespace quimbaro {
 
@@ -46,7 +48,7 @@ void MainWindow::AnimateCommandLine() {
 void MainWindow::Carry(const SessionAnswer& answer, const QString& typed) {
     if (answer.show) DrawDay(*answer.show);
     if (answer.entryLine) commandLine_->setText(FromWin1252(*answer.entryLine));
-    commandLine_->ShowPendingEdit(answer.entry.editing);
+    ShowEntryMode(answer.entry);
     for (const std::string& message : answer.messages) ShowProgrammerMessage(QString::fromStdString(message));
     if (answer.handBackTyped && commandLine_->text().isEmpty()) commandLine_->setText(typed);
     for (const WindowRequest request : answer.requests) Do(request, answer.exitCode);
@@ -55,7 +57,12 @@ void MainWindow::Carry(const SessionAnswer& answer, const QString& typed) {
 void MainWindow::Do(WindowRequest request, int exitCode) {
     switch (request) {
     case WindowRequest::Quit: context_.endProcess(exitCode); return;
-    case WindowRequest::ShowAuthorCredit: DrawAuthorCredit(state_->surface, *calendarPanel_); return;
+    case WindowRequest::ShowAuthorCredit:
+        DrawAuthorCredit(state_->surface, *calendarPanel_);
+        facts_.creditShown = true;
+        ++facts_.version;
+        if (context_.toolListens()) AnnounceStrip(*calendarPanel_, context_.tellTools);
+        return;
     case WindowRequest::ChooseColour: {
         // The new colour shows from the next day change and the next animation.
         const ColourChoice choice = ChooseUserColour(*this, context_.customColours, context_.settings);

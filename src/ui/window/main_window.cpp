@@ -5,6 +5,8 @@
 #include <QPalette>
 #include <QTimer>
 
+#include "access/screen_access.h"
+#include "access/spoken_texts.h"
 #include "window/command_line_edit.h"
 #include "dialogs/programmer_message.h"
 #include "window/scroll_appointments.h"
@@ -59,7 +61,9 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildFrame() {
     InitShellResources();
+    InstallScreenAccess();
     setWindowTitle(QStringLiteral("Quimbaro"));
+    setAccessibleName(QStringLiteral("Quimbaro"));
     setWindowIcon(QIcon(QStringLiteral(":/quimbaro.png")));
     setFixedSize(kClientWidth, kClientHeight);
     move(kWindowLeft, kWindowTop);  // places the frame's outer corner
@@ -75,6 +79,8 @@ void MainWindow::BuildControls() {
     appointmentsArea_ = AddGraphicControl(kAppointmentsAreaId, QRect(0, 232, 1160, 704));
     commandLine_ = new CommandLineEdit(this, state_->surface.EmHeight(10));
     commandLine_->setGeometry(0, 936, 1160, 21);  // its two lowest rows fall outside the window
+    commandLine_->setAccessibleName(QString::fromUtf8(kEntryName));
+    commandLine_->setAccessibleDescription(EntryDescription(entryMode_));
     scrollHandler_ = new ScrollAppointments(this, state_->scrollOffset, [this] { RedrawFromCanvas(); });
     appointmentsArea_->installEventFilter(scrollHandler_);
     connect(commandLine_, &QLineEdit::returnPressed, this, &MainWindow::RunCommandLine);
@@ -126,6 +132,29 @@ void MainWindow::PaintDay(const DayView& view) {
                kTableOriginX, kTableOriginY, kOutlineSilver);
     state.canvasStale = true;
     PresentAppointments();
+    RememberDay(view);
+}
+
+// A copy of what was drawn, for a screen reader to ask about later.
+void MainWindow::RememberDay(const DayView& view) {
+    facts_.day = view;
+    facts_.creditShown = false;
+    ++facts_.version;
+    if (context_.toolListens()) AnnounceDay(*appointmentsArea_, *calendarPanel_, context_.tellTools);
+}
+
+void MainWindow::ShowEntryMode(const EntryMode& mode) {
+    commandLine_->ShowPendingEdit(mode.editing);
+    if (mode.editing == entryMode_.editing && mode.row == entryMode_.row) return;
+    entryMode_ = mode;
+    commandLine_->setAccessibleDescription(EntryDescription(mode));
+}
+
+ScreenPart MainWindow::PartOf(const QObject& object) const {
+    if (&object == this) return ScreenPart::Window;
+    if (&object == appointmentsArea_) return ScreenPart::DayTable;
+    if (&object == calendarPanel_) return ScreenPart::MonthStrip;
+    return ScreenPart::None;
 }
 
 // The whole day, row 29 included, for the scroll keys. It copies the table

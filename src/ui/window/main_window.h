@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "access/screen_facts.h"
 #include "session/session.h"
 #include "window/shell_context.h"
 #include "window/shell_state.h"
@@ -26,7 +27,7 @@ inline constexpr int kWindowTop = 13;
 inline constexpr int kCalendarPanelId = 1001;
 inline constexpr int kAppointmentsAreaId = 1002;
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public ScreenFactsSource {
     Q_OBJECT
 public:
     // The context must outlive the window.
@@ -45,6 +46,8 @@ public:
     CommandLineEdit& CommandLine() { return *commandLine_; }
     ReminderService& Reminders() { return *reminders_; }
     ShellState& State() { return *state_; }
+    const ScreenFacts& Facts() const override { return facts_; }
+    ScreenPart PartOf(const QObject& object) const override;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -58,6 +61,8 @@ private:
     void PaintDay(const DayView& view);
     void PaintCanvas();
     void RedrawFromCanvas();
+    void RememberDay(const DayView& view);
+    void ShowEntryMode(const EntryMode& mode);
 
     void AnimateCommandLine();
     // Draws, tells and does what the session answered; typed is the line as entered.
@@ -73,6 +78,8 @@ private:
     CommandLineEdit* commandLine_ = nullptr;
     ScrollAppointments* scrollHandler_ = nullptr;
     ReminderService* reminders_ = nullptr;
+    ScreenFacts facts_;
+    EntryMode entryMode_;
 };
 
 }  // namespace quimbaro

@@ -3,6 +3,7 @@
 // comes from, the settings read at start-up, and how the process ends. Tests
 // pass their own folder, clock and exit hook.
 
+#include <QAccessible>
 #include <filesystem>
 #include <functional>
 #include <utility>
@@ -30,6 +31,10 @@ struct ShellContext {
     // Called after each step of the entry's fill animation, while the fill is
     // on screen; lets tests look at the pixels.
     std::function<void(int step)> afterFillStep;
+    // Whether an assistive tool listens, so that changes are worth
+    // announcing, and where the announcements go.
+    std::function<bool()> toolListens = [] { return QAccessible::isActive(); };
+    std::function<void(QAccessibleEvent*)> tellTools = QAccessible::updateAccessibility;
 };
 
 }  // namespace quimbaro
