@@ -1,4 +1,5 @@
 #include "files/folder_entries.h"
+#include "files/regular_file.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -50,20 +51,10 @@ FileResult ReadPlainFile(int folderFd, const std::string& name, std::size_t maxB
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) return FileFailure(FileError::ReadFailed, errno, shown);
     if (!S_ISREG(info.st_mode)) return FileFailure(FileError::NotPlain, S_ISDIR(info.st_mode) ? EISDIR : 0, shown);
-    if (static_cast<std::size_t>(info.st_size) > maxBytes) return FileFailure(FileError::TooLarge, 0, shown);
-    // Read to the end, not to the size seen: the file may change meanwhile.
-    constexpr std::size_t kChunk = 64 * 1024;
-    std::size_t done = 0;
-    for (;;) {
-        bytes.resize(done + kChunk);
-        const ssize_t got = ::read(fd.get(), bytes.data() + done, kChunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return bytes.clear(), FileFailure(FileError::ReadFailed, errno, shown);
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-        if (done > maxBytes) return bytes.clear(), FileFailure(FileError::TooLarge, 0, shown);
-    }
-    bytes.resize(done);
+    FileBytes read = ReadAtMost(fd.get(), maxBytes);
+    if (read.fault == FileFault::TooLarge) return FileFailure(FileError::TooLarge, 0, shown);
+    if (!read.Read()) return FileFailure(FileError::ReadFailed, read.systemError, shown);
+    bytes = std::move(read.bytes);
     return {};
 }
 

@@ -21,31 +21,6 @@ std::string SizeText(std::size_t bytes) {
     return bytes >= kMiB ? std::to_string(bytes / kMiB) + " MiB" : std::to_string(bytes) + " bytes";
 }
 
-// Reads up to limit + 1 bytes, so that a file longer than its size said (or
-// one still growing) is caught as well.
-FileBytes ReadAtMost(int fd, std::size_t limit) {
-    FileBytes result{{}, FileFault::None, 0, limit};
-    struct stat info {};
-    if (fstat(fd, &info) != 0) return {{}, FileFault::ReadFailed, errno, limit};
-    if (static_cast<uint64_t>(info.st_size) > limit) return {{}, FileFault::TooLarge, 0, limit};
-    result.bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
-    std::size_t done = 0;
-    for (;;) {
-        if (done == result.bytes.size()) {
-            if (done > limit) return {{}, FileFault::TooLarge, 0, limit};
-            result.bytes.resize(std::min(done * 2 + 4096, limit + 1));
-        }
-        const ssize_t got = ::read(fd, result.bytes.data() + done, result.bytes.size() - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return {{}, FileFault::ReadFailed, errno, limit};
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    if (done > limit) return {{}, FileFault::TooLarge, 0, limit};
-    result.bytes.resize(done);
-    return result;
-}
-
 }  // namespace
 
 std::string FileFaultText(FileFault fault, int systemError) {
@@ -76,6 +51,31 @@ OpenedFile OpenRegularFile(const std::filesystem::path& path, int accessFlags, m
     const int error = fault == FileFault::OpenFailed ? errno : 0;
     ::close(fd);
     return {-1, fault, error};
+}
+
+// Reads up to limit + 1 bytes, so that a file longer than its size said (or
+// one still growing) is caught as well.
+FileBytes ReadAtMost(int fd, std::size_t limit) {
+    FileBytes result{{}, FileFault::None, 0, limit};
+    struct stat info {};
+    if (fstat(fd, &info) != 0) return {{}, FileFault::ReadFailed, errno, limit};
+    if (static_cast<uint64_t>(info.st_size) > limit) return {{}, FileFault::TooLarge, 0, limit};
+    result.bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
+    std::size_t done = 0;
+    for (;;) {
+        if (done == result.bytes.size()) {
+            if (done > limit) return {{}, FileFault::TooLarge, 0, limit};
+            result.bytes.resize(std::min(done * 2 + 4096, limit + 1));
+        }
+        const ssize_t got = ::read(fd, result.bytes.data() + done, result.bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return {{}, FileFault::ReadFailed, errno, limit};
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    if (done > limit) return {{}, FileFault::TooLarge, 0, limit};
+    result.bytes.resize(done);
+    return result;
 }
 
 FileBytes ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes, Links links) {

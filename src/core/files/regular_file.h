@@ -46,6 +46,10 @@ struct FileBytes {
     std::string Reason() const;
 };
 
+// The rest of an open file, if it holds at most limit bytes (it may grow
+// while it is read: the limit still holds).
+FileBytes ReadAtMost(int fd, std::size_t limit);
+
 // The whole content of a regular file of at most maxBytes.
 FileBytes ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes, Links links);
 
