@@ -13,6 +13,10 @@ inline constexpr const char* kBadReminderText =
 inline constexpr const char* kSettingsNotSavedText = "No se pudo guardar la configuración en ";
 inline constexpr const char* kNotDeletedText = "No se pudo borrar la cita: ";
 inline constexpr const char* kNotUndoneText = "No se pudo deshacer el último cambio: ";
+inline constexpr const char* kBadSeriesText =
+    "Una cita que se repite se escribe: cada [N] día|semana|mes|año [hasta DD/MM/AAAA | N veces] y la cita, "
+    "por ejemplo: cada semana 08/12/2026|10:00|600111222|Ana|Revisión";
+inline constexpr const char* kNotSeriesRowText = "Esa fila no es de una serie: ";
 inline constexpr const char* kNothingToUndoText = "No hay ningún cambio que deshacer";
 inline constexpr const char* kDataFolderUnusableText = "No se puede usar la carpeta de datos ";
 

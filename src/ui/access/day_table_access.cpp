@@ -43,7 +43,9 @@ public:
                 CellBox(column, row + 1)};
     }
     QString RowText(int row) const override {
-        return RowDescription(row + 1, source_.Facts().day.matched.test(static_cast<std::size_t>(row)));
+        const DayView& day = source_.Facts().day;
+        const auto index = static_cast<std::size_t>(row);
+        return RowDescription(row + 1, day.matched.test(index), day.repeating.test(index));
     }
     int FactsVersion() const override { return source_.Facts().version; }
     QPoint Origin() const override { return rect().topLeft(); }
