@@ -28,8 +28,16 @@ struct YearOutcome {
     std::string error;
 };
 
+struct SeriesOutcome {
+    int added = 0;
+    int alreadyThere = 0;  // a series of the same UID was there
+    int notStored = 0;
+    std::string error;
+};
+
 struct ImportReport {
     std::map<std::string, YearOutcome> years;  // by year file name
+    SeriesOutcome series;
     MappedEvents mapped;                       // records cleared once stored
     bool notCalendar = false;                  // no iCalendar object in the input at all
     bool tooLarge = false;                     // over kMaxImportBytes: not read

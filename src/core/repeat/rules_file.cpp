@@ -89,7 +89,9 @@ icaltimetype AsStart(const icaltimetype& day, const Series& series, int hour, in
     return time;
 }
 
-icalcomponent* EventOf(const Series& series) {
+}  // namespace
+
+icalcomponent* SeriesEvent(const Series& series) {
     icalcomponent* event = ical::AppointmentEvent(series.first, series.uid);
     icalrecurrencetype rule = icalrecurrencetype_from_string(series.rule.c_str());
     const auto clock = ical::ClockTime(ReadField(series.first.time)).value_or(std::pair{0, 0});
@@ -99,6 +101,8 @@ icalcomponent* EventOf(const Series& series) {
         icalcomponent_add_property(event, icalproperty_new_exdate(AsStart(IcalDate(day), series, clock.first, clock.second, 0)));
     return event;
 }
+
+namespace {
 
 std::string ReadProblem(const std::string& reason) {
     return std::string("No se pudieron leer las citas que se repiten de ") + kRulesFileName + ": " + reason;
@@ -138,7 +142,7 @@ std::string RulesText(const std::vector<Series>& series) {
     Calendar calendar(icalcomponent_vanew(ICAL_VCALENDAR_COMPONENT, icalproperty_new_version("2.0"),
                                           icalproperty_new_prodid(ical::kProductId), static_cast<void*>(nullptr)),
                       icalcomponent_free);
-    for (const Series& one : series) icalcomponent_add_component(calendar.get(), EventOf(one));
+    for (const Series& one : series) icalcomponent_add_component(calendar.get(), SeriesEvent(one));
     char* text = icalcomponent_as_ical_string_r(calendar.get());
     std::string result = text ? text : "";
     icalmemory_free_buffer(text);

@@ -18,6 +18,8 @@
 
 #include "repeat/series.h"
 
+#include <libical/ical.h>
+
 namespace quimbaro {
 
 inline constexpr const char* kRulesFileName = "repeticiones.ics";
@@ -35,6 +37,8 @@ RulesRead ReadRules(const std::filesystem::path& folder);
 // The events of the file's text; problem names no file.
 RulesRead ParseRules(std::string_view text);
 std::string RulesText(const std::vector<Series>& series);
+// The series' VEVENT, the caller's to free.
+icalcomponent* SeriesEvent(const Series& series);
 
 // Edits the folder's series: returns empty to have them written, else the
 // reason (Spanish) to leave the file as it was.
