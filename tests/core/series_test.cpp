@@ -4,6 +4,7 @@
 
 #include "book/year_file.h"
 #include "command/classify_line.h"
+#include "reminders/today_records.h"
 #include "repeat/rules_file.h"
 #include "session/session.h"
 #include "temp_folder.h"
@@ -44,7 +45,7 @@ TEST(SeriesLine, FormsAndTheirRepetition) {
         {"cada semana 10000 veces ", BadSeries, {}},
         {"cada semana hasta ", BadSeries, {}},
         {"cada  semana ", BadSeries, {}},              // two spaces
-        {"cadasemana ", Nothing, {}},
+        {"cadasemana ", BadEntry, {}},
     };
     for (const Case& c : cases) {
         const std::string line = W(c.line) + kLine;
@@ -157,6 +158,25 @@ TEST_F(SeriesSession, CountsAndMonthEnds) {
     Enter("31/03/2027|09:00|1|Eva|Mes");
     EXPECT_EQ(Show("31/01/2027") + Show("31/03/2027") + Show("31/05/2027") + Show("31/07/2027"),
               "08:00 Eva Mes*,09:00 Eva Mes*,09:00 Eva Mes*,");
+}
+
+// buscar finds a series' next day from today and siguiente steps through
+// its days; the reminders see today's occurrences.
+TEST_F(SeriesSession, BuscarSiguienteAndRemindersFindOccurrences) {
+    Enter("cada 2 semanas 01/12/2026|10:00|600|Lola|Fisio");
+    Enter("buscar lola");
+    EXPECT_EQ(DayKey(last.show->date), "15/12/2026");
+    Enter("siguiente");
+    EXPECT_EQ(DayKey(last.show->date), "29/12/2026");
+    Enter("anterior");
+    Enter("anterior");
+    EXPECT_EQ(DayKey(last.show->date), "01/12/2026");
+    TodayRecords today;
+    ASSERT_TRUE(today.Refresh(folder, {2026, 12, 29}).Stored());
+    ASSERT_EQ(today.Records().size(), 1u);
+    EXPECT_EQ(ReadField(today.Records()[0].date), "29/12/2026");
+    ASSERT_TRUE(today.Refresh(folder, {2026, 12, 8}).Stored());
+    EXPECT_EQ(today.Records().size(), 1u);  // Bea only
 }
 
 // A damaged rules file is named once; the year's records still show and no

@@ -183,7 +183,10 @@ const RulesRead& RulesCache::Read(const fs::path& folder) {
     if (::fstatat(AT_FDCWD, (folder / kRulesFileName).c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
         now = {int64_t(status.st_dev), int64_t(status.st_ino), int64_t(status.st_size), int64_t(status.st_ctim.tv_sec),
                int64_t(status.st_ctim.tv_nsec)};
-    if (!read_ || now != seen_) rules_ = ReadRules(folder);
+    if (!read_ || now != seen_) {
+        rules_ = ReadRules(folder);
+        ++generation_;
+    }
     seen_ = now;
     read_ = true;
     return rules_;

@@ -52,8 +52,11 @@ std::string ChangeRules(const std::filesystem::path& folder, const RulesEdit& ed
 class RulesCache {
 public:
     const RulesRead& Read(const std::filesystem::path& folder);
+    // Changes whenever the file is read again.
+    uint64_t Generation() const { return generation_; }
 
 private:
+    uint64_t generation_ = 0;
     std::array<int64_t, 5> seen_{};  // device, inode, size, change time (s, ns); all 0: no file
     bool read_ = false;
     RulesRead rules_;

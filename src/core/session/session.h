@@ -74,6 +74,7 @@ private:
     MatchedRows RowsMatched() const;
     // Series: "cada", their rows, "borrar serie", "editar serie" (session_series.cpp).
     void AddShownOccurrences(SessionAnswer& answer);
+    void AddSeriesMatchDays(const RecordMatcher& matcher, std::vector<CalendarDate>& days);
     void StoreSeries(const ClassifiedLine& line, SessionAnswer& answer);
     std::optional<OccurrenceRow> OccurrenceAt(int row) const;
     void DeleteOccurrence(const OccurrenceRow& occurrence, bool wholeSeries, SessionAnswer& answer);

@@ -1,6 +1,9 @@
 // Series in the console: the "cada" line, the occurrences among the shown
 // day's rows, and the row commands on them.
 #include "command/row_commands.h"
+#include <algorithm>
+
+#include "repeat/occurrences.h"
 #include "repeat/rules_file.h"
 #include "session/session.h"
 #include "text/messages.h"
@@ -17,6 +20,24 @@ void Session::AddShownOccurrences(SessionAnswer& answer) {
     if (shown_.loaded)
         AddOccurrences(rows_, rules.series, SeriesOn(rules.series, shown_.date), shown_.date, settings_.sortOrder,
                        rowSeries_);
+}
+
+// The days of the series whose fields answer the search, within
+// kSeriesSearchYears of today either way, join the days found in the year files.
+void Session::AddSeriesMatchDays(const RecordMatcher& matcher, std::vector<CalendarDate>& days) {
+    constexpr int kSeriesSearchYears = 2;
+    const CalendarDate today = today_();
+    const CalendarDate from{int16_t(std::max(1, today.year - kSeriesSearchYears)), 1, 1};
+    const CalendarDate to{int16_t(std::min(9999, today.year + kSeriesSearchYears)), 12, 31};
+    const std::size_t found = days.size();
+    for (const Series& series : rules_.Read(folder_).series) {
+        if (!matcher.TextMatches(reinterpret_cast<const char*>(&series.first))) continue;
+        const Occurrences occurrences = OccurrencesIn(series, from, to);
+        days.insert(days.end(), occurrences.days.begin(), occurrences.days.end());
+    }
+    if (days.size() == found) return;
+    std::sort(days.begin(), days.end());
+    days.erase(std::unique(days.begin(), days.end()), days.end());
 }
 
 // The shown day is drawn again, so that an occurrence on it shows at once.
