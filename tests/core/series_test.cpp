@@ -4,6 +4,8 @@
 
 #include "book/year_file.h"
 #include "command/classify_line.h"
+#include "command/row_commands.h"
+#include "ical/book_import.h"
 #include "reminders/today_records.h"
 #include "repeat/rules_file.h"
 #include "session/session.h"
@@ -219,6 +221,29 @@ TEST(RulesFile, TextRoundTripAndRefusedRules) {
         bad.rule = rule;
         EXPECT_FALSE(ParseRules(RulesText({bad})).Whole()) << rule;
     }
+}
+
+// Another program's plain rule stays one series, its removed and replaced
+// days skipped; a rule with BY-parts still comes as copies, an unknown one is refused.
+TEST(SeriesImport, PlainRulesStayRulesOthersAreCopiesUnknownOnesRefused) {
+    testing::TempFolder temp;
+    const std::string text =
+        "BEGIN:VCALENDAR\nBEGIN:VEVENT\nUID:a\nDTSTART:20261201T180000\nRRULE:FREQ=WEEKLY;UNTIL=20261229T170000\n"
+        "EXDATE:20261208T180000\nSUMMARY:semanal\nEND:VEVENT\nBEGIN:VEVENT\nUID:a\nRECURRENCE-ID:20261215T180000\n"
+        "DTSTART:20261216T190000\nSUMMARY:movida\nEND:VEVENT\nBEGIN:VEVENT\nUID:b\nDTSTART:20261201T100000\n"
+        "RRULE:FREQ=DAILY;BYHOUR=10;COUNT=3\nSUMMARY:copias\nEND:VEVENT\nBEGIN:VEVENT\nUID:c\n"
+        "DTSTART:20261201T100000\nRRULE:FREQ=SOMETIMES\nSUMMARY:rara\nEND:VEVENT\nEND:VCALENDAR\n";
+    const auto options = ical::MakeImportOptions({2026, 12, 1}, {});
+    ical::ImportReport report = ical::ImportCalendarText(temp.path(), text, options);
+    EXPECT_EQ(report.series.added, 1);
+    EXPECT_EQ(report.years["2026.log"].added, 4);  // the moved day and three copies
+    EXPECT_EQ(report.mapped.refused.size(), 1u) << ical::ImportReportText(report);
+    const RulesRead rules = ReadRules(temp.path());
+    ASSERT_EQ(rules.series.size(), 1u);
+    EXPECT_EQ(rules.series[0].rule, "FREQ=WEEKLY;UNTIL=20261228");
+    EXPECT_EQ(rules.series[0].excluded, (std::vector<CalendarDate>{{2026, 12, 8}, {2026, 12, 15}}));
+    EXPECT_EQ(AppointmentLineOf(rules.series[0].first), "01/12/2026|18:00|||semanal");
+    EXPECT_EQ(ical::ImportCalendarText(temp.path(), text, options).series.alreadyThere, 1);
 }
 
 }  // namespace

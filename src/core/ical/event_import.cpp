@@ -236,6 +236,17 @@ private:
     Expanded how_ = Expanded::All;
 };
 
+// libical drops an RRULE it cannot read (an unknown FREQ) and leaves an error
+// in its place: the event would otherwise pass for a single one.
+bool HasUnreadRule(icalcomponent* event) {
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_XLICERROR_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_XLICERROR_PROPERTY)) {
+        const char* text = icalproperty_get_xlicerror(p);
+        if (text && std::string_view(text).find("RRULE") != std::string_view::npos) return true;
+    }
+    return false;
+}
+
 // One RRULE libical reads, no RDATE.
 std::optional<icalrecurrencetype> SingleRule(icalcomponent* event) {
     icalproperty* rule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
@@ -259,7 +270,7 @@ std::optional<CalendarDate> UntilDay(icaltimetype until, const icaltimetype& sta
 std::optional<Series> KeptSeries(icalcomponent* event, const Appointment& first, const LocalStart& start,
                                  const Overrides& overrides) {
     auto rule = SingleRule(event);
-    if (!rule) return std::nullopt;
+    if (!rule || !IsPlainRule(*rule)) return std::nullopt;
     if (!icaltime_is_null_time(rule->until)) {
         const auto last = UntilDay(rule->until, icalcomponent_get_dtstart(event), start);
         if (!last || *last < start.day) return std::nullopt;
@@ -299,7 +310,7 @@ public:
             return;
         }
         const std::string subject = Subject(event);
-        if (const auto rule = SingleRule(event); rule && rule->freq == ICAL_NO_RECURRENCE) {
+        if (const auto rule = SingleRule(event); HasUnreadRule(event) || (rule && rule->freq == ICAL_NO_RECURRENCE)) {
             ++out_.refused[kBadRule];
             return;
         }

@@ -6,8 +6,8 @@
 // event: the start in the system's local time (UTC and TZID starts are
 // converted, floating ones kept), all-day events with an empty time, SUMMARY
 // as the subject; recurring events (RRULE, RDATE, EXDATE, RECURRENCE-ID)
-// with one RRULE of a day or longer (repeat/occurrences.h RuleProblem) and
-// no RDATE stay one series each, with the occurrences other events replace
+// with one plain RRULE (a day or longer, no BY-parts: repeat/occurrences.h)
+// and no RDATE stay one series each, with the occurrences other events replace
 // (RECURRENCE-ID) as removed days; other recurring events become one record
 // per occurrence within the expansion range, at most kMaxOccurrences of them.
 // An RRULE libical cannot read is refused. A rule that would cost libical too much to follow

@@ -62,6 +62,8 @@ icaltimetype IcalDate(const CalendarDate& day) {
     return time;
 }
 
+bool IsPlainRule(const icalrecurrencetype& rule) { return DayLong(rule.freq) && !HasByParts(rule); }
+
 std::string RuleProblem(const std::string& text) {
     const icalrecurrencetype rule = icalrecurrencetype_from_string(text.c_str());
     if (rule.freq == ICAL_NO_RECURRENCE) return "su regla de repetición (RRULE) no se entiende";
@@ -102,7 +104,7 @@ bool OccursOn(const Series& series, const CalendarDate& day) {
     const auto first = FirstDay(series);
     if (!first || day < *first || Excluded(series, day)) return false;
     const icalrecurrencetype rule = icalrecurrencetype_from_string(series.rule.c_str());
-    const bool plain = DayLong(rule.freq) && !HasByParts(rule);
+    const bool plain = IsPlainRule(rule);
     if (plain && !OnStep(rule, *first, day)) return false;
     if (plain && !icaltime_is_null_time(rule.until) && DayOf(rule.until) < day) return false;
     if (plain && rule.count == 0) return RuleProblem(series.rule).empty();

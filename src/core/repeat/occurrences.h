@@ -29,6 +29,9 @@ bool OccursOn(const Series& series, const CalendarDate& day);
 // rule from: its time fields are -1).
 icaltimetype IcalDate(const CalendarDate& day);
 
+// A rule of a day or longer without BY-parts: the kind the book makes.
+bool IsPlainRule(const icalrecurrencetype& rule);
+
 // Whether the rule is one the book can keep: a frequency of a day or more,
 // an interval of 1..kMaxInterval, no BY-part that names hours, minutes or
 // seconds. The reason otherwise, in Spanish; empty when it can.
