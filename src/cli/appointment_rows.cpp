@@ -77,7 +77,7 @@ void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out
         return;
     }
     std::vector<MachineRow> machineRows;
-    for (const Appointment& row : rows) machineRows.push_back({&row, 0, {}});
+    for (const Appointment& row : rows) machineRows.push_back({&row, 0, {}, {}});
     PrintForPrograms(machineRows, false, format, out);
 }
 

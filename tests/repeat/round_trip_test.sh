@@ -35,4 +35,12 @@ list() { q "$1" list 01/12/2026 --days 400 --format tsv; }
   fail "not nine days of the series: $(list "$work/a")"
 [[ $(list "$work/a" | grep -c mensual) -eq 7 ]] || fail "a monthly series from the 31st has seven days in 2027"
 q "$work/b" import "$work/book.ics" | grep -q "0 citas que se repiten añadidas, 2 ya estaban" || fail "imported twice"
+# edit and delete on a series' day, alone and with --series.
+q "$work/a" edit 05/01/2027 1 '05/01/2027|11:00|600111222|Ana Peña|Otra' --series | grep -q "Se cambió la serie cada 2 semanas desde el 05/01/2027" ||
+  fail "edit --series"
+q "$work/a" delete 02/02/2027 1 --series | grep -q "Se terminó la serie cada 2 semanas" || fail "delete --series"
+days=$(list "$work/a" | grep -c 'cada 2 semanas')
+[[ $days -eq 3 && $(list "$work/a" | grep -c $'\t11:00\t.*Otra') -eq 2 ]] || fail "after the changes: $(list "$work/a")"
+q "$work/a" add '10/12/2026|12:00|1|Sola|x' >/dev/null
+q "$work/a" delete 10/12/2026 1 --series >/dev/null 2>&1 && fail "a single appointment was deleted as a series"
 echo "round trip: 2 series, same days after export and import"

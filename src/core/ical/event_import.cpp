@@ -280,10 +280,12 @@ std::optional<Series> KeptSeries(icalcomponent* event, const Appointment& first,
     if (!text || !RuleProblem(text).empty()) return std::nullopt;
     const std::string uid = Uid(event);
     Series series{uid.empty() ? NewSeriesUid() : uid, first, text, {}};
+    // Asked before the walk: libical's getters restart the event's property iterator.
+    const icaltimezone* zone = icalcomponent_get_dtstart(event).zone;
     for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
          p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
         icaltimetype excluded = icalproperty_get_exdate(p);
-        if (excluded.zone == nullptr && !icaltime_is_utc(excluded)) excluded.zone = icalcomponent_get_dtstart(event).zone;
+        if (excluded.zone == nullptr && !icaltime_is_utc(excluded)) excluded.zone = zone;
         if (const auto local = ToLocal(excluded)) series.excluded.push_back(local->day);
     }
     for (const auto& [owner, replaced] : overrides)
