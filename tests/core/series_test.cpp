@@ -73,7 +73,7 @@ TEST(SeriesLine, FormsAndTheirRepetition) {
 class SeriesSession : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(AppendAppointment(folder, "08/12/2026", "09:00", "1", "Bea", "Visita").Stored());
+        ASSERT_TRUE(AppendAppointment(folder, "08/12/2026", "11:00", "1", "Bea", "Visita").Stored());
         LoadSettings(settings);
         session = std::make_unique<Session>(folder, [] { return CalendarDate{2026, 12, 7}; }, settings);
         last = session->Start();
@@ -102,7 +102,7 @@ protected:
 TEST_F(SeriesSession, CadaBorrarEditarAndDeshacerOnOccurrences) {
     EXPECT_EQ(Enter("cada semana 08/12/2026|10:00|600|Ana|Fisio").messages,
               Strings{"Se guardó la serie semanal que empieza el 08/12/2026."});
-    EXPECT_EQ(Show("08/12/2026"), "09:00 Bea Visita,10:00 Ana Fisio*,");
+    EXPECT_EQ(Show("08/12/2026"), "10:00 Ana Fisio*,11:00 Bea Visita,");  // sorted with the record
     EXPECT_EQ(Show("09/12/2026"), "");
     EXPECT_EQ(Show("15/12/2026"), "10:00 Ana Fisio*,");
     EXPECT_EQ(Enter("borrar 1").messages, Strings{"Se borró la cita del 15/12/2026 de la serie semanal."});
@@ -139,8 +139,8 @@ TEST_F(SeriesSession, CadaBorrarEditarAndDeshacerOnOccurrences) {
     Enter("deshacer");
     EXPECT_EQ(Show("12/01/2027"), "10:00 Ana Fisio*,");
     Show("08/12/2026");
-    EXPECT_EQ(Enter("borrar serie 1").messages, Strings{std::string(kNotSeriesRowText) + "1"});
-    EXPECT_EQ(Enter("borrar serie 2").messages,
+    EXPECT_EQ(Enter("borrar serie 2").messages, Strings{std::string(kNotSeriesRowText) + "2"});
+    EXPECT_EQ(Enter("borrar serie 1").messages,
               Strings{"Se terminó la serie semanal: ya no tiene citas desde el 08/12/2026."});
     EXPECT_EQ(Show("12/01/2027"), "");
     EXPECT_EQ(ParseRules(ReadFile(folder / kRulesFileName)).series.size(), 0u);
@@ -189,7 +189,7 @@ TEST_F(SeriesSession, DamagedRulesFileHidesOnlyItsSeries) {
     Enter("08/12/2026");
     ASSERT_EQ(last.messages.size(), 1u);
     EXPECT_NE(last.messages[0].find(kRulesFileName), std::string::npos);
-    EXPECT_EQ(Show("08/12/2026"), "09:00 Bea Visita,");
+    EXPECT_EQ(Show("08/12/2026"), "11:00 Bea Visita,");
     EXPECT_EQ(last.messages, Strings{});
     Enter("cada semana 08/12/2026|10:00|600|Ana|Fisio");
     ASSERT_EQ(last.messages.size(), 1u);
