@@ -1,0 +1,26 @@
+#pragma once
+// The memchr of the search: where, in a run of raw bytes, the next byte
+// stands that is one of a few values once its 0x20 bit is set (a letter of
+// either case, with the few accented bytes that fold to it). It runs over
+// every byte of every year file, so it uses the widest vectors the processor has.
+
+#include <array>
+#include <cstddef>
+
+namespace quimbaro {
+
+struct CaselessBytes {
+    static constexpr std::size_t kMax = 4;
+    std::array<unsigned char, kMax> bytes{};  // each with its 0x20 bit set
+    std::size_t count = 0;
+};
+
+// Widest: what the processor has; the others are there to be tested.
+enum class ScanWidth { Widest, Narrow, Plain };
+
+// The first position in [from, size) whose byte, with its 0x20 bit set, is
+// one of `wanted`; `size` when there is none (or when `wanted` is empty).
+std::size_t FindCaseless(const char* data, std::size_t size, std::size_t from, const CaselessBytes& wanted,
+                         ScanWidth width = ScanWidth::Widest);
+
+}  // namespace quimbaro
