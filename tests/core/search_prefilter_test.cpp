@@ -95,19 +95,28 @@ TEST(SearchPrefilter, FindsExactlyWhatFoldingEveryFieldFinds) {
     }
 }
 
-TEST(SearchPrefilter, EveryScanWidthStopsAtTheFirstWantedByteOfEitherCase) {
+TEST(SearchPrefilter, EveryScanWidthStopsAtTheFirstWantedPairOfEitherCase) {
     std::mt19937 random(7);
-    for (int round = 0; round < 300; ++round) {
-        std::string data(1 + random() % 300, '\0');
-        for (char& ch : data) ch = static_cast<char>(random() % 256);
+    const auto pick = [&random] {
         CaselessBytes wanted;
-        wanted.count = 1 + random() % CaselessBytes::kMax;
+        wanted.count = random() % 3 == 0 ? 0 : 1 + random() % CaselessBytes::kMax;
         for (std::size_t i = 0; i < wanted.count; ++i) wanted.bytes[i] = static_cast<unsigned char>(random() | 0x20);
+        return wanted;
+    };
+    const auto in = [](const CaselessBytes& set, char ch) {
+        return std::count(set.bytes.begin(), set.bytes.begin() + set.count, static_cast<unsigned char>(ch | 0x20)) > 0;
+    };
+    for (int round = 0; round < 600; ++round) {
+        std::string data(1 + random() % 300, '\0');
+        for (char& ch : data) ch = static_cast<char>(random() % (round % 2 ? 256 : 4));  // sparse or dense hits
+        CaselessPair wanted{pick(), pick(), random() % 80};
+        wanted.first.count = std::max<std::size_t>(wanted.first.count, 1);
         const std::size_t from = random() % data.size();
         std::size_t expected = from;
-        while (expected < data.size() && std::find(wanted.bytes.begin(), wanted.bytes.begin() + wanted.count,
-                                                    static_cast<unsigned char>(data[expected] | 0x20)) ==
-                                             wanted.bytes.begin() + wanted.count)
+        while (expected < data.size() &&
+               !(in(wanted.first, data[expected]) &&
+                 (wanted.second.count == 0 ||
+                  (expected + wanted.gap < data.size() && in(wanted.second, data[expected + wanted.gap])))))
             ++expected;
         for (const ScanWidth width : {ScanWidth::Widest, ScanWidth::Narrow, ScanWidth::Plain})
             EXPECT_EQ(FindCaseless(data.data(), data.size(), from, wanted, width), expected) << round;

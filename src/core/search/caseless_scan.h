@@ -15,12 +15,21 @@ struct CaselessBytes {
     std::size_t count = 0;
 };
 
+// Two characters `gap` bytes apart: a hit needs both. An empty `second`
+// asks for the first alone.
+struct CaselessPair {
+    CaselessBytes first, second;
+    std::size_t gap = 0;
+};
+
 // Widest: what the processor has; the others are there to be tested.
 enum class ScanWidth { Widest, Narrow, Plain };
 
-// The first position in [from, size) whose byte, with its 0x20 bit set, is
-// one of `wanted`; `size` when there is none (or when `wanted` is empty).
-std::size_t FindCaseless(const char* data, std::size_t size, std::size_t from, const CaselessBytes& wanted,
+// The first position p in [from, size) whose byte, with its 0x20 bit set, is
+// one of `wanted.first` and, unless `wanted.second` is empty, whose byte at
+// p + gap (before `size`) is one of `wanted.second`; `size` when there is
+// none, or when `wanted.first` is empty.
+std::size_t FindCaseless(const char* data, std::size_t size, std::size_t from, const CaselessPair& wanted,
                          ScanWidth width = ScanWidth::Widest);
 
 }  // namespace quimbaro

@@ -70,28 +70,38 @@ RecordMatcher::RecordMatcher(std::string_view query)
     if (second_.count && second_.at < first_.at) std::swap(first_, second_);
     gap_ = second_.count ? second_.at - first_.at : 0;
     if (gap_ + 16 > kTextWidth) second_ = {}, gap_ = 0;  // too far apart to look at both in one pass
-    rarest_ = RarestCharacter(folded_);
+    rarest_ = RarestCharacters(folded_);
 }
 
-// The query character least common in records whose folding bytes fit the
-// scan; none when every character is a space or folds from too many bytes.
-CaselessBytes RecordMatcher::RarestCharacter(const std::string& folded) {
-    CaselessBytes best;
-    int bestCommonness = 0;
-    for (const char ch : folded) {
-        const std::set<unsigned char> set = ProbeSet(ch);
-        const int commonness = Commonness(static_cast<unsigned char>(ch));
-        if (set.size() > CaselessBytes::kMax || set.contains(kCaseBit)) continue;
-        if (best.count != 0 && commonness >= bestCommonness) continue;
-        best = {};
-        for (const unsigned char byte : set) best.bytes[best.count++] = byte;
-        bestCommonness = commonness;
-    }
-    return best;
+// The two query characters least common in records whose folding bytes fit
+// the scan, the earlier one first; none when every character is a space or
+// folds from too many bytes.
+CaselessPair RecordMatcher::RarestCharacters(const std::string& folded) {
+    const auto rarest = [&folded](std::size_t skip) {
+        std::size_t best = folded.size();
+        int bestCommonness = 0;
+        for (std::size_t at = 0; at < folded.size(); ++at) {
+            const std::set<unsigned char> set = ProbeSet(folded[at]);
+            const int commonness = Commonness(static_cast<unsigned char>(folded[at]));
+            if (at == skip || set.size() > CaselessBytes::kMax || set.contains(kCaseBit)) continue;
+            if (best == folded.size() || commonness < bestCommonness) best = at, bestCommonness = commonness;
+        }
+        return best;
+    };
+    const auto bytes = [&folded](std::size_t at) {
+        CaselessBytes wanted;
+        if (at < folded.size())
+            for (const unsigned char byte : ProbeSet(folded[at])) wanted.bytes[wanted.count++] = byte;
+        return wanted;
+    };
+    std::size_t first = rarest(folded.size()), second = rarest(first);
+    if (second < first) std::swap(first, second);
+    if (second == folded.size()) return {bytes(first), {}, 0};
+    return {bytes(first), bytes(second), second - first};
 }
 
 std::size_t RecordMatcher::NextTextCandidate(const char* records, std::size_t count, std::size_t from) const {
-    if (rarest_.count == 0) return from;
+    if (rarest_.first.count == 0) return from;
     const std::size_t size = count * kRecordSize;
     std::size_t at = from * kRecordSize + kTextOffset;
     while (at < size) {

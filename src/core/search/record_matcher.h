@@ -32,7 +32,7 @@ public:
     // Hands `visit` every record of a block (`count` records one after the
     // other) that may answer, in order: every record whose TextMatches is
     // true, and as few others as a scan of the raw bytes for the query's
-    // rarest character lets through.
+    // two rarest characters lets through.
     template <typename Visit>
     void ForEachCandidate(const char* records, std::size_t count, Visit visit) const;
 
@@ -50,10 +50,11 @@ private:
         std::size_t at = 0;
     };
     static Probe ProbeFor(const std::string& folded, std::size_t skip);
-    static CaselessBytes RarestCharacter(const std::string& folded);
+    static CaselessPair RarestCharacters(const std::string& folded);
 
     // The first record at or after `from` whose name or subject holds the
-    // query's rarest character; `count` when none does.
+    // query's two rarest characters as far apart as in the query; `count`
+    // when none does.
     std::size_t NextTextCandidate(const char* records, std::size_t count, std::size_t from) const;
 
     bool MayHoldQuery(const char* record) const;
@@ -67,7 +68,7 @@ private:
     // first probe and the byte `gap_` further on passes the second.
     Probe first_, second_;
     std::size_t gap_ = 0;
-    CaselessBytes rarest_;  // empty: no character rules a record out
+    CaselessPair rarest_;  // first empty: no character rules a record out
     std::string distinctDigits_;  // each digit of the query once
 };
 
