@@ -69,6 +69,10 @@ TEST_F(LiveViewTest, ChangesByAnotherProcessAreDrawnAndTheTypedLineStays) {
     EXPECT_TRUE(boxes.seen[0].endsWith(QString::fromUtf8(kRowsRedrawnText)));
     EXPECT_EQ(w.CommandLine().text(), "borrar 1");
     EXPECT_EQ(Cell(2, 1), "Eva");
+    w.CommandLine().clear();
+    Type("02/01/2027");  // another year's file is followed from now on
+    Store("02/01/2027", "09:00", "Fede");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(2, 1) == "Fede"; }, kPatience));
 }
 
 // A scrolled day stays scrolled, a pending edit stays pending.
