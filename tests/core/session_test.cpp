@@ -291,6 +291,8 @@ TEST_F(SessionRows, BookChangedOnDiskRedrawsTheDayKeepingMarksAndThePendingEdit)
     last = session->BookChanged(false);
     EXPECT_EQ(Shown(), "Ana,Carla,31/12/2026");
     EXPECT_EQ(last.show->matchDays, std::vector<CalendarDate>{});
+    Store({"31/12/2026 11:00 Bea"});  // and gains it back
+    EXPECT_EQ(session->BookChanged(false).show->matchDays, std::vector<CalendarDate>{today});
     fs::remove(folder / "2026.log");
     last = session->BookChanged(false);
     EXPECT_EQ(Shown(), "31/12/2026");
