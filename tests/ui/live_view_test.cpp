@@ -72,7 +72,9 @@ TEST_F(LiveViewTest, ChangesByAnotherProcessAreDrawnAndTheTypedLineStays) {
     w.CommandLine().clear();
     Type("02/01/2027");  // another year's file is followed from now on
     Store("02/01/2027", "09:00", "Fede");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(2, 1) == "Fede"; }, kPatience));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(2, 1) == "Fede"; }, kPatience));  // its file made
+    Store("02/01/2027", "10:00", "Gil");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(2, 2) == "Gil"; }, kPatience));  // and written to
 }
 
 // A scrolled day stays scrolled, a pending edit stays pending.
