@@ -274,73 +274,51 @@ TEST_F(SessionTest, BuscarStartsFromTodayAndSteppingStopsAtBothEnds) {
 }
 
 // The live view: the shown day read again when its file changed on disk,
-// with the search's marks and a pending edit kept.
+// with the search's marks and a pending edit kept; storing the edit is
+// refused once another copy changed its record.
 TEST_F(SessionRows, BookChangedOnDiskRedrawsTheDayKeepingMarksAndThePendingEdit) {
     Enter("buscar bea");
     Enter("editar 2");
     EXPECT_FALSE(session->BookChanged(true).show);  // nothing new: nothing drawn
-    Store({"31/12/2026 07:00 Dora", "30/12/2026 09:00 Bea"});  // another copy; Bea now on row 3
+    Store({"31/12/2026 07:00 Dora"});  // another copy; Bea now on row 3
     last = session->BookChanged(true);
     EXPECT_EQ(Shown(), "Dora,Ana,Bea,Carla,31/12/2026");
     EXPECT_EQ(last.show->matched.to_string().substr(kDaySlots - 4), "0100");
-    EXPECT_TRUE(last.entry.editing && last.entry.row == 3 && last.messages.empty() && !last.entryLine);
-    Enter("31/12/2026|09:00|600111222|Bea|nuevo");  // still replaces Bea
-    EXPECT_TRUE(last.messages.empty() && !last.entry.editing);
-    EXPECT_EQ(ReadFile(folder / "2026.log").substr(0, stored.size()), std::string(stored).replace(2 * 155, 11, 11, '\0'));
-    testing::WriteFile(folder / "2026.log", stored.substr(0, 2 * 155));  // Bea gone: the day loses its box
-    last = session->BookChanged(false);
-    EXPECT_EQ(Shown(), "Ana,Carla,31/12/2026");
-    EXPECT_EQ(last.show->matchDays, std::vector<CalendarDate>{});
-    Store({"31/12/2026 11:00 Bea"});  // and gains it back
-    EXPECT_EQ(session->BookChanged(false).show->matchDays, std::vector<CalendarDate>{today});
-    fs::remove(folder / "2026.log");
-    last = session->BookChanged(false);
-    EXPECT_EQ(Shown(), "31/12/2026");
-}
-
-// An edit whose record another copy changed is refused when stored, its line kept.
-TEST_F(SessionRows, PendingEditWhoseRecordChangedOnDiskIsRefused) {
-    Enter("editar 2");
-    const std::string file = std::string(stored).replace(2 * 155 + 30, 3, "Eva");
-    testing::WriteFile(folder / "2026.log", file);
-    EXPECT_EQ((last = session->BookChanged(true), Shown()), "Ana,Eva,Carla,31/12/2026");
-    EXPECT_TRUE(last.entry.editing && last.entry.row == 2);
-    Enter("31/12/2026|09:00|1|Bea|x");
-    EXPECT_EQ(last.messages.at(0).find(std::string(kNotStoredText) + "la cita ya no es la que se mostraba"), 0u);
+    EXPECT_TRUE(last.entry.editing && last.entry.row == 3 && !last.entryLine && last.messages.empty());
+    const std::string file = ReadFile(folder / "2026.log").replace(2 * 155 + 30, 3, "Eva");
+    testing::WriteFile(folder / "2026.log", file);  // Bea becomes Eva: no match left on the day
+    EXPECT_TRUE(session->BookChanged(true).show->matchDays.empty());
+    EXPECT_EQ(Enter("31/12/2026|09:00|1|Bea|x").messages.at(0).find(std::string(kNotStoredText) + "la cita ya no es"), 0u);
     EXPECT_TRUE(last.handBackTyped && !last.entry.editing);
     EXPECT_EQ(ReadFile(folder / "2026.log"), file);
+    Store({"31/12/2026 11:00 Bea"});  // a match again
+    EXPECT_EQ(session->BookChanged(false).show->matchDays, std::vector<CalendarDate>{today});
+    fs::remove(folder / "2026.log");
+    EXPECT_EQ((last = session->BookChanged(false), Shown()), "31/12/2026");
 }
 
-// A row number typed while the rows changed under it names the row the user
-// saw: refused once when that row now shows another appointment.
+// A row number in a line begun before the rows changed must still name the
+// row it was typed for: if not, refused once with the line handed back.
 TEST_F(SessionRows, RowNumbersTypedWhileTheRowsChangedAreRefusedWhenTheyNowNameAnother) {
-    struct Case {
-        const char* added;
-        bool lineBegun;
-        const char* line;
-        const char* refusal;  // none: the command runs on the rows now shown
-    };
-    const Case cases[] = {
-        {"31/12/2026 07:00 Dora", true, "borrar 2", kNotDeletedText}, {"31/12/2026 07:00 Dora", true, "editar 2", kNotEditedText},
-        {"31/12/2026 23:00 Zoe", true, "borrar 2", nullptr}, {"31/12/2026 07:00 Dora", false, "borrar 2", nullptr}};
-    for (const Case& c : cases) {
+    // Added by another copy, whether a line was begun, the line, its refusal,
+    // the table or entry once the line is entered (twice when refused).
+    const std::tuple<const char*, bool, const char*, const char*, const char*> cases[] = {
+        {"07:00 Dora", true, "borrar 2", kNotDeletedText, "Dora,Bea,Carla,31/12/2026"},
+        {"07:00 Dora", true, "editar 2", kNotEditedText, "31/12/2026|08:00|600111222|Ana|Asunto"},
+        {"23:00 Zoe", true, "borrar 2", nullptr, "Ana,Carla,Zoe,31/12/2026"},
+        {"07:00 Dora", false, "borrar 2", nullptr, "Dora,Bea,Carla,31/12/2026"}};
+    for (const auto& [added, lineBegun, line, refusal, after] : cases) {
         testing::WriteFile(folder / "2026.log", stored);
         Enter("hoy");
-        Store({c.added});
-        session->BookChanged(c.lineBegun);
-        const std::string before = ReadFile(folder / "2026.log");
-        Enter(c.line);
-        if (c.refusal) {
-            ASSERT_EQ(last.messages.size(), 1u) << c.line;
-            EXPECT_EQ(last.messages[0], std::string(c.refusal) + "la cita ya no es la que se mostraba: otra copia del "
-                                        "programa cambió el archivo 2026.log\n" + kRowsRedrawnText);
-            EXPECT_TRUE(last.handBackTyped && !last.entryLine && !last.entry.editing) << c.line;
-            EXPECT_EQ(ReadFile(folder / "2026.log"), before);
-            Enter(c.line);  // once more: the row as now shown
+        Store({(std::string("31/12/2026 ") + added).c_str()});
+        session->BookChanged(lineBegun);
+        if (refusal) {
+            EXPECT_EQ(Enter(line).messages, Strings{std::string(refusal) + "la cita ya no es la que se mostraba: otra copia "
+                                                    "del programa cambió el archivo 2026.log\n" + kRowsRedrawnText});
+            EXPECT_TRUE(last.handBackTyped && !last.entryLine && !last.entry.editing) << line;
         }
-        EXPECT_TRUE(last.messages.empty()) << c.line;
-        EXPECT_EQ(last.entryLine.value_or(Shown()), c.line[0] == 'e' ? "31/12/2026|08:00|600111222|Ana|Asunto"
-                                                   : c.added[17] == 'D' ? "Dora,Bea,Carla,31/12/2026" : "Ana,Carla,Zoe,31/12/2026");
+        Enter(line);
+        EXPECT_EQ(last.entryLine.value_or(Shown()), after) << line;
         session->CancelEdit();
     }
 }
