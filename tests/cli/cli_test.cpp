@@ -138,6 +138,22 @@ TEST_F(CliBook, RefusalsGiveTheirTextAndStatusAndChangeNoFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(run.folder.path()), {}), 2);
 }
 
+// No subcommand, or only a data folder, opens the window on that folder.
+TEST(CliArguments, OnlyNothingOrAFolderOpensTheWindow) {
+    const std::pair<QStringList, QString> opening[] = {
+        {{}, ""}, {{"--data", "agenda"}, "agenda"}, {{"--data=agenda"}, "agenda"}};
+    const QStringList notOpening[] = {{"--data="}, {"--data", ""}, {"--data"}, {"list"}, {"--data", "d", "list"}, {"-h"}};
+    for (const auto& [rest, folder] : opening) {
+        QString data;
+        EXPECT_TRUE(cli::OpensWindow(QStringList("quimbaro") + rest, data)) << rest.join(' ').toStdString();
+        EXPECT_EQ(data, folder);
+    }
+    for (const QStringList& rest : notOpening) {
+        QString data;
+        EXPECT_FALSE(cli::OpensWindow(QStringList("quimbaro") + rest, data)) << rest.join(' ').toStdString();
+    }
+}
+
 TEST_F(CliBook, HelpAndVersionTellAndLeaveTheFolderAlone) {
     const fs::path data = Path("nueva");
     const auto help = run({"list", "--help", "--data", data.c_str()});
