@@ -24,6 +24,7 @@ SessionAnswer Session::Enter(std::string_view line) {
     // A line that stores or needs correcting keeps the edit; any other ends it.
     if (classified.action != LineAction::Append && classified.action != LineAction::BadEntry) EndEdit();
     Act(classified, line, answer);
+    rowsUnderLine_.reset();  // the next line is typed under the rows on display now
     answer.entry = {pendingEdit_.has_value(), pendingRow_};
     return answer;
 }
@@ -37,6 +38,7 @@ SessionAnswer Session::ShowToday() {
 
 SessionAnswer Session::CancelEdit() {
     EndEdit();
+    rowsUnderLine_.reset();
     return {};
 }
 
@@ -78,6 +80,7 @@ void Session::Act(const ClassifiedLine& line, std::string_view typed, SessionAns
 void Session::ShowDay(const CalendarDate& date, std::string key, SessionAnswer& answer) {
     const StoreResult loaded = LoadDay(folder_, key, settings_.sortOrder, rows_);
     shown_ = {date, std::move(key), loaded.Stored()};
+    rowsUnderLine_.reset();
     answer.show = View();
     if (!loaded.Stored()) answer.messages.push_back(kNotLoadedText + loaded.Reason());
 }

@@ -15,6 +15,7 @@
 
 namespace quimbaro {
 
+class BookWatcher;
 class CommandLineEdit;
 class GraphicControl;
 class ReminderService;
@@ -69,6 +70,7 @@ private:
     void Carry(const SessionAnswer& answer, const QString& typed = {});
     void Do(WindowRequest request, int exitCode);
     void ComeForwardWithToday();
+    void ShowBookChange();
 
     ShellContext& context_;
     Session session_;
@@ -78,6 +80,7 @@ private:
     CommandLineEdit* commandLine_ = nullptr;
     ScrollAppointments* scrollHandler_ = nullptr;
     ReminderService* reminders_ = nullptr;
+    BookWatcher* bookWatcher_ = nullptr;
     ScreenFacts facts_;
     EntryMode entryMode_;
 };
