@@ -14,7 +14,6 @@
 #include <QJsonDocument>
 #include <QTextStream>
 
-#include <functional>
 #include <vector>
 
 #include "../core/temp_folder.h"
@@ -137,6 +136,22 @@ TEST_F(CliBook, RefusalsGiveTheirTextAndStatusAndChangeNoFile) {
     EXPECT_EQ(ReadFile(Path("2026.log")), stored);
     // Reading 31/12/2024 made no 2024.log: beside 2026.log only the 2025.log folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(run.folder.path()), {}), 2);
+}
+
+// No subcommand, or only a data folder, opens the window on that folder.
+TEST(CliArguments, OnlyNothingOrAFolderOpensTheWindow) {
+    const std::pair<QStringList, QString> opening[] = {
+        {{}, ""}, {{"--data", "agenda"}, "agenda"}, {{"--data=agenda"}, "agenda"}};
+    const QStringList notOpening[] = {{"--data="}, {"--data", ""}, {"--data"}, {"list"}, {"--data", "d", "list"}, {"-h"}};
+    for (const auto& [rest, folder] : opening) {
+        QString data;
+        EXPECT_TRUE(cli::OpensWindow(QStringList("quimbaro") + rest, data)) << rest.join(' ').toStdString();
+        EXPECT_EQ(data, folder);
+    }
+    for (const QStringList& rest : notOpening) {
+        QString data;
+        EXPECT_FALSE(cli::OpensWindow(QStringList("quimbaro") + rest, data)) << rest.join(' ').toStdString();
+    }
 }
 
 TEST_F(CliBook, HelpAndVersionTellAndLeaveTheFolderAlone) {
@@ -402,24 +417,6 @@ TEST(CliPaths, NamesThatAreNoUtf8NameExactlyTheirFiles) {
 
 // The heading list prints above the day the CliBook fixture fills.
 const std::string kDayHeading = "lunes 15 de junio de 2026\n";
-
-// A settings file that is a FIFO or a device hangs nothing: the defaults hold.
-TEST_F(CliBook, SettingsThatAreNoPlainFileLeaveTheDefaults) {
-    const struct {
-        std::function<void()> make;
-        const char* earliest;  // the first row in the default order, after the deletions before
-    } cases[] = {
-        {[&] { ASSERT_EQ(mkfifo(Path(kSettingsFileName).c_str(), 0600), 0); }, "  1  09:30  91 "},
-        {[&] { fs::create_symlink("/dev/zero", Path(kSettingsFileName)); }, "  1  09:30  93 "},
-    };
-    for (const auto& c : cases) {
-        fs::remove(Path(kSettingsFileName));
-        c.make();
-        EXPECT_TRUE(run({"list"}).out.starts_with(kDayHeading + c.earliest)) << c.earliest;
-        EXPECT_EQ(run({"delete", "hoy", "1"}).status, 0);
-    }
-    EXPECT_EQ(run({"list"}).out, kDayHeading + "  1  11:00  612 34 56 78  Peñón Ñandú  Revisión\n");
-}
 
 // A folder that cannot be written is still read; a change says why it failed.
 // Root writes anywhere, so the runs are made as nobody.

@@ -50,6 +50,7 @@ TEST_F(ScreenAccessTest, TheDayIsReadAsATableOfItsAppointments) {
     EXPECT_EQ(Description(table), "2 citas");
     ASSERT_EQ(Table()->rowCount(), 2);
     EXPECT_EQ(table->childCount(), 12);
+    EXPECT_EQ(table->child(12), nullptr);
     EXPECT_EQ(Row(0), QStringList({"09:30", "600 11 12 22", "Ana", "Asunto"}));
     EXPECT_EQ(Row(1), QStringList({"10:00", "612 34 56 78", "José Peña", "Asunto"}));
     EXPECT_EQ(Table()->cellAt(2, 0), nullptr);
@@ -62,6 +63,7 @@ TEST_F(ScreenAccessTest, TheDayIsReadAsATableOfItsAppointments) {
     EXPECT_EQ(Description(cell), "Fila 2");
     EXPECT_EQ(Name(cell->tableCellInterface()->columnHeaderCells().value(0)), "Nombre");
     EXPECT_EQ(cell->tableCellInterface()->rowIndex(), 1);
+    EXPECT_EQ(cell->textInterface(), nullptr);  // a reader would take it for one
     EXPECT_EQ(table->childAt(cell->rect().center().x(), cell->rect().center().y()), cell);
     EXPECT_EQ(cell->rect().topLeft() - table->rect().topLeft(), QPoint(149, 50));
 }
