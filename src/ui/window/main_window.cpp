@@ -13,6 +13,7 @@
 #include "views/table_view.h"
 #include "views/month_strip.h"
 #include "notify/reminder_service.h"
+#include "sync/background_sync.h"
 #include "surface/graphic_control.h"
 
 // The icon lives in the ui library's resources; a static library has to ask
@@ -55,6 +56,9 @@ MainWindow::MainWindow(ShellContext& context)
     connect(reminders_, &ReminderService::Clicked, this, &MainWindow::ComeForwardWithToday);
     // The bus is asked once the window is up, so it never delays the first frame.
     QTimer::singleShot(0, reminders_, &ReminderService::Start);
+    sync_ = new BackgroundSync({context_.dataFolder, context_.settings.file, context_.today,
+                                [this] { return !commandLine_->text().isEmpty(); }, ShowProgrammerMessage},
+                               context_.settings.syncMinutes, this);
 }
 
 MainWindow::~MainWindow() = default;

@@ -15,6 +15,7 @@
 
 namespace quimbaro {
 
+class BackgroundSync;
 class CommandLineEdit;
 class GraphicControl;
 class ReminderService;
@@ -45,6 +46,7 @@ public:
     GraphicControl& AppointmentsArea() { return *appointmentsArea_; }
     CommandLineEdit& CommandLine() { return *commandLine_; }
     ReminderService& Reminders() { return *reminders_; }
+    BackgroundSync& Syncing() { return *sync_; }
     ShellState& State() { return *state_; }
     const ScreenFacts& Facts() const override { return facts_; }
     ScreenPart PartOf(const QObject& object) const override;
@@ -78,6 +80,7 @@ private:
     CommandLineEdit* commandLine_ = nullptr;
     ScrollAppointments* scrollHandler_ = nullptr;
     ReminderService* reminders_ = nullptr;
+    BackgroundSync* sync_ = nullptr;
     ScreenFacts facts_;
     EntryMode entryMode_;
 };
