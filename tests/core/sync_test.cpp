@@ -149,12 +149,14 @@ TEST(Sync, ASyncWithNothingNewTouchesNoFileAndAFailedCommandLeavesTheBook) {
 }
 
 TEST(SyncState, ReadsWhatItWritesAndRefusesAnythingElse) {
-    SyncState state{"/x y", {{"a b%.ics", "ab12", {10, 20, 30}, Pending::Write, "", {{"2026.log", 155, 0xfeed}, {"2027.log", -1, 1}}}}};
+    SyncState state{"/x y", {{"a b%.ics", "ab12", {10, 20, 30}, Pending::Write, "", {{"2026.log", 155, 0xfeed}, {"2027.log", -1, 1}}}},
+                    {{"2026.log", 310, 7}}, {{"2027.log", -1, 8}}};
     std::string error;
     EXPECT_EQ(ParseSyncState(FormatSyncState(state), error), state);
     for (const char* bad : {"", "otra cosa\n", "quimbaro-sync 1\nR 2026.log 0 1\n", "quimbaro-sync 1\nF a.ics - 1 2 3 x -\n",
                             "quimbaro-sync 1\nF a.ics zz 1 2 3 - -\n", "quimbaro-sync 1\nF %4 - 1 2 3 - -\n",
-                            "quimbaro-sync 1\nF a.ics - 1 2 3 - -\nR 2026.log -5 1\n"})
+                            "quimbaro-sync 1\nF a.ics - 1 2 3 - -\nR 2026.log -5 1\n",
+                            "quimbaro-sync 1\nX 2026.log - 1\n", "quimbaro-sync 1\nI 2026.log 0 1\n", "quimbaro-sync 1\nF a.ics - 1 2 3 - -\nX 2026.log 0 1\n"})
         EXPECT_FALSE(ParseSyncState(bad, error)) << bad;
 }
 

@@ -21,7 +21,7 @@ own() { desk "$1" list "$2" --format tsv | awk -F'\t' -v d="$1" 'index($5, d "-"
 
 change() {
   local name=$1 day
-  day=$(printf '%02d/12/2026' $((1 + RANDOM % 3)))
+  day=$(printf '%02d/12/2026' $((1 + RANDOM % 28)))
   local rows
   mapfile -t rows < <(own "$name" "$day")
   if ((${#rows[@]} == 0 || RANDOM % 3 == 0)); then

@@ -49,31 +49,45 @@ struct Look {
     std::string digest;
     FileMark mark;
     MappedFile theirs;
+    std::vector<SyncedRecord> held;       // theirs that the book holds already, unclaimed till now
+    std::vector<Appointment> missing;     // theirs that it does not
 };
 
 class Pass {
 public:
     Pass(const PassPlace& place, PassMode mode, Confirm confirm, SyncState& state, SyncCounts& counts)
-        : place_(place), mode_(mode), confirm_(confirm), state_(state), counts_(counts), savedText_(FormatSyncState(state)) {}
+        : place_(place), mode_(mode), confirm_(confirm), state_(state), counts_(counts), startState_(state),
+          savedText_(FormatSyncState(state)) {}
 
     std::string Run() {
         book_ = ReadBook(place_.data);
         if (!book_.error.empty()) return book_.error;
         for (const SyncEntry& entry : state_.entries) names_.insert(entry.name);
+        FindRetired();
         std::vector<Look> looks(state_.entries.size());
         for (std::size_t i = 0; i < looks.size(); ++i) FindKnown(state_.entries[i], looks[i]);
         for (std::size_t i = 0; i < looks.size(); ++i) FindUnknown(state_.entries[i], looks[i]);
+        // The book's records a changed file already holds (brought in by a
+        // pass cut short) are its own before any is taken for an edit here.
+        for (std::size_t i = 0; i < looks.size(); ++i) LookThere(state_.entries[i], looks[i]);
+        FindNewFiles();
+        if (!error_.empty()) return error_;
+        FindIncoming();
         for (std::size_t i = 0; i < looks.size(); ++i) LookHere(state_.entries[i], looks[i]);
         PairLoneEdits(looks);
-        for (std::size_t i = 0; i < looks.size(); ++i) LookThere(state_.entries[i], looks[i]);
+        for (std::size_t i = 0; i < looks.size(); ++i) Classify(state_.entries[i], looks[i]);
         std::vector<SyncEntry> kept;
         for (std::size_t i = 0; i < looks.size() && error_.empty(); ++i)
             if (Settle(state_.entries[i], looks[i])) kept.push_back(std::move(state_.entries[i]));
         if (!error_.empty()) return error_;  // nothing of this pass is noted: the next one redoes it
         state_.entries = std::move(kept);
-        TakeNewFiles();
+        RemoveFiles();
+        if (error_.empty()) TakeNewFiles();
+        if (error_.empty()) AddRecords();
+        if (!error_.empty()) return error_;  // records not added: the state is left as noted
+        RetireOldVersions();
         if (error_.empty()) WriteNewRecords();
-        if (error_.empty()) ChangeFolder();
+        if (error_.empty()) WriteFiles();
         if (const std::string saved = Save(); error_.empty()) error_ = saved;
         return error_;
     }
@@ -91,6 +105,27 @@ private:
         if (!found || !BookSnapshot::IsLive(*found, record.yearFile) || RecordDigest(*found) != record.key) return false;
         char& claim = ClaimsOf(record.yearFile)[std::size_t(record.offset) / kRecordSize];
         return !std::exchange(claim, 1);
+    }
+
+    // Old versions a pass cut short left behind: not the book's own new
+    // records, and deleted once the book may be changed.
+    void FindRetired() {
+        std::erase_if(state_.retire, [&](const SyncedRecord& r) { return !Claim(r); });
+    }
+
+    // Records a pass cut short added that no file took back: never synced, gone.
+    void FindIncoming() {
+        for (const SyncedRecord& r : state_.incoming)
+            if (auto found = TakeByKey(r.key, r.yearFile)) state_.retire.push_back(*found);
+        state_.incoming.clear();
+    }
+
+    void RetireOldVersions() {
+        if (state_.retire.empty() || mode_ == PassMode::FolderOnly) return;
+        if (const std::string saved = Save(); !saved.empty()) return void(error_ = saved);
+        for (const SyncedRecord& r : state_.retire)
+            if (!Delete(r)) return;
+        state_.retire.clear();
     }
 
     void FindKnown(const SyncEntry& entry, Look& look) {
@@ -203,7 +238,7 @@ private:
         const bool pending = entry.pending == Pending::Write;
         if (kind == EntryKind::Missing) {
             look.remote = pending && entry.before.empty() ? RemoteSide::Stale : RemoteSide::Gone;
-            return SentIsOurs(entry, look);
+            return;
         }
         look.mark = MarkOf(info);
         if (kind == EntryKind::Plain && look.mark == entry.mark && !pending) {
@@ -221,8 +256,21 @@ private:
             return;
         }
         look.theirs = MapFile(look.bytes, place_.options);
-        look.remote = look.theirs.whole && Keys(look.theirs.records) == Keys(BookHolds(look)) ? RemoteSide::Agrees
-                                                                                              : RemoteSide::Changed;
+        look.remote = RemoteSide::Changed;  // or Agrees: see Classify
+        Reserve(look);
+    }
+
+    void Reserve(Look& look) {
+        for (const Appointment& record : look.theirs.records) {
+            if (auto found = TakeByKey(RecordDigest(record), YearFileOf(record))) look.held.push_back(*found);
+            else look.missing.push_back(record);
+        }
+    }
+
+    void Classify(const SyncEntry& entry, Look& look) {
+        if (look.remote == RemoteSide::Changed && look.theirs.whole &&
+            Keys(look.theirs.records) == Keys(BookHolds(look)))
+            look.remote = RemoteSide::Agrees;
         SentIsOurs(entry, look);
     }
 
@@ -245,7 +293,9 @@ private:
     bool Settle(SyncEntry& entry, Look& look) {
         if (look.leaveAlone) return true;
         const Action action = Decide(look.local, look.remote);
-        if (mode_ == PassMode::FolderOnly && ChangesBook(action)) return true;  // for the pass after the command
+        if (getenv("QSYNC_TRACE")) fprintf(stderr, "TRACE %d %s L%d R%d A%d held%zu missing%zu\n", int(mode_), entry.name.c_str(), int(look.local), int(look.remote), int(action), look.held.size(), look.missing.size());
+        if (mode_ == PassMode::FolderOnly && ChangesBook(action)) return true;  // for the pass after the command;
+                                                                                 // what it holds stays reserved
         if (look.remote == RemoteSide::Changed && !look.theirs.whole && action != Action::OursAsNew) {
             ++counts_.refused;  // too large to take: left as it was on both sides
             return true;
@@ -315,63 +365,55 @@ private:
         writes_[entry.name] = std::move(bytes);
     }
 
+    // Theirs in first, the old versions noted to go: a run cut short in
+    // between takes the new records as they are and deletes the old ones.
     bool TakeTheirs(SyncEntry& entry, Look& look) {
-        const auto& theirs = look.theirs.records;
-        std::vector<SyncedRecord> taken;
-        if (look.present.size() == 1 && theirs.size() == 1) {
-            const std::string year = YearFileOf(theirs[0]);
-            if (auto found = TakeByKey(RecordDigest(theirs[0]), year)) {
-                taken.push_back(*found);  // a pass cut short had added it already
-                if (!Delete(look.present[0])) return true;
-            } else {
-                const SyncedRecord& old = look.present[0];
-                StoredRecord added;
-                const StoreResult done =
-                    ReplaceRecord(place_.data, {*book_.At(old.yearFile, old.offset), uint64_t(old.offset)}, theirs[0], added);
-                if (!Stored(done)) return true;
-                taken.push_back({year, int64_t(added.offset), RecordDigest(theirs[0])});
-            }
-        } else {
-            for (const SyncedRecord& r : look.present)
-                if (!Delete(r)) return true;
-            const int added = counts_.added;
-            if (!Bring(theirs, taken)) return true;
-            counts_.added = added;  // counted as one change
-        }
         ++counts_.changed;
-        Note(entry, look, taken);
+        Note(entry, look, Bring(entry.name, look, false));
+        state_.retire.insert(state_.retire.end(), look.present.begin(), look.present.end());
         return true;
     }
 
     bool AddTheirs(SyncEntry& entry, Look& look) {
-        std::vector<SyncedRecord> taken;
-        const int before = counts_.added;
-        if (!Bring(look.theirs.records, taken)) {
-            counts_.added = before;
-            return true;
-        }
-        Note(entry, look, taken);
+        Note(entry, look, Bring(entry.name, look, true));
         return true;
     }
 
-    // The records into the book: each one the book holds unclaimed is taken
-    // as it is (added by a pass cut short, or the same appointment made on
-    // both sides), the rest appended, a year file at a time.
-    bool Bring(const std::vector<Appointment>& records, std::vector<SyncedRecord>& taken) {
-        std::map<std::string, std::vector<Appointment>> fresh;
-        for (const Appointment& record : records) {
-            const std::string year = YearFileOf(record);
-            if (auto found = TakeByKey(RecordDigest(record), year)) taken.push_back(*found);
-            else fresh[year].push_back(record);
+    // The file's records for the book: those it holds already are taken as
+    // they are (brought in by a pass cut short, or the same appointment made
+    // on both sides), the rest are appended later, all at once (AddRecords).
+    std::vector<SyncedRecord> Bring(const std::string& name, const Look& look, bool counted) {
+        std::vector<SyncedRecord> taken = look.held;
+        for (const Appointment& record : look.missing) {
+            appends_.push_back({name, taken.size(), record, counted});
+            taken.push_back({YearFileOf(record), -1, RecordDigest(record)});
         }
-        for (const auto& [year, batch] : fresh) {
+        return taken;
+    }
+
+    // The records are noted as coming in (in the state as it was, which
+    // still has their files unsynced) before they are appended: a run cut
+    // short after the append finds them there, for their files to take or,
+    // when no file wants them any more, to be deleted.
+    void AddRecords() {
+        if (appends_.empty()) return;
+        SyncState noted = startState_;
+        for (const Append& a : appends_) noted.incoming.push_back({YearFileOf(a.record), -1, RecordDigest(a.record)});
+        if (const std::string saved = SaveText(FormatSyncState(noted)); !saved.empty()) return void(error_ = saved);
+        std::map<std::string, SyncEntry*> byName;
+        for (SyncEntry& entry : state_.entries) byName[entry.name] = &entry;
+        std::map<std::string, std::vector<const Append*>> byYear;
+        for (const Append& a : appends_) byYear[YearFileOf(a.record)].push_back(&a);
+        for (const auto& [year, group] : byYear) {
+            std::vector<Appointment> batch;
+            for (const Append* a : group) batch.push_back(a->record);
             const BatchResult added = AppendNewRecords(place_.data, batch, Duplicates::Keep);
-            if (!Stored(added.store)) return false;
-            for (std::size_t i = 0; i < batch.size(); ++i)
-                taken.push_back({year, added.at + int64_t(i * kRecordSize), RecordDigest(batch[i])});
-            counts_.added += added.added;
+            if (!Stored(added.store)) return;
+            for (std::size_t i = 0; i < group.size(); ++i) {
+                byName.at(group[i]->entry)->records.at(group[i]->index).offset = added.at + int64_t(i * kRecordSize);
+                counts_.added += group[i]->counted ? 1 : 0;
+            }
         }
-        return true;
     }
 
     bool Delete(const SyncedRecord& r) {
@@ -384,7 +426,9 @@ private:
     }
 
     // ---- files new to the folder, records new to the book ----
-    void TakeNewFiles() {
+    // Files the state does not know, read and their records reserved
+    // before any new record of the book is taken for an edit here.
+    void FindNewFiles() {
         std::vector<std::string> names;
         if (const FileResult listed = files::ListNames(place_.vdirFd, place_.vdirShown, names); !listed.Done()) {
             error_ = listed.Reason();
@@ -392,9 +436,7 @@ private:
         }
         std::sort(names.begin(), names.end());
         for (const std::string& name : names) {
-            if (!error_.empty()) return;
             if (!name.ends_with(".ics") || names_.count(name) || files::IsTempName(name)) continue;
-            SyncEntry entry{.name = name};
             Look look;
             struct stat info {};
             if (files::KindOf(place_.vdirFd, name, info) != EntryKind::Plain || !ReadFile(name, look)) {
@@ -407,6 +449,15 @@ private:
                 ++counts_.refused;
                 continue;
             }
+            Reserve(look);
+            newFiles_.emplace_back(name, std::move(look));
+        }
+    }
+
+    void TakeNewFiles() {
+        for (auto& [name, look] : newFiles_) {
+            if (!error_.empty()) return;
+            SyncEntry entry{.name = name};
             if (!TakeNewFile(entry, look)) continue;
             names_.insert(name);
             state_.entries.push_back(std::move(entry));
@@ -414,16 +465,10 @@ private:
     }
 
     bool TakeNewFile(SyncEntry& entry, Look& look) {
-        std::vector<SyncedRecord> taken;
-        std::vector<Appointment> missing;
-        for (const Appointment& record : look.theirs.records) {
-            if (auto found = TakeByKey(RecordDigest(record), YearFileOf(record))) taken.push_back(*found);
-            else missing.push_back(record);
-        }
-        if (!missing.empty() && mode_ == PassMode::FolderOnly) return false;  // what it holds stays reserved
+        if (getenv("QSYNC_TRACE")) fprintf(stderr, "TRACE unmapped %s held%zu missing%zu\n", entry.name.c_str(), look.held.size(), look.missing.size());
+        if (!look.missing.empty() && mode_ == PassMode::FolderOnly) return false;  // what it holds stays reserved
         counts_.refused += look.theirs.refused;
-        if (!Bring(missing, taken)) return false;
-        Note(entry, look, taken);
+        Note(entry, look, Bring(entry.name, look, true));
         return true;
     }
 
@@ -442,6 +487,7 @@ private:
             for (int k = 2; names_.count(uid + ".ics") || files::KindOf(place_.vdirFd, uid + ".ics") != EntryKind::Missing; ++k)
                 uid = base + "-" + std::to_string(k);
             SyncEntry entry{.name = uid + ".ics", .records = {r}};
+            if (getenv("QSYNC_TRACE")) fprintf(stderr, "TRACE new %s %s\n", entry.name.c_str(), ReadField(record.subject).c_str());
             names_.insert(entry.name);
             Plan(entry, EventBytes("", record, uid), "");
             state_.entries.push_back(std::move(entry));
@@ -451,15 +497,19 @@ private:
     // ---- the folder's changes ----
     // Removals come before the state forgets their files (a file left behind
     // would come back as new); writes come after it notes them as pending.
-    void ChangeFolder() {
-        if (writes_.empty() && removals_.empty()) return;
+    void RemoveFiles() {
         for (const std::string& name : removals_) {
             if (files::KindOf(place_.vdirFd, name) != EntryKind::Plain) continue;
             if (::unlinkat(place_.vdirFd, name.c_str(), 0) != 0 && errno != ENOENT)
                 return void(Check(files::FileFailure(files::FileError::RemoveFailed, errno, Shown(name))));
             ++counts_.written;
         }
-        if (!writes_.empty()) error_ = Save();
+        if (!removals_.empty()) Check(files::SyncFolder(place_.vdirFd, place_.vdirShown));
+    }
+
+    void WriteFiles() {
+        if (writes_.empty()) return;
+        error_ = Save();
         if (!error_.empty()) return;
         std::map<std::string, SyncEntry*> byName;
         for (SyncEntry& entry : state_.entries) byName[entry.name] = &entry;
@@ -494,8 +544,9 @@ private:
         return result.Done();
     }
 
-    std::string Save() {
-        std::string text = FormatSyncState(state_);
+    std::string Save() { return SaveText(FormatSyncState(state_)); }
+
+    std::string SaveText(std::string text) {
         if (text == savedText_) return "";
         std::string temp;
         const std::string shown = (place_.data / kStateFileName).string();
@@ -513,6 +564,7 @@ private:
     Confirm confirm_;
     SyncState& state_;
     SyncCounts& counts_;
+    const SyncState startState_;  // as the pass found it
     std::string savedText_;
     BookSnapshot book_;
     std::map<std::string, std::vector<char>> claimed_;  // year file -> claimed record indexes
@@ -521,6 +573,14 @@ private:
     std::vector<SyncedRecord> newRecords_;              // to go out as files of their own
     std::map<std::string, std::string> writes_;         // file name -> bytes
     std::vector<std::string> removals_;
+    std::vector<std::pair<std::string, Look>> newFiles_;  // files the state does not know
+    struct Append {
+        std::string entry;   // the file it comes from
+        std::size_t index;   // its place among the entry's records
+        Appointment record;
+        bool counted;        // an added appointment, not the new version of a changed one
+    };
+    std::vector<Append> appends_;
     std::string error_;
 };
 

@@ -124,6 +124,14 @@ std::optional<SyncState> ParseSyncState(std::string_view text, std::string& erro
             SyncedRecord record;
             if (!ReadRecord(f, record)) return wrong("cita ilegible");
             state.entries.back().records.push_back(std::move(record));
+        } else if (f[0] == "X" && state.entries.empty()) {
+            SyncedRecord record;
+            if (!ReadRecord(f, record) || record.offset < 0) return wrong("cita ilegible");
+            state.retire.push_back(std::move(record));
+        } else if (f[0] == "I" && state.entries.empty()) {
+            SyncedRecord record;
+            if (!ReadRecord(f, record) || record.offset >= 0) return wrong("cita ilegible");
+            state.incoming.push_back(std::move(record));
         } else {
             return wrong("línea desconocida");
         }
@@ -136,15 +144,18 @@ std::string FormatSyncState(const SyncState& state) {
     std::string text = std::string(kHeader) + "\n";
     if (!state.vdir.empty()) text += "V " + Escaped(state.vdir) + "\n";
     char key[17];
+    const auto line = [&](const char* kind, const SyncedRecord& r) {
+        const auto end = std::to_chars(key, key + 16, r.key, 16).ptr;
+        text += std::string(kind) + " " + Escaped(r.yearFile) + " " +
+                (r.offset < 0 ? std::string("-") : std::to_string(r.offset)) + " " + std::string(key, end) + "\n";
+    };
+    for (const SyncedRecord& r : state.retire) line("X", r);
+    for (const SyncedRecord& r : state.incoming) line("I", r);
     for (const SyncEntry& e : state.entries) {
         text += "F " + Escaped(e.name) + " " + DigestField(e.digest) + " " + std::to_string(e.mark.size) + " " +
                 std::to_string(e.mark.mtimeNs) + " " + std::to_string(e.mark.inode) + " " +
                 (e.pending == Pending::Write ? "w" : e.pending == Pending::Sent ? "s" : "-") + " " + DigestField(e.before) + "\n";
-        for (const SyncedRecord& r : e.records) {
-            const auto end = std::to_chars(key, key + 16, r.key, 16).ptr;
-            text += "R " + Escaped(r.yearFile) + " " + (r.offset < 0 ? std::string("-") : std::to_string(r.offset)) +
-                    " " + std::string(key, end) + "\n";
-        }
+        for (const SyncedRecord& r : e.records) line("R", r);
     }
     return text;
 }

@@ -57,6 +57,12 @@ struct SyncEntry {
 struct SyncState {
     std::string vdir;  // the folder these entries describe
     std::vector<SyncEntry> entries;
+    // Old versions to delete from the book: noted once the new ones are in,
+    // so a run cut short between the two neither keeps nor sends them.
+    std::vector<SyncedRecord> retire{};
+    // Records about to be appended (year file and key): a run cut short
+    // after the append finds them, for their files to take.
+    std::vector<SyncedRecord> incoming{};
     friend bool operator==(const SyncState&, const SyncState&) = default;
 };
 
