@@ -293,7 +293,6 @@ private:
     bool Settle(SyncEntry& entry, Look& look) {
         if (look.leaveAlone) return true;
         const Action action = Decide(look.local, look.remote);
-        if (getenv("QSYNC_TRACE")) fprintf(stderr, "TRACE %d %s L%d R%d A%d held%zu missing%zu\n", int(mode_), entry.name.c_str(), int(look.local), int(look.remote), int(action), look.held.size(), look.missing.size());
         if (mode_ == PassMode::FolderOnly && ChangesBook(action)) return true;  // for the pass after the command;
                                                                                  // what it holds stays reserved
         if (look.remote == RemoteSide::Changed && !look.theirs.whole && action != Action::OursAsNew) {
@@ -465,7 +464,6 @@ private:
     }
 
     bool TakeNewFile(SyncEntry& entry, Look& look) {
-        if (getenv("QSYNC_TRACE")) fprintf(stderr, "TRACE unmapped %s held%zu missing%zu\n", entry.name.c_str(), look.held.size(), look.missing.size());
         if (!look.missing.empty() && mode_ == PassMode::FolderOnly) return false;  // what it holds stays reserved
         counts_.refused += look.theirs.refused;
         Note(entry, look, Bring(entry.name, look, true));
@@ -487,7 +485,6 @@ private:
             for (int k = 2; names_.count(uid + ".ics") || files::KindOf(place_.vdirFd, uid + ".ics") != EntryKind::Missing; ++k)
                 uid = base + "-" + std::to_string(k);
             SyncEntry entry{.name = uid + ".ics", .records = {r}};
-            if (getenv("QSYNC_TRACE")) fprintf(stderr, "TRACE new %s %s\n", entry.name.c_str(), ReadField(record.subject).c_str());
             names_.insert(entry.name);
             Plan(entry, EventBytes("", record, uid), "");
             state_.entries.push_back(std::move(entry));

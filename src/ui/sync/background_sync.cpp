@@ -7,10 +7,11 @@
 
 namespace quimbaro {
 
-BackgroundSync::BackgroundSync(Setup setup, int minutes, QObject* parent) : QObject(parent), setup_(std::move(setup)) {
-    if (minutes <= 0) return;
+BackgroundSync::BackgroundSync(Setup setup, std::chrono::milliseconds period, QObject* parent)
+    : QObject(parent), setup_(std::move(setup)) {
+    if (period.count() <= 0) return;
     connect(&timer_, &QTimer::timeout, this, &BackgroundSync::Tick);
-    timer_.start(minutes * 60 * 1000);
+    timer_.start(period);
 }
 
 BackgroundSync::~BackgroundSync() {

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -29,7 +30,8 @@ public:
         std::function<bool()> typing;              // the entry holds text
         std::function<void(const QString&)> tell;  // a box
     };
-    BackgroundSync(Setup setup, int minutes, QObject* parent);
+    // period: how often it syncs by itself; zero: only when asked.
+    BackgroundSync(Setup setup, std::chrono::milliseconds period, QObject* parent);
     ~BackgroundSync() override;  // waits for a sync under way
 
     void RunAsked();

@@ -58,7 +58,7 @@ MainWindow::MainWindow(ShellContext& context)
     QTimer::singleShot(0, reminders_, &ReminderService::Start);
     sync_ = new BackgroundSync({context_.dataFolder, context_.settings.file, context_.today,
                                 [this] { return !commandLine_->text().isEmpty(); }, ShowProgrammerMessage},
-                               context_.settings.syncMinutes, this);
+                               std::chrono::minutes(context_.settings.syncMinutes), this);
 }
 
 MainWindow::~MainWindow() = default;
