@@ -140,8 +140,11 @@ TEST(Sync, ASyncWithNothingNewTouchesNoFileAndAFailedCommandLeavesTheBook) {
               std::string::npos);
     EXPECT_EQ(stamp(), before);
 
-    for (const auto& e : fs::directory_iterator(desks.server.path()))
-        if (e.path().extension() == ".ics") fs::copy_file(e.path(), desks.server.path() / "copia.ics");
+    const fs::path ours = *std::find_if(fs::directory_iterator(desks.server.path()), {},
+                                        [](const auto& e) { return e.path().extension() == ".ics"; });
+    std::string bytes = testing::ReadFile(ours);  // a new event, and ours changed
+    testing::WriteFile(desks.server.path() / "copia.ics", bytes);
+    testing::WriteFile(ours, bytes.replace(bytes.find("SUMMARY:Ana: Cita"), 17, "SUMMARY:Ana: Otra"));
     const SyncReport failed = desks.Sync(desks.a, "echo el servidor no contesta >&2; exit 3");
     EXPECT_TRUE(failed.commandFailed);
     EXPECT_NE(SyncReportText(failed).find("el servidor no contesta"), std::string::npos);
