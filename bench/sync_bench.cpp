@@ -26,8 +26,10 @@ void SyncNothingNew(benchmark::State& state, const std::filesystem::path& book, 
     for (auto _ : state) {
         const sync::SyncReport report = sync::RunSync({book, vdir, "", kToday});
         const sync::SyncCounts& n = report.counts;
-        if (report.Failed() || n.written + n.added + n.changed + n.deleted > 0)
-            return state.SkipWithError("the sync had something to do: " + sync::SyncReportText(report));
+        if (report.Failed() || n.written + n.added + n.changed + n.deleted > 0) {
+            const std::string why = "the sync had something to do: " + sync::SyncReportText(report);
+            return state.SkipWithError(why.c_str());
+        }
     }
 }
 
