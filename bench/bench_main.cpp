@@ -115,6 +115,7 @@ int Run(int argc, char** argv) {
     const std::shared_ptr<void> icalRig = RegisterIcal(data);
     RegisterReminderTick(data);
     RegisterPrint();
+    RegisterSync(data);
 
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -136,6 +137,7 @@ int Run(int argc, char** argv) {
     report([&] { ReportIcal(reporter.medians()); });
     report([&] { ReportReminderTick(reporter.medians()); });
     report([&] { ReportPrint(reporter.medians()); });
+    report([&] { ReportSync(reporter.medians()); });
     std::printf("\n");
     reporter.PrintSpreads();
     return 0;

@@ -56,6 +56,9 @@ void ReportReminderTick(const Medians& medians);
 void RegisterChange(const BenchData& data);
 void ReportChange(const BenchData& data, const Medians& medians);
 
+void RegisterSync(const BenchData& data);
+void ReportSync(const Medians& medians);
+
 void RegisterText();
 void ReportText(const Medians& medians);
 

@@ -10,7 +10,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(loadday classify daykey settings sortday cli reminders change search icalimport vdir)
+  targets=(loadday classify daykey settings sortday cli reminders change search icalimport vdir syncstate)
 fi
 jobs=${FUZZ_BUILD_JOBS:-$(nproc)}
 
@@ -32,6 +32,7 @@ limits_for() {
   case $1 in
     vdir) echo -timeout=10 -rss_limit_mb=1024 ;;
     icalimport) echo -timeout=5 -rss_limit_mb=512 ;;
+    syncstate) echo -timeout=5 -rss_limit_mb=512 ;;
   esac
 }
 

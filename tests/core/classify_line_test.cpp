@@ -37,7 +37,7 @@ TEST(ClassifyLine, EveryTestsBoundary) {
         {"avisos", Nothing}, {" aviso 5", Nothing}, {"aviso 5|a|b|c|d", BadEntry}};
     const std::pair<QString, LineAction> words[] = {
         {"salir", Exit}, {"autor", Author}, {"ascendente", Ascending}, {"descendente", Descending},
-        {"ayer", Yesterday}, {QStringLiteral("mañana"), Tomorrow}, {"hoy", Today}, {"color", ChooseColour},
+        {"ayer", Yesterday}, {QStringLiteral("mañana"), Tomorrow}, {"hoy", Today}, {"color", ChooseColour}, {"SINCRONIZAR", Sync},
         {"deshacer", Undo}};
     for (const auto& [word, action] : words)
         for (const QString& typed : {word, word.toUpper(), word.left(1).toUpper() + word.mid(1), word.left(2) + word.mid(2).toUpper()})

@@ -107,6 +107,10 @@ TEST_F(SessionTest, WordsTheWindowCarriesOutAndExportarSaysWhere) {
         EXPECT_TRUE(last.messages.empty() && !last.show && !last.handBackTyped) << line;
     }
     EXPECT_EQ(Enter("Salir").exitCode, 0);
+    EXPECT_EQ(Enter("sincronizar").messages,  // no folder set up: nothing to run
+              Strings{kNoSyncFolderText + settings.file.string()});
+    settings.syncFolder = "vdir";
+    EXPECT_EQ(Enter("Sincronizar").requests, std::vector<WindowRequest>{WindowRequest::Sync});
     EXPECT_EQ(Enter("EXPORTAR").messages, Strings{"Se exportaron 1 citas a " + (folder / ical::kExportFileName).string() +
                                                   ". Se omitieron 1 registros cuya fecha no es un día válido de su archivo."});
 }

@@ -32,6 +32,7 @@ enum class LineAction {
     Search,       // "buscar", alone or followed by one space and the text
     NextMatch,    // "siguiente"
     PreviousMatch,// "anterior"
+    Sync,         // "sincronizar": one two-way sync with the vdir folder of [Sincronizar]
 };
 
 struct ClassifiedLine {

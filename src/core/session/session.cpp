@@ -74,6 +74,7 @@ void Session::Act(const ClassifiedLine& line, std::string_view typed, SessionAns
     case LineAction::Delete: return DeleteRow(line.row, answer);
     case LineAction::Edit: return EditRow(line.row, answer);
     case LineAction::Undo: return UndoLastChange(answer);
+    case LineAction::Sync: return Sync(answer);
     }
 }
 
@@ -121,6 +122,11 @@ void Session::StoreAppointment(const Appointment& appointment, SessionAnswer& an
 }
 
 // The whole book, for other calendar programs; the box says where it went.
+void Session::Sync(SessionAnswer& answer) {
+    if (settings_.syncFolder.empty()) return answer.messages.push_back(kNoSyncFolderText + settings_.file.string());
+    answer.requests.push_back(WindowRequest::Sync);
+}
+
 void Session::Export(SessionAnswer& answer) {
     const std::filesystem::path file = folder_ / ical::kExportFileName;
     const ical::ExportOutcome outcome = ical::ExportBookToFile(folder_, {}, file);

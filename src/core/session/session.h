@@ -62,6 +62,7 @@ private:
     void SetReminderMinutes(int minutes, SessionAnswer& answer);
     void StoreAppointment(const Appointment& appointment, SessionAnswer& answer);
     void Export(SessionAnswer& answer);
+    void Sync(SessionAnswer& answer);
     static void Refuse(std::string message, SessionAnswer& answer);
     // borrar, editar, deshacer (session_rows.cpp).
     void DeleteRow(int row, SessionAnswer& answer);

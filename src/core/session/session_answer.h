@@ -31,6 +31,7 @@ enum class WindowRequest {
     ShowAuthorCredit,  // over the strip, until the next day is drawn
     ChooseColour,      // the colour dialog; its outcome goes to Session::ColourChosen
     RecheckReminders,  // the book or the lead changed: look for due reminders now
+    Sync,              // one sync in the background, its outcome told in a box
 };
 
 struct SessionAnswer {

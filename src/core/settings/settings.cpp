@@ -30,6 +30,7 @@ constexpr const char* kOrderSection = "Horas";
 constexpr const char* kOrderKey = "Orden_Alfabetico";
 constexpr const char* kReminderSection = "Avisos";
 constexpr const char* kReminderKey = "minutos";
+constexpr const char* kSyncSection = "Sincronizar";
 constexpr std::size_t kLongestValue = 259;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -154,6 +155,9 @@ void Read(SettingsStore& store) {
     const std::string minutes = std::to_string(kDefaultReminderMinutes);
     store.reminderMinutes = static_cast<int16_t>(
         std::clamp<int64_t>(ReadNumber(ini, kReminderSection, kReminderKey, minutes.c_str()), 0, kMaxReminderMinutes));
+    store.syncFolder = ini.GetValue(kSyncSection, "carpeta", "");
+    store.syncCommand = ini.GetValue(kSyncSection, "orden", "");
+    store.syncMinutes = static_cast<int16_t>(std::clamp<int64_t>(ReadNumber(ini, kSyncSection, "minutos", "0"), 0, kMaxSyncMinutes));
 }
 
 // Both values are written together; every other section, key and comment

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 #include "book/sort_order.h"
 
@@ -13,6 +14,7 @@ inline constexpr int32_t kDefaultUserColour = 55295;  // RGB(255, 215, 0)
 inline constexpr SortOrder kDefaultSortOrder = SortOrder::EarliestFirst;
 inline constexpr int16_t kDefaultReminderMinutes = 10;
 inline constexpr int16_t kMaxReminderMinutes = 1440;  // a whole day
+inline constexpr int16_t kMaxSyncMinutes = 1440;
 inline constexpr const char* kSettingsFileName = "Configuracion.ini";
 
 // The colour a userColour paints: a value that is no 24-bit colour (an INI
@@ -26,6 +28,10 @@ struct SettingsStore {
     int32_t userColour = 0;
     SortOrder sortOrder{};
     int16_t reminderMinutes = 0;  // 0 = no reminders
+    // [Sincronizar]: read only, the user writes them.
+    std::string syncFolder{};   // carpeta: the vdir folder; empty: no sync set up
+    std::string syncCommand{};  // orden: what syncs that folder with the server; empty: none
+    int16_t syncMinutes = 0;  // minutos: how often the window syncs by itself; 0: only when asked
 };
 
 // Reads the file into the store: defaults for what is missing, 0 for text

@@ -11,6 +11,8 @@ inline constexpr const char* kNotLoadedText = "No se pudieron leer las citas del
 inline constexpr const char* kBadReminderText =
     "Escriba aviso y los minutos de antelación, de 0 a 1440 (aviso 0 quita los avisos).";
 inline constexpr const char* kSettingsNotSavedText = "No se pudo guardar la configuración en ";
+inline constexpr const char* kNoSyncFolderText =
+    "Para sincronizar falta la carpeta: escriba carpeta=... en la sección [Sincronizar] de ";
 inline constexpr const char* kNotDeletedText = "No se pudo borrar la cita: ";
 inline constexpr const char* kNotEditedText = "No se pudo editar la cita: ";
 inline constexpr const char* kRowsRedrawnText =

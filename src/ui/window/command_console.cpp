@@ -12,6 +12,7 @@
 #include "text/win1252.h"
 #include "dialogs/colour_choice.h"
 #include "notify/reminder_service.h"
+#include "sync/background_sync.h"
 #include "surface/graphic_control.h"
 
 namespace quimbaro {
@@ -72,6 +73,7 @@ void MainWindow::Do(WindowRequest request, int exitCode) {
         return;
     }
     case WindowRequest::RecheckReminders: reminders_->Tick(); return;
+    case WindowRequest::Sync: sync_->RunAsked(); return;
     }
 }
 

@@ -14,6 +14,7 @@
 #include "views/table_view.h"
 #include "views/month_strip.h"
 #include "notify/reminder_service.h"
+#include "sync/background_sync.h"
 #include "surface/graphic_control.h"
 
 // The icon lives in the ui library's resources; a static library has to ask
@@ -59,6 +60,9 @@ MainWindow::MainWindow(ShellContext& context)
     bookWatcher_ = new BookWatcher(context_.dataFolder, this);
     bookWatcher_->Follow(session_.ShownYearFile());
     connect(bookWatcher_, &BookWatcher::Changed, this, &MainWindow::ShowBookChange);
+    sync_ = new BackgroundSync({context_.dataFolder, context_.settings.file, context_.today,
+                                [this] { return !commandLine_->text().isEmpty(); }, ShowProgrammerMessage},
+                               std::chrono::minutes(context_.settings.syncMinutes), this);
 }
 
 MainWindow::~MainWindow() = default;

@@ -16,6 +16,7 @@
 namespace quimbaro {
 
 class BookWatcher;
+class BackgroundSync;
 class CommandLineEdit;
 class GraphicControl;
 class ReminderService;
@@ -46,6 +47,7 @@ public:
     GraphicControl& AppointmentsArea() { return *appointmentsArea_; }
     CommandLineEdit& CommandLine() { return *commandLine_; }
     ReminderService& Reminders() { return *reminders_; }
+    BackgroundSync& Syncing() { return *sync_; }
     ShellState& State() { return *state_; }
     const ScreenFacts& Facts() const override { return facts_; }
     ScreenPart PartOf(const QObject& object) const override;
@@ -81,6 +83,7 @@ private:
     ScrollAppointments* scrollHandler_ = nullptr;
     ReminderService* reminders_ = nullptr;
     BookWatcher* bookWatcher_ = nullptr;
+    BackgroundSync* sync_ = nullptr;
     ScreenFacts facts_;
     EntryMode entryMode_;
 };
