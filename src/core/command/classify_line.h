@@ -32,6 +32,10 @@ enum class LineAction {
     Search,       // "buscar", alone or followed by one space and the text
     NextMatch,    // "siguiente"
     PreviousMatch,// "anterior"
+    ShowWeek,     // "semana": the shown day's week, Monday to Sunday
+    NextWeek,     // "semana siguiente" or "siguiente semana": the week after, the shown day a week on
+    PreviousWeek, // "semana anterior": the week before
+    Print,        // "imprimir": what is shown, on paper
 };
 
 struct ClassifiedLine {

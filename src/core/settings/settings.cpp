@@ -30,6 +30,8 @@ constexpr const char* kOrderSection = "Horas";
 constexpr const char* kOrderKey = "Orden_Alfabetico";
 constexpr const char* kReminderSection = "Avisos";
 constexpr const char* kReminderKey = "minutos";
+constexpr const char* kAppointmentSection = "Citas";
+constexpr const char* kDoubleBookingKey = "avisar_solapes";
 constexpr std::size_t kLongestValue = 259;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -154,6 +156,7 @@ void Read(SettingsStore& store) {
     const std::string minutes = std::to_string(kDefaultReminderMinutes);
     store.reminderMinutes = static_cast<int16_t>(
         std::clamp<int64_t>(ReadNumber(ini, kReminderSection, kReminderKey, minutes.c_str()), 0, kMaxReminderMinutes));
+    store.warnDoubleBooking = ReadNumber(ini, kAppointmentSection, kDoubleBookingKey, "1") != 0;
 }
 
 // Both values are written together; every other section, key and comment

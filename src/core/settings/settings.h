@@ -1,6 +1,7 @@
 #pragma once
 // The settings file "Configuracion.ini" beside the program: the user's colour,
-// the sort direction of the day and how many minutes ahead reminders come.
+// the sort direction of the day, how many minutes ahead reminders come and
+// whether storing at a time already taken is told.
 
 #include <cstdint>
 #include <filesystem>
@@ -26,6 +27,7 @@ struct SettingsStore {
     int32_t userColour = 0;
     SortOrder sortOrder{};
     int16_t reminderMinutes = 0;  // 0 = no reminders
+    bool warnDoubleBooking = true;  // [Citas] avisar_solapes; only read, never written
 };
 
 // Reads the file into the store: defaults for what is missing, 0 for text
