@@ -18,7 +18,9 @@ const Font* WeekFont(Surface& surface, bool bold) {
     return surface.NewFont(QStringLiteral("Tahoma"), kFontPoints, bold ? kBold : 0, kAnsiCharset);
 }
 
-QString HeadingText(const WeekView& week, const DayRows& day) {
+}  // namespace
+
+QString WeekHeading(const WeekView& week, const DayRows& day) {
     QString words = QString::fromStdString(DateInWords(day.date));
     if (!words.isEmpty()) words[0] = words[0].toUpper();
     if (day.date == week.today) words += QStringLiteral("  ·  hoy");
@@ -26,6 +28,8 @@ QString HeadingText(const WeekView& week, const DayRows& day) {
     if (count > 0) words += count == 1 ? QStringLiteral("  ·  1 cita") : QStringLiteral("  ·  %1 citas").arg(count);
     return words;
 }
+
+namespace {
 
 // The text at the box's left, vertically centred, cut with "…" to the box.
 void PrintInBox(Surface& surface, const QRect& box, const QString& text, Colour colour, bool bold, bool centred) {
@@ -44,7 +48,7 @@ void PaintHeading(Surface& surface, const WeekView& week, const DayRows& day, Co
     const Colour fill = day.date == week.shown ? ShownUserColour(userColour) : kOtherDayHeading;
     const QRect box(QPoint(kWeekLeft, y), QPoint(kWeekRight - 1, y + kWeekBandHeight - 1));
     surface.DrawBox(kWeekLeft, y, kWeekRight, y + kWeekBandHeight, kOutlineSilver, fill);
-    PrintInBox(surface, box, HeadingText(week, day), kBlack, true, false);
+    PrintInBox(surface, box, WeekHeading(week, day), kBlack, true, false);
 }
 
 // The day table's four cells, so the columns line up with it.

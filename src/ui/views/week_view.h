@@ -5,6 +5,8 @@
 // heading is in the user's colour, the others grey; today's says "hoy".
 // Only the bands in sight are painted, so a full week costs about a day.
 
+#include <QString>
+
 #include <cstdint>
 #include <vector>
 
@@ -30,6 +32,8 @@ inline constexpr Colour kOtherDayHeading = Rgb(0xD8, 0xD8, 0xD8);
 inline constexpr Colour kNoAppointmentsText = Rgb(0x70, 0x70, 0x70);
 
 std::vector<WeekBand> WeekBands(const WeekView& week);
+// "Jueves 31 de diciembre de 2026  ·  hoy  ·  3 citas".
+QString WeekHeading(const WeekView& week, const DayRows& day);
 // The height of the whole week, its last band's gap included.
 int32_t WeekHeight(const WeekView& week);
 // The lowest scroll offset that still shows the week's end (0 when it fits).
