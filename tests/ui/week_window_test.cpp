@@ -62,12 +62,14 @@ TEST_F(WeekWindow, SemanaDrawsTheWeekTheKeysScrollItAndADayComesBackAsBefore) {
         EXPECT_EQ(offset, expected) << key;
         EXPECT_TRUE(SameImage(AreaImage(), WeekAt(week, expected))) << key;
     }
-    Press(Qt::Key_End);
     QTest::mouseClick(&window->CommandLine(), Qt::LeftButton);
     Type("semana siguiente");
     EXPECT_TRUE(SameImage(AreaImage(), WeekAt(*Answer({"semana siguiente"}).showWeek, 0)));
     EXPECT_FALSE(SameImage(PanelImage(), strip));  // the 7th of January is marked
-    Type("hoy");
+    QTest::mouseClick(&window->AppointmentsArea(), Qt::LeftButton);
+    Press(Qt::Key_End);
+    QTest::mouseClick(&window->CommandLine(), Qt::LeftButton);
+    Type("hoy");  // at the day's top, though the week was scrolled
     EXPECT_EQ(offset, 0);
     EXPECT_TRUE(SameImage(AreaImage(), day));
     EXPECT_TRUE(SameImage(PanelImage(), strip));
