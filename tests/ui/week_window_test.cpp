@@ -66,8 +66,10 @@ TEST_F(WeekWindow, SemanaDrawsTheWeekTheKeysScrollItAndADayComesBackAsBefore) {
     Type("semana siguiente");
     EXPECT_TRUE(SameImage(AreaImage(), WeekAt(*Answer({"semana siguiente"}).showWeek, 0)));
     EXPECT_FALSE(SameImage(PanelImage(), strip));  // the 7th of January is marked
+    Type("semana anterior");
     QTest::mouseClick(&window->AppointmentsArea(), Qt::LeftButton);
     Press(Qt::Key_End);
+    EXPECT_TRUE(SameImage(AreaImage(), WeekAt(week, lowest)));
     QTest::mouseClick(&window->CommandLine(), Qt::LeftButton);
     Type("hoy");  // at the day's top, though the week was scrolled
     EXPECT_EQ(offset, 0);
