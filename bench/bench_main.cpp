@@ -96,6 +96,7 @@ int Run(int argc, char** argv) {
     const std::shared_ptr<void> icalRig = RegisterIcal(data);
     RegisterReminderTick(data);
     RegisterPrint();
+    WeekRigPtr weekRig = RegisterWeek(data);
 
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -117,6 +118,7 @@ int Run(int argc, char** argv) {
     report([&] { ReportIcal(reporter.medians()); });
     report([&] { ReportReminderTick(reporter.medians()); });
     report([&] { ReportPrint(reporter.medians()); });
+    report([&] { ReportWeek(reporter.medians()); });
     return 0;
 }
 
