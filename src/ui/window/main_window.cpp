@@ -144,6 +144,7 @@ void MainWindow::PaintDay(const DayView& view) {
 // A copy of what was drawn, for a screen reader to ask about later.
 void MainWindow::RememberDay(const DayView& view) {
     facts_.day = view;
+    facts_.week.reset();
     facts_.creditShown = false;
     ++facts_.version;
     if (context_.toolListens()) AnnounceDay(*appointmentsArea_, *calendarPanel_, context_.tellTools);

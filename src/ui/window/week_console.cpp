@@ -2,6 +2,7 @@
 // table's place and scrolled there, and the days on display sent to a printer.
 #include <QPrinter>
 
+#include "access/screen_access.h"
 #include "dialogs/programmer_message.h"
 #include "print/printer_pages.h"
 #include "surface/graphic_control.h"
@@ -22,6 +23,11 @@ void MainWindow::DrawWeek(const WeekView& view) {
     state.lowestScrollOffset = LowestWeekOffset(view, kTableHeight);
     state.canvasStale = true;  // the day's canvas no longer matches its table picture
     PaintShownWeek();
+    facts_.day = DayView{view.shown, {}, {}, view.matchDays};  // the strip, read as drawn
+    facts_.week = view;  // read by a screen reader in the day table's place
+    facts_.creditShown = false;
+    ++facts_.version;
+    if (context_.toolListens()) AnnounceDay(*appointmentsArea_, *calendarPanel_, context_.tellTools);
 }
 
 void MainWindow::PaintShownWeek() {
