@@ -328,6 +328,15 @@ TEST_F(SessionWeek, SemanaShowsMondayToSundayMovesByWeeksAndAnyDayEndsIt) {
     Enter("31/02/2026");  // a typed day the calendar does not have: its week cannot be counted
     EXPECT_EQ(Enter("semana").messages, Strings{kNoWeekText});
     EXPECT_FALSE(last.showWeek);
+    fs::create_directory(folder / "2025.log");  // a year that cannot be read: told once, never printed empty
+    Enter("05/01/2026");
+    EXPECT_EQ(Enter("semana anterior").messages.size(), 1u);
+    EXPECT_EQ(Week().substr(0, 12), "29/12: 30/12");
+    for (const char* shown : {"semana", "29/12/2025"}) {
+        Enter(shown);
+        EXPECT_EQ(Enter("imprimir").messages.back(), kNotPrintedText) << shown;
+        EXPECT_TRUE(last.requests.empty() && last.print.empty()) << shown;
+    }
 }
 
 // Stored all the same; only HH:MM times of the same day clash; the setting silences it.

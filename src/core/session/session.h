@@ -70,7 +70,7 @@ private:
     MatchedRows RowsMatched() const;
     // semana, imprimir, and the warning after storing (session_week.cpp).
     void ShowWeek(int32_t weeks, SessionAnswer& answer);
-    void RedrawShownWeek(SessionAnswer& answer);
+    bool RedrawShownWeek(SessionAnswer& answer);
     void Print(SessionAnswer& answer);
     void WarnOfDoubleBooking(const Appointment& stored, SessionAnswer& answer) const;
 

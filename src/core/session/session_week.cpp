@@ -36,13 +36,14 @@ void Session::ShowWeek(int32_t weeks, SessionAnswer& answer) {
     if (!sunday) return answer.messages.push_back(kNoWeekText);
     if (weeks != 0) ShowDate(*day, answer);
     answer.show.reset();
+    answer.messages.clear();  // a day that cannot be read is told once, by the week
     weekShown_ = true;
     RedrawShownWeek(answer);
 }
 
 // Each day read as the day table reads it; one that cannot be read shows
-// empty, and the first failure is told.
-void Session::RedrawShownWeek(SessionAnswer& answer) {
+// empty, and the first failure is told. False when one could not be read.
+bool Session::RedrawShownWeek(SessionAnswer& answer) {
     WeekView week{shown_.date, today_(), {}, search_.days};
     const CalendarDate monday = *MondayOf(shown_.date);
     bool told = false;
@@ -55,16 +56,21 @@ void Session::RedrawShownWeek(SessionAnswer& answer) {
         week.days.push_back(RowsOf(date, DayKey(date), list));
     }
     answer.showWeek = std::move(week);
+    return !told;
 }
 
 // The day as its table shows it (its rows as loaded, under the key it was
-// shown by), or the week on display.
+// shown by), or the week on display read again. A day that could not be
+// read is not printed as if it were empty.
 void Session::Print(SessionAnswer& answer) {
     if (weekShown_) {
-        RedrawShownWeek(answer);
-        answer.print = std::move(answer.showWeek->days);
+        const bool read = RedrawShownWeek(answer);
+        std::vector<DayRows> days = std::move(answer.showWeek->days);
         answer.showWeek.reset();
+        if (!read) return answer.messages.push_back(kNotPrintedText);
+        answer.print = std::move(days);
     } else {
+        if (!shown_.loaded) return answer.messages.push_back(kNotPrintedText);
         answer.print.push_back(RowsOf(shown_.date, shown_.key, rows_));
     }
     answer.requests.push_back(WindowRequest::Print);

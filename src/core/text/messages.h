@@ -13,6 +13,7 @@ inline constexpr const char* kBadReminderText =
 inline constexpr const char* kSettingsNotSavedText = "No se pudo guardar la configuración en ";
 inline constexpr const char* kNotDeletedText = "No se pudo borrar la cita: ";
 inline constexpr const char* kNotUndoneText = "No se pudo deshacer el último cambio: ";
+inline constexpr const char* kNotPrintedText = "No se imprimió nada: hay días cuyas citas no se pudieron leer.";
 inline constexpr const char* kNoWeekText = "No se puede mostrar la semana de ese día.";
 inline constexpr const char* kNothingToUndoText = "No hay ningún cambio que deshacer";
 inline constexpr const char* kDataFolderUnusableText = "No se puede usar la carpeta de datos ";
