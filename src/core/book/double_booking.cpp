@@ -1,10 +1,12 @@
 #include "book/double_booking.h"
 
+#include <cstring>
 #include <map>
 #include <utility>
 #include <vector>
 
 #include "book/append_records.h"
+#include "book/record_stream.h"
 #include "book/year_file.h"
 #include "reminders/reminder_schedule.h"
 #include "text/win1252.h"
@@ -27,18 +29,59 @@ std::optional<Appointment> OtherAtSameTime(std::span<const Appointment> day, con
     return std::nullopt;
 }
 
-int CountSameTimeRecords(std::span<const Appointment> book, std::span<const Appointment> records) {
-    std::map<std::pair<std::string, int32_t>, int> held;
-    for (const Appointment& record : book) {
-        if (const auto minute = MinuteOfDay(ReadField(record.time))) ++held[{ReadField(record.date), *minute}];
+namespace {
+
+std::optional<std::pair<std::string, int32_t>> DateAndMinute(const Appointment& record) {
+    const auto minute = MinuteOfDay(ReadField(record.time));
+    if (!minute) return std::nullopt;
+    return std::pair{ReadField(record.date), *minute};
+}
+
+// Calls use(record) for each whole record of the year file; false when it cannot be read.
+template <typename Use>
+bool EachRecord(const std::filesystem::path& yearFile, Use use) {
+    return StreamYearFile(yearFile, [&](const char* records, std::size_t count, uint64_t) {
+               for (std::size_t i = 0; i < count; ++i) {
+                   Appointment record;
+                   std::memcpy(&record, records + i * kRecordSize, kRecordSize);
+                   use(record);
+               }
+           }).Stored();
+}
+
+}  // namespace
+
+SameTimeCount::SameTimeCount(std::span<const Appointment> records) : records_(records) {
+    for (const Appointment& record : records)
+        if (auto key = DateAndMinute(record)) held_.emplace(std::move(*key), 0);
+}
+
+void SameTimeCount::Add(const Appointment& held) {
+    if (held.date[0] == '\0') return;  // deleted: no day
+    if (const auto key = DateAndMinute(held)) {
+        if (const auto found = held_.find(*key); found != held_.end()) ++found->second;
     }
+}
+
+int SameTimeCount::Clashes() const {
     int count = 0;
-    for (const Appointment& record : records) {
-        const auto minute = MinuteOfDay(ReadField(record.time));
-        const auto found = minute ? held.find({ReadField(record.date), *minute}) : held.end();
-        if (found != held.end() && found->second > 1) ++count;
+    for (const Appointment& record : records_) {
+        const auto key = DateAndMinute(record);
+        const auto found = key ? held_.find(*key) : held_.end();
+        if (found != held_.end() && found->second > 1) ++count;
     }
     return count;
+}
+
+int CountSameTimeRecords(std::span<const Appointment> book, std::span<const Appointment> records) {
+    SameTimeCount count(records);
+    for (const Appointment& held : book) count.Add(held);
+    return count.Clashes();
+}
+
+int CountSameTimeInYearFile(const std::filesystem::path& yearFile, std::span<const Appointment> records) {
+    SameTimeCount count(records);
+    return EachRecord(yearFile, [&](const Appointment& held) { count.Add(held); }) ? count.Clashes() : 0;
 }
 
 std::string DoubleBookingText(const Appointment& other) {
@@ -50,11 +93,17 @@ std::string DoubleBookingText(const Appointment& other) {
     return text.toStdString();
 }
 
+// Streamed, keeping only the records at the same time and at most two of
+// them (the stored one and one other), however large the day.
 std::optional<std::string> DoubleBookingWarning(const std::filesystem::path& folder, const Appointment& stored) {
-    if (!MinuteOfDay(ReadField(stored.time))) return std::nullopt;
-    std::vector<Appointment> day;
-    if (!LoadWholeDay(folder, ReadField(stored.date), day).Stored()) return std::nullopt;
-    const auto other = OtherAtSameTime(day, stored);
+    const auto key = DateAndMinute(stored);
+    if (!key) return std::nullopt;
+    std::vector<Appointment> sameTime;
+    const bool read = EachRecord(YearFilePath(folder, key->first), [&](const Appointment& record) {
+        if (sameTime.size() < 2 && record.date[0] != '\0' && DateAndMinute(record) == key)
+            sameTime.push_back(record);
+    });
+    const auto other = read ? OtherAtSameTime(sameTime, stored) : std::nullopt;
     if (!other) return std::nullopt;
     return DoubleBookingText(*other);
 }

@@ -31,9 +31,8 @@ YearOutcome Store(const std::filesystem::path& folder, const std::vector<Appoint
     const BatchResult batch = AppendNewRecords(folder, records);
     if (batch.store.Stored()) {
         // Counted over the file as it is now; a file that cannot be read again counts none.
-        std::vector<Appointment> book;
-        const bool reread = ReadYearRecords(folder / batch.store.fileName, book).Stored();
-        return {batch.added, batch.alreadyThere, 0, "", reread ? CountSameTimeRecords(book, records) : 0};
+        const int clashes = CountSameTimeInYearFile(folder / batch.store.fileName, records);
+        return {batch.added, batch.alreadyThere, 0, "", clashes};
     }
     return {0, 0, static_cast<int>(records.size()), batch.store.Reason()};
 }
