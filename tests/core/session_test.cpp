@@ -273,6 +273,56 @@ TEST_F(SessionTest, BuscarStartsFromTodayAndSteppingStopsAtBothEnds) {
     EXPECT_EQ(last.messages, Strings{"Ninguna cita contiene: zzz"});
 }
 
+// The live view: the shown day read again when its file changed on disk,
+// with the search's marks and a pending edit kept; storing the edit is
+// refused once another copy changed its record.
+TEST_F(SessionRows, BookChangedOnDiskRedrawsTheDayKeepingMarksAndThePendingEdit) {
+    Enter("buscar bea");
+    Enter("editar 2");
+    EXPECT_FALSE(session->BookChanged(true).show);  // nothing new: nothing drawn
+    Store({"31/12/2026 07:00 Dora"});  // another copy; Bea now on row 3
+    last = session->BookChanged(true);
+    EXPECT_EQ(Shown(), "Dora,Ana,Bea,Carla,31/12/2026");
+    EXPECT_EQ(last.show->matched.to_string().substr(kDaySlots - 4), "0100");
+    EXPECT_TRUE(last.entry.editing && last.entry.row == 3 && !last.entryLine && last.messages.empty());
+    const std::string file = ReadFile(folder / "2026.log").replace(2 * 155 + 30, 3, "Eva");
+    testing::WriteFile(folder / "2026.log", file);  // Bea becomes Eva: no match left on the day
+    EXPECT_TRUE(session->BookChanged(true).show->matchDays.empty());
+    EXPECT_EQ(Enter("31/12/2026|09:00|1|Bea|x").messages.at(0).find(std::string(kNotStoredText) + "la cita ya no es"), 0u);
+    EXPECT_TRUE(last.handBackTyped && !last.entry.editing);
+    EXPECT_EQ(ReadFile(folder / "2026.log"), file);
+    Store({"31/12/2026 11:00 Bea"});  // a match again
+    EXPECT_EQ(session->BookChanged(false).show->matchDays, std::vector<CalendarDate>{today});
+    fs::remove(folder / "2026.log");
+    EXPECT_EQ((last = session->BookChanged(false), Shown()), "31/12/2026");
+}
+
+// A row number in a line begun before the rows changed must still name the
+// row it was typed for: if not, refused once with the line handed back.
+TEST_F(SessionRows, RowNumbersTypedWhileTheRowsChangedAreRefusedWhenTheyNowNameAnother) {
+    // Added by another copy, whether a line was begun, the line, its refusal,
+    // the table or entry once the line is entered (twice when refused).
+    const std::tuple<const char*, bool, const char*, const char*, const char*> cases[] = {
+        {"07:00 Dora", true, "borrar 2", kNotDeletedText, "Dora,Bea,Carla,31/12/2026"},
+        {"07:00 Dora", true, "editar 2", kNotEditedText, "31/12/2026|08:00|600111222|Ana|Asunto"},
+        {"23:00 Zoe", true, "borrar 2", nullptr, "Ana,Carla,Zoe,31/12/2026"},
+        {"07:00 Dora", false, "borrar 2", nullptr, "Dora,Bea,Carla,31/12/2026"}};
+    for (const auto& [added, lineBegun, line, refusal, after] : cases) {
+        testing::WriteFile(folder / "2026.log", stored);
+        Enter("hoy");
+        Store({(std::string("31/12/2026 ") + added).c_str()});
+        session->BookChanged(lineBegun);
+        if (refusal) {
+            EXPECT_EQ(Enter(line).messages, Strings{std::string(refusal) + "la cita ya no es la que se mostraba: otra copia "
+                                                    "del programa cambió el archivo 2026.log\n" + kRowsRedrawnText});
+            EXPECT_TRUE(last.handBackTyped && !last.entryLine && !last.entry.editing) << line;
+        }
+        Enter(line);
+        EXPECT_EQ(last.entryLine.value_or(Shown()), after) << line;
+        session->CancelEdit();
+    }
+}
+
 }  // namespace
 }  // namespace quimbaro
 

@@ -24,6 +24,7 @@ SessionAnswer Session::Enter(std::string_view line) {
     // A line that stores or needs correcting keeps the edit; any other ends it.
     if (classified.action != LineAction::Append && classified.action != LineAction::BadEntry) EndEdit();
     Act(classified, line, answer);
+    rowsUnderLine_.reset();  // the next line is typed under the rows on display now
     answer.entry = {pendingEdit_.has_value(), pendingRow_};
     return answer;
 }
@@ -37,6 +38,7 @@ SessionAnswer Session::ShowToday() {
 
 SessionAnswer Session::CancelEdit() {
     EndEdit();
+    rowsUnderLine_.reset();
     return {};
 }
 
@@ -83,6 +85,7 @@ void Session::ShowDay(const CalendarDate& date, std::string key, SessionAnswer& 
     const StoreResult loaded = LoadDay(folder_, key, settings_.sortOrder, rows_);
     shown_ = {date, std::move(key), loaded.Stored()};
     weekShown_ = false;
+    rowsUnderLine_.reset();
     answer.show = View();
     if (!loaded.Stored()) answer.messages.push_back(kNotLoadedText + loaded.Reason());
 }

@@ -35,6 +35,12 @@ public:
     SessionAnswer CancelEdit();
     // What the colour dialog did with the settings file.
     SessionAnswer ColourChosen(bool saved);
+    // The book changed on disk (another copy, the command line, a sync): the
+    // shown day is read again, keeping the search and a pending edit.
+    // lineBegun: the entry holds a line typed while the old rows were shown.
+    SessionAnswer BookChanged(bool lineBegun);
+    // The year file the day on display is read from, to be watched.
+    std::filesystem::path ShownYearFile() const;
 
 private:
     // The day on display as the last ShowDay named it; loaded is false when
@@ -73,6 +79,11 @@ private:
     bool RedrawShownWeek(SessionAnswer& answer);
     void Print(SessionAnswer& answer);
     void WarnOfDoubleBooking(const Appointment& stored, SessionAnswer& answer) const;
+    // The live view (session_reload.cpp).
+    void FollowPendingEdit();
+    void NoteShownDayMatches();
+    bool RowChangedUnderLine(int row) const;
+    void RefuseChangedRow(const char* what, SessionAnswer& answer) const;
 
     std::filesystem::path folder_;
     TodayClock today_;
@@ -86,6 +97,9 @@ private:
     std::optional<StoredRecord> pendingEdit_;
     int pendingRow_ = 0;
     std::vector<UndoStep> undoSteps_;  // this run's deletions and edits, the last one at the back
+    // The rows on display when the line in the entry was begun, if the book
+    // changed on disk since: the numbers in that line name these rows.
+    std::optional<DayList> rowsUnderLine_;
 };
 
 }  // namespace quimbaro

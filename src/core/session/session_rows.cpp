@@ -14,6 +14,7 @@ std::string Because(const char* what, const StoreResult& result) { return what +
 // The table is redrawn also after a failure, so that it shows what the file
 // holds now.
 void Session::DeleteRow(int row, SessionAnswer& answer) {
+    if (RowChangedUnderLine(row)) return RefuseChangedRow(kNotDeletedText, answer);
     const RowPick pick = PickRow(rows_, shown_.loaded, row);
     if (!pick.record) return answer.messages.push_back(pick.problem);
     const Change deleted = DeleteChange(folder_, *pick.record);
@@ -23,6 +24,7 @@ void Session::DeleteRow(int row, SessionAnswer& answer) {
 }
 
 void Session::EditRow(int row, SessionAnswer& answer) {
+    if (RowChangedUnderLine(row)) return RefuseChangedRow(kNotEditedText, answer);
     const RowPick pick = PickRow(rows_, shown_.loaded, row);
     if (!pick.record) return answer.messages.push_back(pick.problem);
     pendingEdit_ = pick.record;

@@ -12,6 +12,9 @@ inline constexpr const char* kBadReminderText =
     "Escriba aviso y los minutos de antelación, de 0 a 1440 (aviso 0 quita los avisos).";
 inline constexpr const char* kSettingsNotSavedText = "No se pudo guardar la configuración en ";
 inline constexpr const char* kNotDeletedText = "No se pudo borrar la cita: ";
+inline constexpr const char* kNotEditedText = "No se pudo editar la cita: ";
+inline constexpr const char* kRowsRedrawnText =
+    "La tabla ya muestra las citas de ahora: compruebe el número de fila y pulse Intro otra vez.";
 inline constexpr const char* kNotUndoneText = "No se pudo deshacer el último cambio: ";
 inline constexpr const char* kNotPrintedText = "No se imprimió nada: hay días cuyas citas no se pudieron leer.";
 inline constexpr const char* kNoWeekText = "No se puede mostrar la semana de ese día.";

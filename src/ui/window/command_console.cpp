@@ -5,6 +5,7 @@
 
 #include "access/screen_access.h"
 #include "views/author_credit.h"
+#include "window/book_watcher.h"
 #include "window/command_line_edit.h"
 #include "window/main_window.h"
 #include "dialogs/programmer_message.h"
@@ -48,6 +49,7 @@ void MainWindow::AnimateCommandLine() {
 void MainWindow::Carry(const SessionAnswer& answer, const QString& typed) {
     if (answer.show) DrawDay(*answer.show);
     if (answer.showWeek) DrawWeek(*answer.showWeek);
+    if (answer.show && bookWatcher_) bookWatcher_->Follow(session_.ShownYearFile());
     if (answer.entryLine) commandLine_->setText(FromWin1252(*answer.entryLine));
     ShowEntryMode(answer.entry);
     for (const std::string& message : answer.messages) ShowProgrammerMessage(QString::fromStdString(message));
@@ -81,6 +83,14 @@ void MainWindow::ComeForwardWithToday() {
     raise();
     activateWindow();
     Carry(session_.ShowToday());
+}
+
+// The shown day's file changed on disk: the day is drawn again as the user
+// left it, scrolled or not, and the entry keeps what is typed in it.
+void MainWindow::ShowBookChange() {
+    const bool scrolled = !state_->canvasStale;
+    Carry(session_.BookChanged(!commandLine_->text().isEmpty()));
+    if (scrolled && state_->canvasStale) RedrawFromCanvas();
 }
 
 }  // namespace quimbaro

@@ -7,6 +7,7 @@
 
 #include "access/screen_access.h"
 #include "access/spoken_texts.h"
+#include "window/book_watcher.h"
 #include "window/command_line_edit.h"
 #include "dialogs/programmer_message.h"
 #include "window/scroll_appointments.h"
@@ -55,6 +56,9 @@ MainWindow::MainWindow(ShellContext& context)
     connect(reminders_, &ReminderService::Clicked, this, &MainWindow::ComeForwardWithToday);
     // The bus is asked once the window is up, so it never delays the first frame.
     QTimer::singleShot(0, reminders_, &ReminderService::Start);
+    bookWatcher_ = new BookWatcher(context_.dataFolder, this);
+    bookWatcher_->Follow(session_.ShownYearFile());
+    connect(bookWatcher_, &BookWatcher::Changed, this, &MainWindow::ShowBookChange);
 }
 
 MainWindow::~MainWindow() = default;

@@ -15,6 +15,7 @@
 
 namespace quimbaro {
 
+class BookWatcher;
 class CommandLineEdit;
 class GraphicControl;
 class ReminderService;
@@ -73,6 +74,7 @@ private:
     void Carry(const SessionAnswer& answer, const QString& typed = {});
     void Do(WindowRequest request, const SessionAnswer& answer);
     void ComeForwardWithToday();
+    void ShowBookChange();
 
     ShellContext& context_;
     Session session_;
@@ -82,6 +84,7 @@ private:
     CommandLineEdit* commandLine_ = nullptr;
     ScrollAppointments* scrollHandler_ = nullptr;
     ReminderService* reminders_ = nullptr;
+    BookWatcher* bookWatcher_ = nullptr;
     ScreenFacts facts_;
     EntryMode entryMode_;
 };
