@@ -116,6 +116,7 @@ int Run(int argc, char** argv) {
     RegisterReminderTick(data);
     RegisterPrint();
     RegisterSync(data);
+    WeekRigPtr weekRig = RegisterWeek(data);
 
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -138,6 +139,7 @@ int Run(int argc, char** argv) {
     report([&] { ReportReminderTick(reporter.medians()); });
     report([&] { ReportPrint(reporter.medians()); });
     report([&] { ReportSync(reporter.medians()); });
+    report([&] { ReportWeek(reporter.medians()); });
     std::printf("\n");
     reporter.PrintSpreads();
     return 0;

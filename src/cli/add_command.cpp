@@ -1,5 +1,6 @@
 // add: stores one appointment given as the line the window's entry takes.
 #include "book/year_file.h"
+#include "double_booking_note.h"
 #include "entry_line.h"
 #include "subcommands.h"
 #include "text/messages.h"
@@ -14,6 +15,7 @@ int RunAdd(const QCommandLineParser&, const QStringList& args, CliContext& conte
     const auto classified = EntryAppointment(args[0]);
     if (!classified) return Fail(context, kExitUsage, QString::fromUtf8(kBadEntryText));
     const StoreResult stored = AppendAppointment(context.dataFolder, classified->appointment);
+    if (stored.Stored()) NoteDoubleBooking(context, classified->appointment);
     return ChangeStatus(context, kNotStoredText, stored);
 }
 

@@ -1,5 +1,6 @@
 // edit: stores a new line in place of the appointment a day's row shows, as
 // "editar N" and Enter do.
+#include "double_booking_note.h"
 #include "entry_line.h"
 #include "shown_row.h"
 #include "subcommands.h"
@@ -18,7 +19,9 @@ int RunEdit(const QCommandLineParser&, const QStringList& args, CliContext& cont
     int status = kExitOk;
     const auto seen = FindShownRow(args[0], args[1], context, status);
     if (!seen) return status;
-    return ChangeStatus(context, kNotStoredText, ReplaceChange(context.dataFolder, *seen, line->appointment).result);
+    const StoreResult stored = ReplaceChange(context.dataFolder, *seen, line->appointment).result;
+    if (stored.Stored()) NoteDoubleBooking(context, line->appointment);
+    return ChangeStatus(context, kNotStoredText, stored);
 }
 
 }  // namespace

@@ -23,6 +23,9 @@ LineAction CommandWord(std::string_view line) {
         {"hoy", LineAction::Today},            {"siguiente", LineAction::NextMatch},
         {"anterior", LineAction::PreviousMatch}, {"deshacer", LineAction::Undo},
         {"exportar", LineAction::Export},      {"sincronizar", LineAction::Sync},
+        {"semana", LineAction::ShowWeek},      {"semana siguiente", LineAction::NextWeek},
+        {"siguiente semana", LineAction::NextWeek}, {"semana anterior", LineAction::PreviousWeek},
+        {"imprimir", LineAction::Print},
     };
     const std::string lower = LowerWin1252(line);
     for (const auto& [word, action] : kWords) {

@@ -75,12 +75,17 @@ void Session::Act(const ClassifiedLine& line, std::string_view typed, SessionAns
     case LineAction::Edit: return EditRow(line.row, answer);
     case LineAction::Undo: return UndoLastChange(answer);
     case LineAction::Sync: return Sync(answer);
+    case LineAction::ShowWeek: return ShowWeek(0, answer);
+    case LineAction::NextWeek: return ShowWeek(+1, answer);
+    case LineAction::PreviousWeek: return ShowWeek(-1, answer);
+    case LineAction::Print: return Print(answer);
     }
 }
 
 void Session::ShowDay(const CalendarDate& date, std::string key, SessionAnswer& answer) {
     const StoreResult loaded = LoadDay(folder_, key, settings_.sortOrder, rows_);
     shown_ = {date, std::move(key), loaded.Stored()};
+    weekShown_ = false;
     rowsUnderLine_.reset();
     answer.show = View();
     if (!loaded.Stored()) answer.messages.push_back(kNotLoadedText + loaded.Reason());
@@ -112,13 +117,16 @@ void Session::SetReminderMinutes(int minutes, SessionAnswer& answer) {
     answer.requests.push_back(WindowRequest::RecheckReminders);
 }
 
-// Nothing is redrawn: the appointment shows the next time its day is shown.
+// A day table is not redrawn: the appointment shows the next time its day is
+// shown. A week on display is, as it may be the new one's.
 void Session::StoreAppointment(const Appointment& appointment, SessionAnswer& answer) {
     if (pendingEdit_) return StoreEdit(appointment, answer);
     const StoreResult stored = AppendAppointment(folder_, appointment);
     if (!stored.Stored()) return Refuse(kNotStoredText + stored.Reason(), answer);
     answer.requests.push_back(WindowRequest::RecheckReminders);  // one due soon is told at once
     NoteStoredAppointment(appointment);
+    if (weekShown_) RedrawShownWeek(answer);
+    WarnOfDoubleBooking(appointment, answer);
 }
 
 // The whole book, for other calendar programs; the box says where it went.

@@ -75,6 +75,11 @@ private:
     void ShowMatchDay(bool forward, SessionAnswer& answer);
     void NoteStoredAppointment(const Appointment& appointment);
     MatchedRows RowsMatched() const;
+    // semana, imprimir, and the warning after storing (session_week.cpp).
+    void ShowWeek(int32_t weeks, SessionAnswer& answer);
+    bool RedrawShownWeek(SessionAnswer& answer);
+    void Print(SessionAnswer& answer);
+    void WarnOfDoubleBooking(const Appointment& stored, SessionAnswer& answer) const;
     // The live view (session_reload.cpp).
     void FollowPendingEdit();
     void NoteShownDayMatches();
@@ -87,6 +92,7 @@ private:
     ShownDay shown_;
     DayList rows_;  // with the file positions of the shown rows
     SearchState search_;
+    bool weekShown_ = false;  // the table area holds shown_'s week; any day shown ends it
     // The row "editar" put into the entry, until its line is stored or the
     // edit is cancelled.
     std::optional<StoredRecord> pendingEdit_;

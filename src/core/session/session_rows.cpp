@@ -39,7 +39,8 @@ void Session::StoreEdit(const Appointment& replacement, SessionAnswer& answer) {
     if (stored.undo) undoSteps_.push_back(*stored.undo);
     if (stored.result.Stored() || stored.result.error == StoreError::Changed) EndEdit();
     RedrawShownDay(answer);
-    if (!stored.result.Stored()) Refuse(Because(kNotStoredText, stored.result), answer);
+    if (!stored.result.Stored()) return Refuse(Because(kNotStoredText, stored.result), answer);
+    WarnOfDoubleBooking(replacement, answer);
 }
 
 void Session::EndEdit() {

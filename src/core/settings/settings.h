@@ -1,6 +1,7 @@
 #pragma once
 // The settings file "Configuracion.ini" beside the program: the user's colour,
-// the sort direction of the day and how many minutes ahead reminders come.
+// the sort direction of the day, how many minutes ahead reminders come and
+// whether storing at a time already taken is told.
 
 #include <cstdint>
 #include <filesystem>
@@ -32,6 +33,7 @@ struct SettingsStore {
     std::string syncFolder{};   // carpeta: the vdir folder; empty: no sync set up
     std::string syncCommand{};  // orden: what syncs that folder with the server; empty: none
     int16_t syncMinutes = 0;  // minutos: how often the window syncs by itself; 0: only when asked
+    bool warnDoubleBooking = true;  // [Citas] avisar_solapes; only read, never written
 };
 
 // Reads the file into the store: defaults for what is missing, 0 for text

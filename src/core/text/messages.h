@@ -18,6 +18,8 @@ inline constexpr const char* kNotEditedText = "No se pudo editar la cita: ";
 inline constexpr const char* kRowsRedrawnText =
     "La tabla ya muestra las citas de ahora: compruebe el número de fila y pulse Intro otra vez.";
 inline constexpr const char* kNotUndoneText = "No se pudo deshacer el último cambio: ";
+inline constexpr const char* kNotPrintedText = "No se imprimió nada: hay días cuyas citas no se pudieron leer.";
+inline constexpr const char* kNoWeekText = "No se puede mostrar la semana de ese día.";
 inline constexpr const char* kNothingToUndoText = "No hay ningún cambio que deshacer";
 inline constexpr const char* kDataFolderUnusableText = "No se puede usar la carpeta de datos ";
 

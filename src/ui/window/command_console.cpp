@@ -49,17 +49,18 @@ void MainWindow::AnimateCommandLine() {
 // The typed line comes back only when nothing new was typed while a box was open.
 void MainWindow::Carry(const SessionAnswer& answer, const QString& typed) {
     if (answer.show) DrawDay(*answer.show);
+    if (answer.showWeek) DrawWeek(*answer.showWeek);
     if (answer.show && bookWatcher_) bookWatcher_->Follow(session_.ShownYearFile());
     if (answer.entryLine) commandLine_->setText(FromWin1252(*answer.entryLine));
     ShowEntryMode(answer.entry);
     for (const std::string& message : answer.messages) ShowProgrammerMessage(QString::fromStdString(message));
     if (answer.handBackTyped && commandLine_->text().isEmpty()) commandLine_->setText(typed);
-    for (const WindowRequest request : answer.requests) Do(request, answer.exitCode);
+    for (const WindowRequest request : answer.requests) Do(request, answer);
 }
 
-void MainWindow::Do(WindowRequest request, int exitCode) {
+void MainWindow::Do(WindowRequest request, const SessionAnswer& answer) {
     switch (request) {
-    case WindowRequest::Quit: context_.endProcess(exitCode); return;
+    case WindowRequest::Quit: context_.endProcess(answer.exitCode); return;
     case WindowRequest::ShowAuthorCredit:
         DrawAuthorCredit(state_->surface, *calendarPanel_);
         facts_.creditShown = true;
@@ -74,6 +75,7 @@ void MainWindow::Do(WindowRequest request, int exitCode) {
     }
     case WindowRequest::RecheckReminders: reminders_->Tick(); return;
     case WindowRequest::Sync: sync_->RunAsked(); return;
+    case WindowRequest::Print: PrintDays(answer.print); return;
     }
 }
 

@@ -89,7 +89,8 @@ void MainWindow::BuildControls() {
     commandLine_->setGeometry(0, 936, 1160, 21);  // its two lowest rows fall outside the window
     commandLine_->setAccessibleName(QString::fromUtf8(kEntryName));
     commandLine_->setAccessibleDescription(EntryDescription(entryMode_));
-    scrollHandler_ = new ScrollAppointments(this, state_->scrollOffset, [this] { RedrawFromCanvas(); });
+    scrollHandler_ = new ScrollAppointments(this, state_->scrollOffset, state_->lowestScrollOffset,
+                                            [this] { RedrawFromCanvas(); });
     appointmentsArea_->installEventFilter(scrollHandler_);
     connect(commandLine_, &QLineEdit::returnPressed, this, &MainWindow::RunCommandLine);
     // Emptying the entry by hand cancels a pending edit.
@@ -124,6 +125,11 @@ void MainWindow::Initialise() {
 
 void MainWindow::DrawDay(const DayView& view) {
     ShellState& state = *state_;
+    if (state.week) {  // the day starts at its top, as it did before the week
+        state.week.reset();
+        state.lowestScrollOffset = kLowestScrollOffset;
+        state.scrollOffset = 0;
+    }
     const CalendarDate& day = view.date;
     DrawCalendarPanel(state.surface, *calendarPanel_, day.year, day.month, day.day, context_.settings.userColour,
                       view.matchDays);
@@ -146,6 +152,7 @@ void MainWindow::PaintDay(const DayView& view) {
 // A copy of what was drawn, for a screen reader to ask about later.
 void MainWindow::RememberDay(const DayView& view) {
     facts_.day = view;
+    facts_.week.reset();
     facts_.creditShown = false;
     ++facts_.version;
     if (context_.toolListens()) AnnounceDay(*appointmentsArea_, *calendarPanel_, context_.tellTools);
@@ -186,6 +193,7 @@ void MainWindow::PresentAppointments() {
 
 void MainWindow::RedrawFromCanvas() {
     ShellState& state = *state_;
+    if (state.week) return PaintShownWeek();
     if (state.canvasStale) PaintCanvas();
     ClearTablePicture(state.surface, *state.tablePicture);
     state.surface.SelectTarget(*state.tablePicture);

@@ -66,11 +66,15 @@ private:
     void RedrawFromCanvas();
     void RememberDay(const DayView& view);
     void ShowEntryMode(const EntryMode& mode);
+    // The week in the table's place, and on paper (week_console.cpp).
+    void DrawWeek(const WeekView& view);
+    void PaintShownWeek();
+    void PrintDays(const std::vector<DayRows>& days);
 
     void AnimateCommandLine();
     // Draws, tells and does what the session answered; typed is the line as entered.
     void Carry(const SessionAnswer& answer, const QString& typed = {});
-    void Do(WindowRequest request, int exitCode);
+    void Do(WindowRequest request, const SessionAnswer& answer);
     void ComeForwardWithToday();
     void ShowBookChange();
 
