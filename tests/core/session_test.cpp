@@ -365,8 +365,11 @@ TEST_F(SessionWeek, SemanaShowsMondayToSundayMovesByWeeksAndAnyDayEndsIt) {
         EXPECT_TRUE(last.messages.empty()) << line;
     }
     EXPECT_EQ(last.showWeek->today, today);
+    Store({"22/12/2026 08:00 Fuera"});  // another copy writes into a day of the week shown
+    EXPECT_EQ((last = session->BookChanged(false), Week()),
+              "21/12: 22/12:Fuera, 23/12: 24/12: 25/12: 26/12: 27/12:Antes, shown 24/12/2026");
     Enter("27/12/2026|12:00|1|Nueva|x");  // a week on display shows what is stored in it
-    EXPECT_EQ(Week(), "21/12: 22/12: 23/12: 24/12: 25/12: 26/12: 27/12:Antes,Nueva, shown 24/12/2026");
+    EXPECT_EQ(Week(), "21/12: 22/12:Fuera, 23/12: 24/12: 25/12: 26/12: 27/12:Antes,Nueva, shown 24/12/2026");
     EXPECT_EQ(Enter("imprimir").requests, std::vector{Print});
     ASSERT_EQ(last.print.size(), 7u);
     EXPECT_EQ(last.print[6].rows.size(), 2u);

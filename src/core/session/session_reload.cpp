@@ -24,8 +24,9 @@ bool SameRecord(const std::optional<StoredRecord>& a, const std::optional<Stored
 
 }  // namespace
 
-// An unchanged day draws nothing. A line being typed keeps the rows it was
-// begun under; an empty entry means the user starts from the new rows.
+// An unchanged day draws nothing, unless the week is shown: any of its
+// seven days may be the one that changed. A line being typed keeps the rows
+// it was begun under; an empty entry means the user starts from the new rows.
 SessionAnswer Session::BookChanged(bool lineBegun) {
     SessionAnswer answer;
     answer.entry = {pendingEdit_.has_value(), pendingRow_};
@@ -33,15 +34,22 @@ SessionAnswer Session::BookChanged(bool lineBegun) {
     const bool wasLoaded = shown_.loaded;
     const StoreResult loaded = LoadDay(folder_, shown_.key, settings_.sortOrder, rows_);
     shown_.loaded = loaded.Stored();
-    if (shown_.loaded == wasLoaded && SameRows(before, rows_)) return answer;
-    if (!lineBegun)
-        rowsUnderLine_.reset();
-    else if (!rowsUnderLine_)
-        rowsUnderLine_ = before;
-    FollowPendingEdit();
-    NoteShownDayMatches();
-    answer.show = View();
+    const bool dayChanged = shown_.loaded != wasLoaded || !SameRows(before, rows_);
+    if (!dayChanged && !weekShown_) return answer;
+    if (dayChanged) {
+        if (!lineBegun)
+            rowsUnderLine_.reset();
+        else if (!rowsUnderLine_)
+            rowsUnderLine_ = before;
+        FollowPendingEdit();
+        NoteShownDayMatches();
+    }
     answer.entry = {pendingEdit_.has_value(), pendingRow_};
+    if (weekShown_) {
+        RedrawShownWeek(answer);
+        return answer;
+    }
+    answer.show = View();
     if (!loaded.Stored()) answer.messages.push_back(kNotLoadedText + loaded.Reason());
     return answer;
 }

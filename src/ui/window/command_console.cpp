@@ -1,5 +1,6 @@
 // The command console: what happens when Enter is pressed in CommandLine,
 // and how the window carries out what the session answers.
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -91,8 +92,13 @@ void MainWindow::ComeForwardWithToday() {
 // left it, scrolled or not, and the entry keeps what is typed in it.
 void MainWindow::ShowBookChange() {
     const bool scrolled = !state_->canvasStale;
+    const int32_t weekOffset = state_->week ? state_->scrollOffset : 0;
     Carry(session_.BookChanged(!commandLine_->text().isEmpty()));
     if (scrolled && state_->canvasStale) RedrawFromCanvas();
+    if (state_->week && weekOffset != 0) {  // the week stays where the user scrolled it
+        state_->scrollOffset = std::clamp(weekOffset, state_->lowestScrollOffset, 0);
+        PaintShownWeek();
+    }
 }
 
 }  // namespace quimbaro
