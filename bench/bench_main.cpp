@@ -11,7 +11,9 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <exception>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,27 +23,44 @@
 namespace quimbaro::bench {
 namespace {
 
-// Collects the median of every benchmark while printing as usual.
+// Collects the median of every benchmark and the spread of its repetitions
+// while printing the aggregates as usual.
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
+        std::vector<Run> shown;
         for (const Run& run : runs) {
             if (run.error_occurred) failed_ = true;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
             if (median || single) {
-                const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
                 medians_[run.run_name.function_name] = {run.GetAdjustedRealTime() / unit,
                                                         run.GetAdjustedCPUTime() / unit};
             }
+            if (run.run_type == Run::RT_Iteration) cpu_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime() / unit);
+            if (run.run_type == Run::RT_Aggregate || single) shown.push_back(run);
         }
-        ConsoleReporter::ReportRuns(runs);
+        ConsoleReporter::ReportRuns(shown);
     }
     const Medians& medians() const { return medians_; }
     bool failed() const { return failed_; }
+    // One line per benchmark: the CPU time of its repetitions, lowest,
+    // quartiles and highest, against the median.
+    void PrintSpreads() const {
+        for (auto [name, times] : cpu_) {
+            if (times.size() < 2) continue;
+            std::sort(times.begin(), times.end());
+            const double median = MedianOf(medians_, name).cpu;
+            const auto at = [&](double share) { return times[std::size_t(share * double(times.size() - 1))] / median; };
+            std::printf("spread %-28s cpu x median: min %.2f  q1 %.2f  q3 %.2f  max %.2f  (%zu repetitions)\n",
+                        name.c_str(), at(0), at(0.25), at(0.75), at(1), times.size());
+        }
+    }
 
 private:
     Medians medians_;
+    std::map<std::string, std::vector<double>> cpu_;
     bool failed_ = false;
 };
 
@@ -71,7 +90,7 @@ std::vector<std::string> Arguments(int argc, char** argv, BenchData& data) {
         args.insert(args.end(), {"--benchmark_min_time=0.000001", "--benchmark_repetitions=1"});
     } else {
         args.insert(args.end(), {"--benchmark_repetitions=15", "--benchmark_enable_random_interleaving=true",
-                                 "--benchmark_report_aggregates_only=true", "--benchmark_min_time=0.2"});
+                                 "--benchmark_min_time=0.2"});
     }
     args.insert(args.end(), rest.begin(), rest.end());
     return args;
@@ -97,6 +116,8 @@ int Run(int argc, char** argv) {
     RegisterReminderTick(data);
     RegisterPrint();
     RegisterSeries(data);
+    RegisterSync(data);
+    WeekRigPtr weekRig = RegisterWeek(data);
 
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -119,6 +140,10 @@ int Run(int argc, char** argv) {
     report([&] { ReportReminderTick(reporter.medians()); });
     report([&] { ReportPrint(reporter.medians()); });
     report([&] { ReportSeries(reporter.medians()); });
+    report([&] { ReportSync(reporter.medians()); });
+    report([&] { ReportWeek(reporter.medians()); });
+    std::printf("\n");
+    reporter.PrintSpreads();
     return 0;
 }
 

@@ -47,6 +47,15 @@ void ReportShowDay(const Medians& medians);
 void RegisterSearch(const BenchData& data);
 void ReportSearch(const BenchData& data, const Medians& medians);
 
+// "semana" and its scrolling through a window of its own, beside ShowDay.
+class WeekRig;
+struct WeekRigDeleter {
+    void operator()(WeekRig* rig) const;
+};
+using WeekRigPtr = std::unique_ptr<WeekRig, WeekRigDeleter>;
+WeekRigPtr RegisterWeek(const BenchData& data);
+void ReportWeek(const Medians& medians);
+
 // print's week of pages as PDF.
 void RegisterPrint();
 void ReportPrint(const Medians& medians);
@@ -58,6 +67,8 @@ void ReportChange(const BenchData& data, const Medians& medians);
 
 void RegisterSeries(const BenchData& data);
 void ReportSeries(const Medians& medians);
+void RegisterSync(const BenchData& data);
+void ReportSync(const Medians& medians);
 
 void RegisterText();
 void ReportText(const Medians& medians);

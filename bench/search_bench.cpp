@@ -15,7 +15,10 @@ namespace quimbaro::bench {
 namespace {
 
 constexpr std::size_t kReferenceBlock = 1 << 20;
-constexpr double kTargetRatio = 2.0;
+// A search that finds nothing costs about a plain read; a phone number is
+// looked for record by record.
+constexpr double kTargetRatio = 1.5;
+constexpr double kTargetPhoneRatio = 2.0;
 constexpr double kTargetWallSeconds = 0.150;
 constexpr int kFirstYear = 2017;
 
@@ -86,7 +89,8 @@ void ReportSearch(const BenchData& data, const Medians& medians) {
         const Timing search = MedianOf(medians, query.name);
         PrintTimeFigure(query.name, std::string("buscar \"") + query.text + "\" (" + book + ")", search,
                         "read() in 1 MiB blocks", reference);
-        PrintRatio(query.name, search.cpu / reference.cpu, kTargetRatio);
+        PrintRatio(query.name, search.cpu / reference.cpu,
+                   std::string(query.name) == "search_phone" ? kTargetPhoneRatio : kTargetRatio);
         PrintRatio(std::string(query.name) + "_wall_per_150ms", search.real / kTargetWallSeconds, 1.0);
     }
 }

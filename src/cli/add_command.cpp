@@ -2,6 +2,7 @@
 // or with --every a series that repeats it, as the entry's "cada" line does.
 #include "book/year_file.h"
 #include "day_argument.h"
+#include "double_booking_note.h"
 #include "entry_line.h"
 #include "repeat/series_change.h"
 #include "subcommands.h"
@@ -61,7 +62,9 @@ int RunAdd(const QCommandLineParser& parser, const QStringList& args, CliContext
     if (!parser.isSet(kEvery)) {
         if (parser.isSet(kInterval) || parser.isSet(kUntil) || parser.isSet(kCount))
             return Fail(context, kExitUsage, QStringLiteral("--interval, --until y --count van con --every"));
-        return ChangeStatus(context, kNotStoredText, AppendAppointment(context.dataFolder, classified->appointment));
+        const StoreResult stored = AppendAppointment(context.dataFolder, classified->appointment);
+        if (stored.Stored()) NoteDoubleBooking(context, classified->appointment);
+        return ChangeStatus(context, kNotStoredText, stored);
     }
     int status = kExitOk;
     const auto repetition = RepetitionGiven(parser, *ParseDayKey(ReadField(classified->appointment.date)), context, status);

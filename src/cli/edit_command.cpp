@@ -1,5 +1,6 @@
 // edit: stores a new line in place of the appointment a day's row shows, as
 // "editar N" and Enter do.
+#include "double_booking_note.h"
 #include "entry_line.h"
 #include "repeat/series_change.h"
 #include "shown_row.h"
@@ -27,7 +28,9 @@ int RunEdit(const QCommandLineParser& parser, const QStringList& args, CliContex
         return SeriesChangeStatus(context, kNotStoredText, change);
     }
     if (wholeSeries) return Fail(context, kExitFailure, QString::fromUtf8(kNotSeriesRowText) + args[1]);
-    return ChangeStatus(context, kNotStoredText, ReplaceChange(context.dataFolder, seen->record, line->appointment).result);
+    const StoreResult stored = ReplaceChange(context.dataFolder, seen->record, line->appointment).result;
+    if (stored.Stored()) NoteDoubleBooking(context, line->appointment);
+    return ChangeStatus(context, kNotStoredText, stored);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ const std::vector<Subcommand>& AllSubcommands() {
         ExportCommand(),
         ImportCommand(),
         PrintCommand(),
+        SyncCommand(),
     };
     return all;
 }

@@ -15,6 +15,7 @@ Subcommand SearchCommand();
 Subcommand ExportCommand();
 Subcommand ImportCommand();
 Subcommand PrintCommand();
+Subcommand SyncCommand();
 
 // In the order --help shows them.
 const std::vector<Subcommand>& AllSubcommands();

@@ -14,7 +14,6 @@
 #include <QJsonDocument>
 #include <QTextStream>
 
-#include <functional>
 #include <vector>
 
 #include "../core/temp_folder.h"
@@ -139,6 +138,22 @@ TEST_F(CliBook, RefusalsGiveTheirTextAndStatusAndChangeNoFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(run.folder.path()), {}), 2);
 }
 
+// No subcommand, or only a data folder, opens the window on that folder.
+TEST(CliArguments, OnlyNothingOrAFolderOpensTheWindow) {
+    const std::pair<QStringList, QString> opening[] = {
+        {{}, ""}, {{"--data", "agenda"}, "agenda"}, {{"--data=agenda"}, "agenda"}};
+    const QStringList notOpening[] = {{"--data="}, {"--data", ""}, {"--data"}, {"list"}, {"--data", "d", "list"}, {"-h"}};
+    for (const auto& [rest, folder] : opening) {
+        QString data;
+        EXPECT_TRUE(cli::OpensWindow(QStringList("quimbaro") + rest, data)) << rest.join(' ').toStdString();
+        EXPECT_EQ(data, folder);
+    }
+    for (const QStringList& rest : notOpening) {
+        QString data;
+        EXPECT_FALSE(cli::OpensWindow(QStringList("quimbaro") + rest, data)) << rest.join(' ').toStdString();
+    }
+}
+
 TEST_F(CliBook, HelpAndVersionTellAndLeaveTheFolderAlone) {
     const fs::path data = Path("nueva");
     const auto help = run({"list", "--help", "--data", data.c_str()});
@@ -238,6 +253,23 @@ TEST_F(CliBook, DeleteAndEditTheRowListShowsInTheWindowsOrder) {
               "17/06/2026\t08:00\t9\tLuis Ruiz\ty\t1\t2026-06-17\t\n");
 }
 
+// Stored all the same with status 0; the other one is named on stderr
+// unless [Citas] avisar_solapes=0.
+TEST_F(CliBook, AddAndEditAtATakenTimeNameTheOtherOneOnStderr) {
+    const std::pair<CliResult, const char*> runs[] = {
+        {run({"add", "15/06/2026|11:00|1|Nuevo|x"}), "quimbaro: A las 11:00 ya está Peñón Ñandú: Revisión\n"},
+        {run({"add", "15/06/2026|11:30|1|Nuevo|x"}), ""},
+        {run({"add", "16/06/2026|09:30|1|Nuevo|x"}), ""},
+        {run({"edit", "16/06/2026", "1", "15/06/2026|09:30|600111222|Eva|otro día"}), "quimbaro: A las 09:30 ya está Luis: primera\n"},
+        {(WriteFile(Path("Configuracion.ini"), "[Citas]\navisar_solapes=0\n"), run({"add", "15/06/2026|11:00|2|Otro|y"})), ""},
+    };
+    for (const auto& [result, err] : runs) {
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, err);
+    }
+    EXPECT_EQ(ReadFile(Path("2026.log")).size(), 10 * sizeof(Appointment));  // every one stored
+}
+
 // The pages are drawn by the window's module (tests/shell/print_test.sh);
 // here, what print hands to the drawing and what becomes of the file.
 TEST_F(CliBook, PrintHandsTheListedDaysToTheDrawingAndReplacesTheFileOnlyWhenDone) {
@@ -282,6 +314,10 @@ TEST(CliIcal, ExportedFileImportsIntoAnotherBookAndReportsPerYearFile) {
         EXPECT_EQ(imported.out, file + ":\n2026.log: " + added + "\n2027.log: " + added + "\n");
     }
     EXPECT_EQ(ReadFile(other.folder.path() / "2026.log"), ReadFile(book.folder.path() / "2026.log"));
+    other({"add", "05/12/2026|09:30|1|Bea|x"});  // Ana's time: the import counts it, tells no box per record
+    EXPECT_EQ(other({"import", file.c_str()}).out, file + ":\n2026.log: 0 citas añadidas, 1 ya estaban\n"
+                                               "  1 citas a una hora que otra cita del día ya tiene\n"
+                                               "2027.log: 0 citas añadidas, 1 ya estaban\n");
 
     // A refused event or a missing file fails the run, and the files after it are still imported.
     const std::string bad = file + ".bad", missing = file + ".missing";
@@ -402,24 +438,6 @@ TEST(CliPaths, NamesThatAreNoUtf8NameExactlyTheirFiles) {
 
 // The heading list prints above the day the CliBook fixture fills.
 const std::string kDayHeading = "lunes 15 de junio de 2026\n";
-
-// A settings file that is a FIFO or a device hangs nothing: the defaults hold.
-TEST_F(CliBook, SettingsThatAreNoPlainFileLeaveTheDefaults) {
-    const struct {
-        std::function<void()> make;
-        const char* earliest;  // the first row in the default order, after the deletions before
-    } cases[] = {
-        {[&] { ASSERT_EQ(mkfifo(Path(kSettingsFileName).c_str(), 0600), 0); }, "  1  09:30  91 "},
-        {[&] { fs::create_symlink("/dev/zero", Path(kSettingsFileName)); }, "  1  09:30  93 "},
-    };
-    for (const auto& c : cases) {
-        fs::remove(Path(kSettingsFileName));
-        c.make();
-        EXPECT_TRUE(run({"list"}).out.starts_with(kDayHeading + c.earliest)) << c.earliest;
-        EXPECT_EQ(run({"delete", "hoy", "1"}).status, 0);
-    }
-    EXPECT_EQ(run({"list"}).out, kDayHeading + "  1  11:00  612 34 56 78  Peñón Ñandú  Revisión\n");
-}
 
 // A folder that cannot be written is still read; a change says why it failed.
 // Root writes anywhere, so the runs are made as nobody.

@@ -34,11 +34,14 @@ TEST(ClassifyLine, EveryTestsBoundary) {
         {"aviso 0", SetReminder}, {"AVISO 1440", SetReminder}, {"aviso 0010", SetReminder},
         {"aviso 1441", BadReminder}, {"aviso 00010", BadReminder}, {"aviso", BadReminder}, {"aviso ", BadReminder},
         {"aviso  5", BadReminder}, {"aviso 5 ", BadReminder}, {"aviso -1", BadReminder}, {"aviso diez", BadReminder},
-        {"avisos", Nothing}, {" aviso 5", Nothing}, {"aviso 5|a|b|c|d", BadEntry}};
+        {"avisos", Nothing}, {" aviso 5", Nothing}, {"aviso 5|a|b|c|d", BadEntry},
+        {"semana  siguiente", Nothing}, {"semanas", Nothing}, {"semana 2", Nothing}};
     const std::pair<QString, LineAction> words[] = {
         {"salir", Exit}, {"autor", Author}, {"ascendente", Ascending}, {"descendente", Descending},
-        {"ayer", Yesterday}, {QStringLiteral("mañana"), Tomorrow}, {"hoy", Today}, {"color", ChooseColour},
-        {"deshacer", Undo}};
+        {"ayer", Yesterday}, {QStringLiteral("mañana"), Tomorrow}, {"hoy", Today}, {"color", ChooseColour}, {"SINCRONIZAR", Sync},
+        {"deshacer", Undo}, {"semana", ShowWeek}, {"semana siguiente", NextWeek}, {"siguiente semana", NextWeek},
+        {"semana anterior", PreviousWeek},
+        {"imprimir", Print}};
     for (const auto& [word, action] : words)
         for (const QString& typed : {word, word.toUpper(), word.left(1).toUpper() + word.mid(1), word.left(2) + word.mid(2).toUpper()})
             lines.emplace_back(W(typed), action);

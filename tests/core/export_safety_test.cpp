@@ -180,8 +180,10 @@ TEST_F(ExportSafety, DevicesAndFifosAreWrittenThroughAndOtherTargetsRefused) {
     fs::create_symlink(real, link);
     EXPECT_EQ(ExportBookToFile(book, {}, link).error, link.string() + " no es un archivo normal (es un enlace simbólico); no se tocó");
     WriteFile(real, "old");
+    fs::permissions(real, fs::perms(0640));
     EXPECT_TRUE(ExportBookToFile(book, {}, link).Done());  // the user's own link stays, its file is replaced
     EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0640));  // with its permissions
     EXPECT_EQ(ReadFile(real), got);
     EXPECT_EQ(ExportBookToFile(book, {}, book).error, book.string() + " no es un archivo normal (es una carpeta); no se tocó");
 }

@@ -107,6 +107,10 @@ TEST_F(SessionTest, WordsTheWindowCarriesOutAndExportarSaysWhere) {
         EXPECT_TRUE(last.messages.empty() && !last.show && !last.handBackTyped) << line;
     }
     EXPECT_EQ(Enter("Salir").exitCode, 0);
+    EXPECT_EQ(Enter("sincronizar").messages,  // no folder set up: nothing to run
+              Strings{kNoSyncFolderText + settings.file.string()});
+    settings.syncFolder = "vdir";
+    EXPECT_EQ(Enter("Sincronizar").requests, std::vector<WindowRequest>{WindowRequest::Sync});
     EXPECT_EQ(Enter("EXPORTAR").messages, Strings{"Se exportaron 1 citas a " + (folder / ical::kExportFileName).string() +
                                                   ". Se omitieron 1 registros cuya fecha no es un día válido de su archivo."});
 }
@@ -271,6 +275,151 @@ TEST_F(SessionTest, BuscarStartsFromTodayAndSteppingStopsAtBothEnds) {
     EXPECT_EQ(Shown(), W("JOSÉ,03/12/2026"));  // the day on display stays, its marks go
     EXPECT_TRUE(last.show->matchDays.empty() && last.show->matched.none());
     EXPECT_EQ(last.messages, Strings{"Ninguna cita contiene: zzz"});
+}
+
+// The live view: the shown day read again when its file changed on disk,
+// with the search's marks and a pending edit kept; storing the edit is
+// refused once another copy changed its record.
+TEST_F(SessionRows, BookChangedOnDiskRedrawsTheDayKeepingMarksAndThePendingEdit) {
+    Enter("buscar bea");
+    Enter("editar 2");
+    EXPECT_FALSE(session->BookChanged(true).show);  // nothing new: nothing drawn
+    Store({"31/12/2026 07:00 Dora"});  // another copy; Bea now on row 3
+    last = session->BookChanged(true);
+    EXPECT_EQ(Shown(), "Dora,Ana,Bea,Carla,31/12/2026");
+    EXPECT_EQ(last.show->matched.to_string().substr(kDaySlots - 4), "0100");
+    EXPECT_TRUE(last.entry.editing && last.entry.row == 3 && !last.entryLine && last.messages.empty());
+    const std::string file = ReadFile(folder / "2026.log").replace(2 * 155 + 30, 3, "Eva");
+    testing::WriteFile(folder / "2026.log", file);  // Bea becomes Eva: no match left on the day
+    EXPECT_TRUE(session->BookChanged(true).show->matchDays.empty());
+    EXPECT_EQ(Enter("31/12/2026|09:00|1|Bea|x").messages.at(0).find(std::string(kNotStoredText) + "la cita ya no es"), 0u);
+    EXPECT_TRUE(last.handBackTyped && !last.entry.editing);
+    EXPECT_EQ(ReadFile(folder / "2026.log"), file);
+    Store({"31/12/2026 11:00 Bea"});  // a match again
+    EXPECT_EQ(session->BookChanged(false).show->matchDays, std::vector<CalendarDate>{today});
+    fs::remove(folder / "2026.log");
+    EXPECT_EQ((last = session->BookChanged(false), Shown()), "31/12/2026");
+}
+
+// A row number in a line begun before the rows changed must still name the
+// row it was typed for: if not, refused once with the line handed back.
+TEST_F(SessionRows, RowNumbersTypedWhileTheRowsChangedAreRefusedWhenTheyNowNameAnother) {
+    // Added by another copy, whether a line was begun, the line, its refusal,
+    // the table or entry once the line is entered (twice when refused).
+    const std::tuple<const char*, bool, const char*, const char*, const char*> cases[] = {
+        {"07:00 Dora", true, "borrar 2", kNotDeletedText, "Dora,Bea,Carla,31/12/2026"},
+        {"07:00 Dora", true, "editar 2", kNotEditedText, "31/12/2026|08:00|600111222|Ana|Asunto"},
+        {"23:00 Zoe", true, "borrar 2", nullptr, "Ana,Carla,Zoe,31/12/2026"},
+        {"07:00 Dora", false, "borrar 2", nullptr, "Dora,Bea,Carla,31/12/2026"}};
+    for (const auto& [added, lineBegun, line, refusal, after] : cases) {
+        testing::WriteFile(folder / "2026.log", stored);
+        Enter("hoy");
+        Store({(std::string("31/12/2026 ") + added).c_str()});
+        session->BookChanged(lineBegun);
+        if (refusal) {
+            EXPECT_EQ(Enter(line).messages, Strings{std::string(refusal) + "la cita ya no es la que se mostraba: otra copia "
+                                                    "del programa cambió el archivo 2026.log\n" + kRowsRedrawnText});
+            EXPECT_TRUE(last.handBackTyped && !last.entryLine && !last.entry.editing) << line;
+        }
+        Enter(line);
+        EXPECT_EQ(last.entryLine.value_or(Shown()), after) << line;
+        session->CancelEdit();
+    }
+}
+
+}  // namespace
+}  // namespace quimbaro
+
+namespace quimbaro {
+namespace {
+
+// semana, semana siguiente, semana anterior, imprimir and the double-booking box.
+class SessionWeek : public SessionTest {
+protected:
+    // "DD/MM:names" per day of the week shown, then the shown day.
+    std::string Week() {
+        if (!last.showWeek || last.show) return "(no week drawn)";
+        std::string text;
+        for (const DayRows& day : last.showWeek->days) {
+            text += day.key.substr(0, 5) + ":";
+            for (const Appointment& row : day.rows) text += ReadField(row.name) + ",";
+            text += " ";
+        }
+        return text + "shown " + DayKey(last.showWeek->shown);
+    }
+};
+
+// 31/12/2026 is a Thursday; its week runs from Monday 28/12 into 2027.
+TEST_F(SessionWeek, SemanaShowsMondayToSundayMovesByWeeksAndAnyDayEndsIt) {
+    Store({"27/12/2026 09:00 Antes", "28/12/2026 11:00 Lunes", "28/12/2026 09:00 Pronto", "03/01/2027 10:00 Domingo",
+           "04/01/2027 10:00 Luego"});
+    Open();
+    const std::pair<const char*, const char*> steps[] = {
+        {"semana", "28/12:Pronto,Lunes, 29/12: 30/12: 31/12: 01/01: 02/01: 03/01:Domingo, shown 31/12/2026"},
+        {"Semana Siguiente", "04/01:Luego, 05/01: 06/01: 07/01: 08/01: 09/01: 10/01: shown 07/01/2027"},
+        {"SEMANA anterior", "28/12:Pronto,Lunes, 29/12: 30/12: 31/12: 01/01: 02/01: 03/01:Domingo, shown 31/12/2026"},
+        {"semana anterior", "21/12: 22/12: 23/12: 24/12: 25/12: 26/12: 27/12:Antes, shown 24/12/2026"},
+    };
+    for (const auto& [line, week] : steps) {
+        EXPECT_EQ((Enter(line), Week()), week) << line;
+        EXPECT_TRUE(last.messages.empty()) << line;
+    }
+    EXPECT_EQ(last.showWeek->today, today);
+    Store({"22/12/2026 08:00 Fuera"});  // another copy writes into a day of the week shown
+    EXPECT_EQ((last = session->BookChanged(false), Week()),
+              "21/12: 22/12:Fuera, 23/12: 24/12: 25/12: 26/12: 27/12:Antes, shown 24/12/2026");
+    Enter("27/12/2026|12:00|1|Nueva|x");  // a week on display shows what is stored in it
+    EXPECT_EQ(Week(), "21/12: 22/12:Fuera, 23/12: 24/12: 25/12: 26/12: 27/12:Antes,Nueva, shown 24/12/2026");
+    EXPECT_EQ(Enter("imprimir").requests, std::vector{Print});
+    ASSERT_EQ(last.print.size(), 7u);
+    EXPECT_EQ(last.print[6].rows.size(), 2u);
+    EXPECT_FALSE(last.showWeek);
+    Enter("semana");
+    EXPECT_EQ(Enter("ayer").showWeek, std::nullopt);  // a day word ends the week
+    EXPECT_EQ(Shown(), "30/12/2026");
+    Enter("imprimir");
+    ASSERT_EQ(last.print.size(), 1u);
+    EXPECT_EQ(last.print[0].key, "30/12/2026");
+    Enter("semana");
+    EXPECT_EQ((Enter("28/12/2026"), Shown()), "Pronto,Lunes,28/12/2026");
+    Enter("31/02/2026");  // a typed day the calendar does not have: its week cannot be counted
+    EXPECT_EQ(Enter("semana").messages, Strings{kNoWeekText});
+    EXPECT_FALSE(last.showWeek);
+    fs::create_directory(folder / "2025.log");  // a year that cannot be read: told once, never printed empty
+    Enter("05/01/2026");
+    EXPECT_EQ(Enter("semana anterior").messages.size(), 1u);
+    EXPECT_EQ(Week().substr(0, 12), "29/12: 30/12");
+    for (const char* shown : {"semana", "29/12/2025"}) {
+        Enter(shown);
+        EXPECT_EQ(Enter("imprimir").messages.back(), kNotPrintedText) << shown;
+        EXPECT_TRUE(last.requests.empty() && last.print.empty()) << shown;
+    }
+}
+
+// Stored all the same; only HH:MM times of the same day clash; the setting silences it.
+TEST_F(SessionWeek, AppointmentAtATakenTimeIsStoredThenTheOtherOneIsNamed) {
+    Store({"31/12/2026 10:00 Ana Peña", "30/12/2026 11:00 Bea"});
+    Open();
+    const std::pair<const char*, Strings> lines[] = {
+        {"31/12/2026|10:00|1|Carla|Revisión", {"A las 10:00 ya está Ana Peña: Asunto"}},
+        {"31/12/2026|10:01|1|Dora|x", {}},
+        {"31/12/2026|11:00|1|Eva|x", {}},
+        {"31/12/2026|tarde|1|Fe|x", {}},
+        {"31/12/2026|tarde|1|Gil|x", {}},
+        {"31/12/2026|11:00|1||", {"A las 11:00 ya está Eva: x"}},
+        {"31/12/2026|10:01|1|Dora|x", {"A las 10:01 ya está Dora: x"}},  // its own twin
+    };
+    for (const auto& [line, messages] : lines) {
+        EXPECT_EQ(Enter(line).messages, messages) << line;
+        EXPECT_EQ(last.requests, std::vector{RecheckReminders}) << line;
+    }
+    Enter("30/12/2026");
+    Enter("editar 1");  // Bea moves to 10:00 of the 31st, where Ana is
+    EXPECT_EQ(Enter("31/12/2026|10:00|600111222|Bea|Asunto").messages, Strings{"A las 10:00 ya está Ana Peña: Asunto"});
+    std::ofstream(settings.file) << "[Citas]\navisar_solapes=0\n";
+    Open();
+    EXPECT_EQ(Enter("31/12/2026|10:00|1|Carla|x").messages, Strings{});
+    EXPECT_EQ(ReadFile(folder / "2026.log").size(), 11 * sizeof(Appointment));  // every one stored
 }
 
 }  // namespace

@@ -62,6 +62,9 @@ TEST_F(SettingsFile, ValuesReadAsTheNumberAtTheirStartWithinTheirRange) {
         EXPECT_EQ(std::tuple(store.userColour, static_cast<int16_t>(store.sortOrder), store.reminderMinutes), std::tuple(f.colour, f.order, f.minutes))
             << f.text;
     }
+    const SettingsStore sync = Read("[sincronizar]\ncarpeta=/srv/agenda vdir\norden=vdirsyncer sync agenda\nminutos=9999\n");
+    EXPECT_EQ(std::tuple(sync.syncFolder, sync.syncCommand, sync.syncMinutes),
+              std::tuple("/srv/agenda vdir", "vdirsyncer sync agenda", int16_t(1440)));
     fs::remove(file);
     EXPECT_EQ(Read().userColour, 55295);
     EXPECT_FALSE(fs::exists(file));  // reading creates nothing

@@ -50,7 +50,7 @@ struct SleepGate {
     std::deque<std::thread::id> queue;
     template <typename Condition>
     bool WaitFor(std::unique_lock<std::mutex>& lock, Condition condition) {
-        return changed.wait_for(lock, std::chrono::seconds(20), condition);
+        return changed.wait_for(lock, std::chrono::seconds(60), condition);  // only a broken run waits this long
     }
 } gate;
 

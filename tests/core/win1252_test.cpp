@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "text/byte_text.h"
+
 namespace quimbaro {
 
 TEST(Win1252, EveryByteRoundTripsAndTheHighRangeKeepsItsOwnCharacters) {
@@ -32,6 +34,23 @@ TEST(Win1252, LowerCasesAsciiAccentedCapitalsAndTheFourExtras) {
         EXPECT_EQ(static_cast<unsigned char>(LowerWin1252(static_cast<char>(byte))), expected) << byte;
     }
     EXPECT_EQ(LowerWin1252(std::string_view("A\0B", 3)), std::string("a\0b", 3));
+}
+
+// Arguments and file names are bytes: whatever is no valid UTF-8 comes back byte for byte.
+TEST(ByteText, EveryByteAndEveryInvalidSequenceComesBackAsItWas) {
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        const std::string alone(1, static_cast<char>(byte));
+        EXPECT_EQ(TextOfBytes(alone), QString(QChar(0xDC00 + byte))) << byte;
+        EXPECT_EQ(BytesOfText(TextOfBytes(alone)), alone) << byte;
+    }
+    // Valid (five UTF-16 units), then overlong, a surrogate, past U+10FFFF and cut short: one unit a byte.
+    const std::pair<std::string, qsizetype> texts[] = {{"a\xC3\xB1\xE2\x82\xAC\xF0\x9F\x98\x80", 5},
+        {"\xC0\xAF", 2}, {"\xED\xA0\x80", 3}, {"\xF4\x90\x80\x80", 4}, {"\xE2\x82", 2}, {"\xF0\x9F\x98", 3}};
+    for (const auto& [bytes, units] : texts) {
+        EXPECT_EQ(TextOfBytes(bytes).size(), units) << bytes;
+        EXPECT_EQ(BytesOfText(TextOfBytes(bytes)), bytes);
+    }
+    EXPECT_EQ(BytesOfText(QString(QChar(0xDC7F)) + QChar(0xD800)), "??");  // lone halves that stand for no byte
 }
 
 }  // namespace quimbaro

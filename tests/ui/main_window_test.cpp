@@ -1,9 +1,5 @@
 // The window at start-up, around its activation and under the scroll keys.
-#include <sys/stat.h>
-
 #include <QPainter>
-
-#include <functional>
 
 #include "ui/shell_fixture.h"
 
@@ -26,21 +22,6 @@ TEST_F(ShellTest, StartUpShowsTodaysAppointmentsSortedInTheColourOfTheIni) {
     EXPECT_TRUE(SameImage(shown.copy(0, 0, 1160, 232), PanelImage().copy(0, 0, 1160, 232)));
     EXPECT_TRUE(SameImage(shown.copy(0, 232, 1160, 704), area));
     EXPECT_EQ(CountOther(shown, {10, 936, 1150, 19}, 0), 0);  // right of the cursor
-}
-
-// A settings file that is a FIFO or a device: the window starts on the
-// defaults, the header in the default gold.
-TEST_F(ShellTest, StartsOnTheDefaultsWhenTheSettingsAreNoPlainFile) {
-    const std::function<void()> makers[] = {
-        [&] { ASSERT_EQ(mkfifo(settings.file.c_str(), 0600), 0); },
-        [&] { std::filesystem::create_symlink("/dev/zero", settings.file); },
-    };
-    for (const auto& make : makers) {
-        std::filesystem::remove(settings.file);
-        make();
-        Open();
-        EXPECT_EQ(At(AreaImage(), 6, 4), 0xFFD700u);
-    }
 }
 
 // Tab and Enter belong to the area while it has the focus; an activation

@@ -50,6 +50,7 @@ TEST_F(ScreenAccessTest, TheDayIsReadAsATableOfItsAppointments) {
     EXPECT_EQ(Description(table), "2 citas");
     ASSERT_EQ(Table()->rowCount(), 2);
     EXPECT_EQ(table->childCount(), 12);
+    EXPECT_EQ(table->child(12), nullptr);
     EXPECT_EQ(Row(0), QStringList({"09:30", "600 11 12 22", "Ana", "Asunto"}));
     EXPECT_EQ(Row(1), QStringList({"10:00", "612 34 56 78", "José Peña", "Asunto"}));
     EXPECT_EQ(Table()->cellAt(2, 0), nullptr);
@@ -62,8 +63,30 @@ TEST_F(ScreenAccessTest, TheDayIsReadAsATableOfItsAppointments) {
     EXPECT_EQ(Description(cell), "Fila 2");
     EXPECT_EQ(Name(cell->tableCellInterface()->columnHeaderCells().value(0)), "Nombre");
     EXPECT_EQ(cell->tableCellInterface()->rowIndex(), 1);
+    EXPECT_EQ(cell->textInterface(), nullptr);  // a reader would take it for one
     EXPECT_EQ(table->childAt(cell->rect().center().x(), cell->rect().center().y()), cell);
     EXPECT_EQ(cell->rect().topLeft() - table->rect().topLeft(), QPoint(149, 50));
+}
+
+// The week is read in the day table's place: a row per heading and appointment.
+TEST_F(ScreenAccessTest, TheWeekIsReadDayByDay) {
+    Open();
+    Type("semana");
+    QAccessibleInterface* table = Access(&window->AppointmentsArea());
+    EXPECT_EQ(Name(table), "Semana del lunes 7 de diciembre de 2026");
+    EXPECT_EQ(Description(table), "7 días, 2 citas");
+    ASSERT_EQ(Table()->rowCount(), 15);
+    EXPECT_EQ(Row(0), QStringList({"Lunes 7 de diciembre de 2026  ·  hoy  ·  2 citas", "", "", ""}));
+    EXPECT_EQ(Row(2), QStringList({"10:00", "612 34 56 78", "José Peña", "Asunto"}));
+    EXPECT_EQ(Row(14), QStringList({"sin citas", "", "", ""}));
+    EXPECT_EQ(QStringList({Table()->rowDescription(0), Table()->rowDescription(2)}), QStringList({"Día", "Fila 2"}));
+    EXPECT_EQ(Table()->cellAt(2, 2)->rect().topLeft() - table->rect().topLeft(), QPoint(149, 49));
+    Type("semana siguiente");
+    EXPECT_EQ(Name(table), "Semana del lunes 14 de diciembre de 2026");
+    EXPECT_TRUE(StripDay(14)->state().selected);
+    Type("hoy");
+    EXPECT_EQ(Name(table), "Citas del lunes 7 de diciembre de 2026");
+    EXPECT_EQ(Table()->rowCount(), 2);
 }
 
 // The strip: seven months named in words, days with their full date, the

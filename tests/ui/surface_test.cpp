@@ -46,6 +46,9 @@ TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
     surface.DrawBox(0, 0, 20, 10, kBlue, kBlue);
     EXPECT_EQ(target->image, painted);
     EXPECT_EQ(CountOther(source->image, source->image.rect(), 0x0000FF), 0);
+    surface.SelectTarget(*target);
+    surface.CopyPicture(*target, 10, 0);  // onto itself, shifted: from what it held before
+    EXPECT_EQ(target->image.copy(10, 0, 10, 10), painted.copy(0, 0, 10, 10));
 }
 
 TEST_F(SurfaceTest, SplitToWidthBreaksAtASpaceAsMeasuringEveryPrefixWould) {

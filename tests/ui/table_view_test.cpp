@@ -163,5 +163,23 @@ TEST(CellPaintTest, LinesAreBrokenTrimmedAndPlacedAsAReferenceDrawsThem) {
     }
 }
 
+// A text that reaches the cell's right end runs under the row number: the
+// number keeps a box of the cell's own colour, with nothing of the text in it.
+TEST(CellPaintTest, TheRowNumberKeepsItsOwnBoxOverATextReachingIt) {
+    Surface surface;
+    TableGrid grid;
+    auto picture = Surface::NewPicture(1160, 100);
+    surface.SelectTarget(*picture);
+    surface.ClearTarget(0);
+    surface.SelectFont(surface.NewFont("Tahoma", 9, kBold, 0));
+    const QString text(30, u'W');
+    const int right = 4 + surface.TextSize(text).width();  // the text ends at the cell's right edge
+    grid.At(0, 0) = TableCell{3, 1, right, 22, 0, 0, 0xFFFFFF, 0, " Tahoma ", 9, 1, 0, 0, 0, text, Alignment::Left, 7};
+    PaintTable(surface, *picture, grid, 1, 1, 0, 1, kOutlineSilver);
+    const QRect end(right - 8, 3, 7, 20);
+    EXPECT_GT(Count(picture->image, end, [](QRgb p) { return qGray(p) < 250; }), 0);  // the grey number
+    EXPECT_EQ(Count(picture->image, end, [](QRgb p) { return qGray(p) < 100; }), 0);  // and no black text
+}
+
 }  // namespace
 }  // namespace quimbaro::testing

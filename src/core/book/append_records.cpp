@@ -118,7 +118,8 @@ StoreResult ReadYearRecords(const std::filesystem::path& path, std::vector<Appoi
     return result;
 }
 
-BatchResult AppendNewRecords(const std::filesystem::path& folder, std::span<const Appointment> records) {
+BatchResult AppendNewRecords(const std::filesystem::path& folder, std::span<const Appointment> records,
+                             Duplicates duplicates) {
     BatchResult batch;
     std::string fileName;
     if (!SameYearFile(records, fileName)) return {Failed(StoreError::BadDate, 0, fileName), 0, 0};
@@ -127,7 +128,11 @@ BatchResult AppendNewRecords(const std::filesystem::path& folder, std::span<cons
     batch.store = file.Open(folder / fileName, O_RDWR, kLockWaitMilliseconds);
     RecordCounts held;
     off_t end = 0;
-    if (batch.store.Stored()) {
+    if (batch.store.Stored() && duplicates == Duplicates::Keep) {
+        struct stat info {};
+        if (fstat(file.fd(), &info) != 0) batch.store = Failed(StoreError::ReadFailed, errno, fileName);
+        end = static_cast<off_t>(info.st_size / off_t(kRecordSize) * off_t(kRecordSize));
+    } else if (batch.store.Stored()) {
         if (const int error = CountHeld(file.fd(), records, held, end); error != 0)
             batch.store = Failed(StoreError::ReadFailed, error, fileName);
     }
@@ -141,6 +146,7 @@ BatchResult AppendNewRecords(const std::filesystem::path& folder, std::span<cons
     batch.store.fileName = fileName;
     if (batch.store.Stored()) {
         batch.added = static_cast<int>(fresh.size());
+        batch.at = end;
         batch.alreadyThere = static_cast<int>(records.size() - fresh.size());
     }
     return batch;

@@ -3,6 +3,7 @@
 // lock, one write and one fsync for the whole batch, and records the file
 // already holds are not added again.
 
+#include <cstdint>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -17,6 +18,7 @@ struct BatchResult {
     StoreResult store;     // fileName is the year file's name
     int added = 0;
     int alreadyThere = 0;  // incoming records the file held already
+    int64_t at = -1;       // the byte offset of the first record added, one after the other
 };
 
 // The record as its five fields read (bytes after a field's end do not
@@ -33,7 +35,10 @@ StoreResult ReadYearRecords(const std::filesystem::path& path, std::vector<Appoi
 // importing the same records twice adds nothing and a batch cut short by a
 // crash is completed by running it again. Every date must be a DayKey of the
 // same year (else BadDate, nothing written). On a failed write or sync the
-// file is cut back to the whole records it had.
-BatchResult AppendNewRecords(const std::filesystem::path& folder, std::span<const Appointment> records);
+// file is cut back to the whole records it had. Duplicates::Keep appends
+// every record, held or not (a sync that knows which records are new).
+enum class Duplicates { Skip, Keep };
+BatchResult AppendNewRecords(const std::filesystem::path& folder, std::span<const Appointment> records,
+                             Duplicates duplicates = Duplicates::Skip);
 
 }  // namespace quimbaro

@@ -23,7 +23,10 @@ LineAction CommandWord(std::string_view line) {
         {"ayer", LineAction::Yesterday},       {"ma\xF1" "ana", LineAction::Tomorrow},
         {"hoy", LineAction::Today},            {"siguiente", LineAction::NextMatch},
         {"anterior", LineAction::PreviousMatch}, {"deshacer", LineAction::Undo},
-        {"exportar", LineAction::Export},
+        {"exportar", LineAction::Export},      {"sincronizar", LineAction::Sync},
+        {"semana", LineAction::ShowWeek},      {"semana siguiente", LineAction::NextWeek},
+        {"siguiente semana", LineAction::NextWeek}, {"semana anterior", LineAction::PreviousWeek},
+        {"imprimir", LineAction::Print},
     };
     const std::string lower = LowerWin1252(line);
     for (const auto& [word, action] : kWords) {

@@ -37,6 +37,11 @@ enum class LineAction {
     BadSeries,    // "cada" with anything else
     DeleteSeries, // "borrar serie N"
     EditSeries,   // "editar serie N"
+    Sync,         // "sincronizar": one two-way sync with the vdir folder of [Sincronizar]
+    ShowWeek,     // "semana": the shown day's week, Monday to Sunday
+    NextWeek,     // "semana siguiente" or "siguiente semana": the week after, the shown day a week on
+    PreviousWeek, // "semana anterior": the week before
+    Print,        // "imprimir": what is shown, on paper
 };
 
 struct ClassifiedLine {

@@ -36,6 +36,10 @@ FileResult OpenFolder(const std::filesystem::path& folder, bool create, UniqueFd
 
 EntryKind KindOf(int folderFd, const std::string& name) {
     struct stat info {};
+    return KindOf(folderFd, name, info);
+}
+
+EntryKind KindOf(int folderFd, const std::string& name, struct stat& info) {
     if (::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? EntryKind::Missing : EntryKind::Other;
     return S_ISREG(info.st_mode) ? EntryKind::Plain : EntryKind::Other;

@@ -3,6 +3,8 @@
 // looked at and opened relative to the folder's own descriptor, never through
 // a link and never waiting on a FIFO, and no more bytes are read than asked.
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -19,6 +21,8 @@ FileResult OpenFolder(const std::filesystem::path& folder, bool create, UniqueFd
 
 enum class EntryKind { Missing, Plain, Other };  // Other: link, folder, FIFO, device, socket
 EntryKind KindOf(int folderFd, const std::string& name);
+// The same, filling info from lstat for a Plain entry.
+EntryKind KindOf(int folderFd, const std::string& name, struct stat& info);
 
 // The bytes of a plain file directly in the folder; shown names it in errors.
 // Reports NotPlain for anything else (a link is not followed) and TooLarge

@@ -19,22 +19,6 @@
 namespace quimbaro::ical {
 namespace {
 
-bool IsYearFileName(const std::string& name) {
-    static const std::regex kYearFile("[0-9]{4}\\.log");
-    return std::regex_match(name, kYearFile);
-}
-
-std::vector<std::filesystem::path> YearFiles(const std::filesystem::path& folder, std::string& error) {
-    std::vector<std::filesystem::path> files;
-    std::error_code code;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, code)) {
-        if (IsYearFileName(entry.path().filename().string())) files.push_back(entry.path());
-    }
-    if (code) error = "no se pudo leer la carpeta " + folder.string() + ": " + code.message();
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // Keeps the records of one year file that belong there and are in range.
 void KeepRecords(const std::vector<Appointment>& records, const std::string& fileName, const DateRange& range,
                  BookRecords& book) {
@@ -102,6 +86,22 @@ bool WriteBook(const std::vector<Appointment>& records, const std::vector<Series
 }
 
 }  // namespace
+
+bool IsYearFileName(const std::string& name) {
+    static const std::regex kYearFile("[0-9]{4}\\.log");
+    return std::regex_match(name, kYearFile);
+}
+
+std::vector<std::filesystem::path> YearFiles(const std::filesystem::path& folder, std::string& error) {
+    std::vector<std::filesystem::path> files;
+    std::error_code code;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, code)) {
+        if (IsYearFileName(entry.path().filename().string())) files.push_back(entry.path());
+    }
+    if (code) error = "no se pudo leer la carpeta " + folder.string() + ": " + code.message();
+    std::sort(files.begin(), files.end());
+    return files;
+}
 
 bool DateRange::Contains(const CalendarDate& day) const {
     auto key = [](const CalendarDate& d) { return std::tuple(d.year, d.month, d.day); };

@@ -23,6 +23,10 @@ struct DateRange {
     bool Contains(const CalendarDate& day) const;
 };
 
+// The folder's year files (NNNN.log), in order; error says why the folder
+// could not be listed.
+std::vector<std::filesystem::path> YearFiles(const std::filesystem::path& folder, std::string& error);
+
 // The records of every year file (NNNN.log) in the folder, years in order and
 // each file in its own order, whose date is a real day in range and names the
 // file they are in (no other record is ever shown).

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "book/append_records.h"
+#include "book/double_booking.h"
 #include "book/year_file.h"
 #include "ical/parse_calendar.h"
 #include "repeat/rules_file.h"
@@ -30,7 +31,11 @@ std::map<std::string, std::vector<Appointment>> ByYearFile(const std::vector<App
 
 YearOutcome Store(const std::filesystem::path& folder, const std::vector<Appointment>& records) {
     const BatchResult batch = AppendNewRecords(folder, records);
-    if (batch.store.Stored()) return {batch.added, batch.alreadyThere, 0, ""};
+    if (batch.store.Stored()) {
+        // Counted over the file as it is now; a file that cannot be read again counts none.
+        const int clashes = CountSameTimeInYearFile(folder / batch.store.fileName, records);
+        return {batch.added, batch.alreadyThere, 0, "", clashes};
+    }
     return {0, 0, static_cast<int>(records.size()), batch.store.Reason()};
 }
 
@@ -99,6 +104,7 @@ std::string ImportReportText(const ImportReport& report) {
     for (const auto& [fileName, year] : report.years) {
         text += fileName + ": " + std::to_string(year.added) + " citas añadidas, " +
                 std::to_string(year.alreadyThere) + " ya estaban\n";
+        if (year.clashes > 0) text += Line(year.clashes, "citas a una hora que otra cita del día ya tiene");
         if (!year.error.empty())
             text += "  no se guardaron " + std::to_string(year.notStored) + " citas: " + year.error +
                     " (el archivo quedó como estaba)\n";

@@ -26,6 +26,7 @@ struct YearOutcome {
     int alreadyThere = 0;
     int notStored = 0;  // records lost to a failed write: the file is as it was
     std::string error;
+    int clashes = 0;    // incoming records at an HH:MM time another record of their day holds
 };
 
 struct SeriesOutcome {

@@ -34,17 +34,29 @@ bool DatedInFile(const char* record, const std::string& fileName) {
 constexpr std::size_t kDayIndexes = 13 * 32;
 std::size_t DayIndex(const CalendarDate& day) { return static_cast<std::size_t>(day.month * 32 + day.day); }
 
-// Streams every year file, each under its lock, handing each whole record
-// and the file's name to onRecord and then the name to onFileEnd; answers
-// what could not be read.
+// The day index of a record's date when it reads DD/MM/ at least; a record
+// naming a real day always gets that day's index.
+std::optional<std::size_t> QuickDayIndex(const char* record) {
+    const auto digit = [record](int at) { return static_cast<unsigned>(record[at] - '0'); };
+    if (record[2] != '/' || record[5] != '/') return std::nullopt;
+    if (digit(0) > 9 || digit(1) > 9 || digit(3) > 9 || digit(4) > 9) return std::nullopt;
+    const std::size_t day = digit(0) * 10 + digit(1), month = digit(3) * 10 + digit(4);
+    if (day > 31 || month > 12) return std::nullopt;
+    return month * 32 + day;
+}
+
+// Streams every year file, each under its lock, handing each record that
+// may answer the matcher and the file's name to onRecord, and then the name
+// to onFileEnd; answers what could not be read.
 template <typename OnRecord, typename OnFileEnd>
-std::vector<StoreResult> EachYearFile(const std::filesystem::path& folder, OnRecord onRecord, OnFileEnd onFileEnd) {
+std::vector<StoreResult> EachCandidate(const std::filesystem::path& folder, const RecordMatcher& matcher,
+                                       OnRecord onRecord, OnFileEnd onFileEnd) {
     std::optional<StoreResult> listFailure;
     std::vector<StoreResult> skipped;
     for (const std::filesystem::path& file : YearFiles(folder, listFailure)) {
         const std::string name = file.filename().string();
         const StoreResult read = StreamYearFile(file, [&](const char* records, std::size_t count, uint64_t) {
-            for (std::size_t i = 0; i < count; ++i) onRecord(records + i * kRecordSize, name);
+            matcher.ForEachCandidate(records, count, [&](const char* record) { onRecord(record, name); });
         });
         if (!read.Stored()) skipped.push_back(read);
         onFileEnd(name);
@@ -73,9 +85,10 @@ std::vector<std::filesystem::path> YearFiles(const std::filesystem::path& folder
 DaySearch FindMatchingDays(const std::filesystem::path& folder, const RecordMatcher& matcher) {
     DaySearch search;
     std::array<bool, kDayIndexes> found{};
-    search.skipped = EachYearFile(folder, [&](const char* record, const std::string& fileName) {
+    search.skipped = EachCandidate(folder, matcher, [&](const char* record, const std::string& fileName) {
         // A day already found needs no second look at its text.
-        if (!matcher.MayMatch(record) || !DatedInFile(record, fileName)) return;
+        if (const auto quick = QuickDayIndex(record); quick && found[*quick]) return;
+        if (!DatedInFile(record, fileName)) return;
         const std::optional<CalendarDate> day = RecordDay(record);
         if (day && !found[DayIndex(*day)] && matcher.TextMatches(record)) found[DayIndex(*day)] = true;
     }, [&](const std::string& fileName) {
@@ -91,7 +104,7 @@ DaySearch FindMatchingDays(const std::filesystem::path& folder, const RecordMatc
 RecordSearch FindMatchingRecords(const std::filesystem::path& folder, const RecordMatcher& matcher) {
     RecordSearch search;
     std::vector<std::pair<CalendarDate, Appointment>> found;
-    search.skipped = EachYearFile(folder, [&](const char* record, const std::string& fileName) {
+    search.skipped = EachCandidate(folder, matcher, [&](const char* record, const std::string& fileName) {
         if (!DatedInFile(record, fileName) || !matcher.Matches(record)) return;
         Appointment copy;
         std::memcpy(&copy, record, kRecordSize);

@@ -11,7 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "book/appointment.h"
 #include "calendar/dates.h"
+#include "search/caseless_scan.h"
 
 namespace quimbaro {
 
@@ -27,6 +29,13 @@ public:
     // A quick look that is false only when TextMatches is false too.
     bool MayMatch(const char* record) const;
 
+    // Hands `visit` every record of a block (`count` records one after the
+    // other) that may answer, in order: every record whose TextMatches is
+    // true, and as few others as a scan of the raw bytes for the query's
+    // two rarest characters lets through.
+    template <typename Visit>
+    void ForEachCandidate(const char* records, std::size_t count, Visit visit) const;
+
     const std::string& FoldedQuery() const { return folded_; }
     // The query's digits when it is a phone number, empty otherwise.
     const std::string& PhoneDigits() const { return digits_; }
@@ -41,6 +50,12 @@ private:
         std::size_t at = 0;
     };
     static Probe ProbeFor(const std::string& folded, std::size_t skip);
+    static CaselessPair RarestCharacters(const std::string& folded);
+
+    // The first record at or after `from` whose name or subject holds the
+    // query's two rarest characters as far apart as in the query; `count`
+    // when none does.
+    std::size_t NextTextCandidate(const char* records, std::size_t count, std::size_t from) const;
 
     bool MayHoldQuery(const char* record) const;
     bool MayHoldDigits(const char* record) const;
@@ -53,8 +68,25 @@ private:
     // first probe and the byte `gap_` further on passes the second.
     Probe first_, second_;
     std::size_t gap_ = 0;
+    CaselessPair rarest_;  // first empty: no character rules a record out
     std::string distinctDigits_;  // each digit of the query once
 };
+
+template <typename Visit>
+void RecordMatcher::ForEachCandidate(const char* records, std::size_t count, Visit visit) const {
+    std::size_t text = NextTextCandidate(records, count, 0);
+    if (digits_.empty()) {
+        for (; text < count; text = NextTextCandidate(records, count, text + 1)) visit(records + text * kRecordSize);
+        return;
+    }
+    // A phone number is looked for record by record: digits are everywhere.
+    for (std::size_t i = 0; i < count; ++i) {
+        const char* record = records + i * kRecordSize;
+        if (i == text) text = NextTextCandidate(records, count, i + 1);
+        else if (!MayHoldDigits(record)) continue;
+        visit(record);
+    }
+}
 
 // The day named by the record's date field when it reads DD/MM/YYYY and is a
 // real day of the calendar (year 1 or later).

@@ -24,6 +24,7 @@ SessionAnswer Session::Enter(std::string_view line) {
     // A line that stores or needs correcting keeps the edit; any other ends it.
     if (classified.action != LineAction::Append && classified.action != LineAction::BadEntry) EndEdit();
     Act(classified, line, answer);
+    rowsUnderLine_.reset();  // the next line is typed under the rows on display now
     answer.entry = {Editing(), pendingRow_};
     return answer;
 }
@@ -37,6 +38,7 @@ SessionAnswer Session::ShowToday() {
 
 SessionAnswer Session::CancelEdit() {
     EndEdit();
+    rowsUnderLine_.reset();
     return {};
 }
 
@@ -76,12 +78,19 @@ void Session::Act(const ClassifiedLine& line, std::string_view typed, SessionAns
     case LineAction::BadSeries: return Refuse(kBadSeriesText, answer);
     case LineAction::DeleteSeries: return DeleteSeriesRow(line.row, answer);
     case LineAction::EditSeries: return EditSeriesRow(line.row, answer);
+    case LineAction::Sync: return Sync(answer);
+    case LineAction::ShowWeek: return ShowWeek(0, answer);
+    case LineAction::NextWeek: return ShowWeek(+1, answer);
+    case LineAction::PreviousWeek: return ShowWeek(-1, answer);
+    case LineAction::Print: return Print(answer);
     }
 }
 
 void Session::ShowDay(const CalendarDate& date, std::string key, SessionAnswer& answer) {
     const StoreResult loaded = LoadDay(folder_, key, settings_.sortOrder, rows_);
     shown_ = {date, std::move(key), loaded.Stored()};
+    weekShown_ = false;
+    rowsUnderLine_.reset();
     AddShownOccurrences(answer);
     answer.show = View();
     if (!loaded.Stored()) answer.messages.push_back(kNotLoadedText + loaded.Reason());
@@ -115,7 +124,8 @@ void Session::SetReminderMinutes(int minutes, SessionAnswer& answer) {
     answer.requests.push_back(WindowRequest::RecheckReminders);
 }
 
-// Nothing is redrawn: the appointment shows the next time its day is shown.
+// A day table is not redrawn: the appointment shows the next time its day is
+// shown. A week on display is, as it may be the new one's.
 void Session::StoreAppointment(const Appointment& appointment, SessionAnswer& answer) {
     if (pendingEdit_) return StoreEdit(appointment, answer);
     if (pendingOccurrence_) return StoreOccurrenceEdit(appointment, answer);
@@ -123,9 +133,16 @@ void Session::StoreAppointment(const Appointment& appointment, SessionAnswer& an
     if (!stored.Stored()) return Refuse(kNotStoredText + stored.Reason(), answer);
     answer.requests.push_back(WindowRequest::RecheckReminders);  // one due soon is told at once
     NoteStoredAppointment(appointment);
+    if (weekShown_) RedrawShownWeek(answer);
+    WarnOfDoubleBooking(appointment, answer);
 }
 
 // The whole book, for other calendar programs; the box says where it went.
+void Session::Sync(SessionAnswer& answer) {
+    if (settings_.syncFolder.empty()) return answer.messages.push_back(kNoSyncFolderText + settings_.file.string());
+    answer.requests.push_back(WindowRequest::Sync);
+}
+
 void Session::Export(SessionAnswer& answer) {
     const std::filesystem::path file = folder_ / ical::kExportFileName;
     const ical::ExportOutcome outcome = ical::ExportBookToFile(folder_, {}, file);

@@ -39,6 +39,12 @@ public:
     SessionAnswer CancelEdit();
     // What the colour dialog did with the settings file.
     SessionAnswer ColourChosen(bool saved);
+    // The book changed on disk (another copy, the command line, a sync): the
+    // shown day is read again, keeping the search and a pending edit.
+    // lineBegun: the entry holds a line typed while the old rows were shown.
+    SessionAnswer BookChanged(bool lineBegun);
+    // The year file the day on display is read from, to be watched.
+    std::filesystem::path ShownYearFile() const;
 
 private:
     // The day on display as the last ShowDay named it; loaded is false when
@@ -60,6 +66,7 @@ private:
     void SetReminderMinutes(int minutes, SessionAnswer& answer);
     void StoreAppointment(const Appointment& appointment, SessionAnswer& answer);
     void Export(SessionAnswer& answer);
+    void Sync(SessionAnswer& answer);
     static void Refuse(std::string message, SessionAnswer& answer);
     // borrar, editar, deshacer (session_rows.cpp).
     void DeleteRow(int row, SessionAnswer& answer);
@@ -85,6 +92,16 @@ private:
     void TellSeriesChange(const SeriesChange& change, SessionAnswer& answer);
     void UndoSeries(const SeriesUndo& step, SessionAnswer& answer);
     bool Editing() const { return pendingEdit_.has_value() || pendingOccurrence_.has_value(); }
+    // semana, imprimir, and the warning after storing (session_week.cpp).
+    void ShowWeek(int32_t weeks, SessionAnswer& answer);
+    bool RedrawShownWeek(SessionAnswer& answer);
+    void Print(SessionAnswer& answer);
+    void WarnOfDoubleBooking(const Appointment& stored, SessionAnswer& answer) const;
+    // The live view (session_reload.cpp).
+    void FollowPendingEdit();
+    void NoteShownDayMatches();
+    bool RowChangedUnderLine(int row) const;
+    void RefuseChangedRow(const char* what, SessionAnswer& answer) const;
 
     std::filesystem::path folder_;
     TodayClock today_;
@@ -92,6 +109,7 @@ private:
     ShownDay shown_;
     DayList rows_;  // with the file positions of the shown rows
     SearchState search_;
+    bool weekShown_ = false;  // the table area holds shown_'s week; any day shown ends it
     // The row "editar" put into the entry, until its line is stored or the
     // edit is cancelled.
     std::optional<StoredRecord> pendingEdit_;
@@ -104,6 +122,9 @@ private:
     // The occurrence "editar N" or "editar serie N" put into the entry.
     std::optional<OccurrenceRow> pendingOccurrence_;
     bool pendingWholeSeries_ = false;
+    // The rows on display when the line in the entry was begun, if the book
+    // changed on disk since: the numbers in that line name these rows.
+    std::optional<DayList> rowsUnderLine_;
 };
 
 }  // namespace quimbaro

@@ -14,6 +14,7 @@ std::string Because(const char* what, const StoreResult& result) { return what +
 // The table is redrawn also after a failure, so that it shows what the file
 // holds now.
 void Session::DeleteRow(int row, SessionAnswer& answer) {
+    if (RowChangedUnderLine(row)) return RefuseChangedRow(kNotDeletedText, answer);
     if (const auto occurrence = OccurrenceAt(row)) return DeleteOccurrence(*occurrence, false, answer);
     const RowPick pick = PickRow(rows_, shown_.loaded, row);
     if (!pick.record) return answer.messages.push_back(pick.problem);
@@ -24,6 +25,7 @@ void Session::DeleteRow(int row, SessionAnswer& answer) {
 }
 
 void Session::EditRow(int row, SessionAnswer& answer) {
+    if (RowChangedUnderLine(row)) return RefuseChangedRow(kNotEditedText, answer);
     if (const auto occurrence = OccurrenceAt(row)) return EditOccurrence(row, *occurrence, false, answer);
     const RowPick pick = PickRow(rows_, shown_.loaded, row);
     if (!pick.record) return answer.messages.push_back(pick.problem);
@@ -39,7 +41,8 @@ void Session::StoreEdit(const Appointment& replacement, SessionAnswer& answer) {
     if (stored.undo) undoSteps_.push_back(*stored.undo);
     if (stored.result.Stored() || stored.result.error == StoreError::Changed) EndEdit();
     RedrawShownDay(answer);
-    if (!stored.result.Stored()) Refuse(Because(kNotStoredText, stored.result), answer);
+    if (!stored.result.Stored()) return Refuse(Because(kNotStoredText, stored.result), answer);
+    WarnOfDoubleBooking(replacement, answer);
 }
 
 void Session::EndEdit() {

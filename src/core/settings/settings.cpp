@@ -30,6 +30,9 @@ constexpr const char* kOrderSection = "Horas";
 constexpr const char* kOrderKey = "Orden_Alfabetico";
 constexpr const char* kReminderSection = "Avisos";
 constexpr const char* kReminderKey = "minutos";
+constexpr const char* kSyncSection = "Sincronizar";
+constexpr const char* kAppointmentSection = "Citas";
+constexpr const char* kDoubleBookingKey = "avisar_solapes";
 constexpr std::size_t kLongestValue = 259;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -154,6 +157,10 @@ void Read(SettingsStore& store) {
     const std::string minutes = std::to_string(kDefaultReminderMinutes);
     store.reminderMinutes = static_cast<int16_t>(
         std::clamp<int64_t>(ReadNumber(ini, kReminderSection, kReminderKey, minutes.c_str()), 0, kMaxReminderMinutes));
+    store.syncFolder = ini.GetValue(kSyncSection, "carpeta", "");
+    store.syncCommand = ini.GetValue(kSyncSection, "orden", "");
+    store.syncMinutes = static_cast<int16_t>(std::clamp<int64_t>(ReadNumber(ini, kSyncSection, "minutos", "0"), 0, kMaxSyncMinutes));
+    store.warnDoubleBooking = ReadNumber(ini, kAppointmentSection, kDoubleBookingKey, "1") != 0;
 }
 
 // Both values are written together; every other section, key and comment

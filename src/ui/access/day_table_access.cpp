@@ -4,6 +4,7 @@
 
 #include "access/spoken_texts.h"
 #include "access/text_table.h"
+#include "access/week_reading.h"
 #include "command/row_commands.h"
 #include "views/table_view.h"
 
@@ -20,6 +21,8 @@ public:
 
     QString text(QAccessible::Text t) const override {
         const DayView& day = source_.Facts().day;
+        if (const auto& week = source_.Facts().week; week && (t == QAccessible::Name || t == QAccessible::Description))
+            return t == QAccessible::Name ? WeekTableName(*week) : WeekTableSummary(*week);
         if (t == QAccessible::Name) return DayTableName(day.date);
         if (t == QAccessible::Description) return DayTableSummary(Rows(), static_cast<int>(day.matched.count()));
         return QAccessibleWidget::text(t);
@@ -34,15 +37,20 @@ public:
     }
 
     QAccessibleInterface* Self() const override { return const_cast<DayTableAccess*>(this); }
-    int Rows() const override { return RowsShown(source_.Facts().day.rows); }
+    int Rows() const override {
+        const auto& week = source_.Facts().week;
+        return week ? WeekTableRows(*week) : RowsShown(source_.Facts().day.rows);
+    }
     int Columns() const override { return kColumns; }
     TextCellFacts Cell(int row, int column) const override {
+        if (const auto& week = source_.Facts().week) return WeekTableCell(*week, row, column);
         if (row < 0) return {ColumnHeader(column), {}, false, CellBox(column, 0)};
         const DayView& day = source_.Facts().day;
         return {ShownFieldText(day.rows.slots[static_cast<std::size_t>(row)], column).trimmed(), RowText(row), false,
                 CellBox(column, row + 1)};
     }
     QString RowText(int row) const override {
+        if (const auto& week = source_.Facts().week) return WeekRowText(*week, row);
         const DayView& day = source_.Facts().day;
         const auto index = static_cast<std::size_t>(row);
         return RowDescription(row + 1, day.matched.test(index), day.repeating.test(index));

@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include <optional>
+
 #include "session/session_answer.h"
 
 namespace quimbaro {
@@ -14,6 +16,7 @@ enum class ScreenPart { None, Window, DayTable, MonthStrip };
 
 struct ScreenFacts {
     DayView day;               // the day on display, its rows and marks
+    std::optional<WeekView> week;  // the week in the day table's place, while shown
     bool creditShown = false;  // the author credit covers the strip
     // Moves on whenever the above changes, so that interfaces made before
     // know they show old texts.

@@ -1,16 +1,19 @@
 // The command console: what happens when Enter is pressed in CommandLine,
 // and how the window carries out what the session answers.
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "access/screen_access.h"
 #include "views/author_credit.h"
+#include "window/book_watcher.h"
 #include "window/command_line_edit.h"
 #include "window/main_window.h"
 #include "dialogs/programmer_message.h"
 #include "text/win1252.h"
 #include "dialogs/colour_choice.h"
 #include "notify/reminder_service.h"
+#include "sync/background_sync.h"
 #include "surface/graphic_control.h"
 
 namespace quimbaro {
@@ -47,16 +50,18 @@ void MainWindow::AnimateCommandLine() {
 // The typed line comes back only when nothing new was typed while a box was open.
 void MainWindow::Carry(const SessionAnswer& answer, const QString& typed) {
     if (answer.show) DrawDay(*answer.show);
+    if (answer.showWeek) DrawWeek(*answer.showWeek);
+    if (answer.show && bookWatcher_) bookWatcher_->Follow(session_.ShownYearFile());
     if (answer.entryLine) commandLine_->setText(FromWin1252(*answer.entryLine));
     ShowEntryMode(answer.entry);
     for (const std::string& message : answer.messages) ShowProgrammerMessage(QString::fromStdString(message));
     if (answer.handBackTyped && commandLine_->text().isEmpty()) commandLine_->setText(typed);
-    for (const WindowRequest request : answer.requests) Do(request, answer.exitCode);
+    for (const WindowRequest request : answer.requests) Do(request, answer);
 }
 
-void MainWindow::Do(WindowRequest request, int exitCode) {
+void MainWindow::Do(WindowRequest request, const SessionAnswer& answer) {
     switch (request) {
-    case WindowRequest::Quit: context_.endProcess(exitCode); return;
+    case WindowRequest::Quit: context_.endProcess(answer.exitCode); return;
     case WindowRequest::ShowAuthorCredit:
         DrawAuthorCredit(state_->surface, *calendarPanel_);
         facts_.creditShown = true;
@@ -70,6 +75,8 @@ void MainWindow::Do(WindowRequest request, int exitCode) {
         return;
     }
     case WindowRequest::RecheckReminders: reminders_->Tick(); return;
+    case WindowRequest::Sync: sync_->RunAsked(); return;
+    case WindowRequest::Print: PrintDays(answer.print); return;
     }
 }
 
@@ -79,6 +86,19 @@ void MainWindow::ComeForwardWithToday() {
     raise();
     activateWindow();
     Carry(session_.ShowToday());
+}
+
+// The shown day's file changed on disk: the day is drawn again as the user
+// left it, scrolled or not, and the entry keeps what is typed in it.
+void MainWindow::ShowBookChange() {
+    const bool scrolled = !state_->canvasStale;
+    const int32_t weekOffset = state_->week ? state_->scrollOffset : 0;
+    Carry(session_.BookChanged(!commandLine_->text().isEmpty()));
+    if (scrolled && state_->canvasStale) RedrawFromCanvas();
+    if (state_->week && weekOffset != 0) {  // the week stays where the user scrolled it
+        state_->scrollOffset = std::clamp(weekOffset, state_->lowestScrollOffset, 0);
+        PaintShownWeek();
+    }
 }
 
 }  // namespace quimbaro

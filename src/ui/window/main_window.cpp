@@ -7,12 +7,14 @@
 
 #include "access/screen_access.h"
 #include "access/spoken_texts.h"
+#include "window/book_watcher.h"
 #include "window/command_line_edit.h"
 #include "dialogs/programmer_message.h"
 #include "window/scroll_appointments.h"
 #include "views/table_view.h"
 #include "views/month_strip.h"
 #include "notify/reminder_service.h"
+#include "sync/background_sync.h"
 #include "surface/graphic_control.h"
 
 // The icon lives in the ui library's resources; a static library has to ask
@@ -55,6 +57,12 @@ MainWindow::MainWindow(ShellContext& context)
     connect(reminders_, &ReminderService::Clicked, this, &MainWindow::ComeForwardWithToday);
     // The bus is asked once the window is up, so it never delays the first frame.
     QTimer::singleShot(0, reminders_, &ReminderService::Start);
+    bookWatcher_ = new BookWatcher(context_.dataFolder, this);
+    bookWatcher_->Follow(session_.ShownYearFile());
+    connect(bookWatcher_, &BookWatcher::Changed, this, &MainWindow::ShowBookChange);
+    sync_ = new BackgroundSync({context_.dataFolder, context_.settings.file, context_.today,
+                                [this] { return !commandLine_->text().isEmpty(); }, ShowProgrammerMessage},
+                               std::chrono::minutes(context_.settings.syncMinutes), this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -81,7 +89,8 @@ void MainWindow::BuildControls() {
     commandLine_->setGeometry(0, 936, 1160, 21);  // its two lowest rows fall outside the window
     commandLine_->setAccessibleName(QString::fromUtf8(kEntryName));
     commandLine_->setAccessibleDescription(EntryDescription(entryMode_));
-    scrollHandler_ = new ScrollAppointments(this, state_->scrollOffset, [this] { RedrawFromCanvas(); });
+    scrollHandler_ = new ScrollAppointments(this, state_->scrollOffset, state_->lowestScrollOffset,
+                                            [this] { RedrawFromCanvas(); });
     appointmentsArea_->installEventFilter(scrollHandler_);
     connect(commandLine_, &QLineEdit::returnPressed, this, &MainWindow::RunCommandLine);
     // Emptying the entry by hand cancels a pending edit.
@@ -116,6 +125,11 @@ void MainWindow::Initialise() {
 
 void MainWindow::DrawDay(const DayView& view) {
     ShellState& state = *state_;
+    if (state.week) {  // the day starts at its top, as it did before the week
+        state.week.reset();
+        state.lowestScrollOffset = kLowestScrollOffset;
+        state.scrollOffset = 0;
+    }
     const CalendarDate& day = view.date;
     DrawCalendarPanel(state.surface, *calendarPanel_, day.year, day.month, day.day, context_.settings.userColour,
                       view.matchDays);
@@ -138,6 +152,7 @@ void MainWindow::PaintDay(const DayView& view) {
 // A copy of what was drawn, for a screen reader to ask about later.
 void MainWindow::RememberDay(const DayView& view) {
     facts_.day = view;
+    facts_.week.reset();
     facts_.creditShown = false;
     ++facts_.version;
     if (context_.toolListens()) AnnounceDay(*appointmentsArea_, *calendarPanel_, context_.tellTools);
@@ -178,6 +193,7 @@ void MainWindow::PresentAppointments() {
 
 void MainWindow::RedrawFromCanvas() {
     ShellState& state = *state_;
+    if (state.week) return PaintShownWeek();
     if (state.canvasStale) PaintCanvas();
     ClearTablePicture(state.surface, *state.tablePicture);
     state.surface.SelectTarget(*state.tablePicture);

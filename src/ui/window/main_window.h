@@ -15,6 +15,8 @@
 
 namespace quimbaro {
 
+class BookWatcher;
+class BackgroundSync;
 class CommandLineEdit;
 class GraphicControl;
 class ReminderService;
@@ -45,6 +47,7 @@ public:
     GraphicControl& AppointmentsArea() { return *appointmentsArea_; }
     CommandLineEdit& CommandLine() { return *commandLine_; }
     ReminderService& Reminders() { return *reminders_; }
+    BackgroundSync& Syncing() { return *sync_; }
     ShellState& State() { return *state_; }
     const ScreenFacts& Facts() const override { return facts_; }
     ScreenPart PartOf(const QObject& object) const override;
@@ -63,12 +66,17 @@ private:
     void RedrawFromCanvas();
     void RememberDay(const DayView& view);
     void ShowEntryMode(const EntryMode& mode);
+    // The week in the table's place, and on paper (week_console.cpp).
+    void DrawWeek(const WeekView& view);
+    void PaintShownWeek();
+    void PrintDays(const std::vector<DayRows>& days);
 
     void AnimateCommandLine();
     // Draws, tells and does what the session answered; typed is the line as entered.
     void Carry(const SessionAnswer& answer, const QString& typed = {});
-    void Do(WindowRequest request, int exitCode);
+    void Do(WindowRequest request, const SessionAnswer& answer);
     void ComeForwardWithToday();
+    void ShowBookChange();
 
     ShellContext& context_;
     Session session_;
@@ -78,6 +86,8 @@ private:
     CommandLineEdit* commandLine_ = nullptr;
     ScrollAppointments* scrollHandler_ = nullptr;
     ReminderService* reminders_ = nullptr;
+    BookWatcher* bookWatcher_ = nullptr;
+    BackgroundSync* sync_ = nullptr;
     ScreenFacts facts_;
     EntryMode entryMode_;
 };

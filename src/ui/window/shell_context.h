@@ -11,6 +11,7 @@
 #include "calendar/dates.h"
 #include "calendar/wall_clock.h"
 #include "dialogs/colour_choice.h"
+#include "dialogs/print_choice.h"
 #include "settings/settings.h"
 
 namespace quimbaro {
@@ -35,6 +36,9 @@ struct ShellContext {
     // announcing, and where the announcements go.
     std::function<bool()> toolListens = [] { return QAccessible::isActive(); };
     std::function<void(QAccessibleEvent*)> tellTools = QAccessible::updateAccessibility;
+    // Picks the printer for "imprimir"; false when the user cancels. Tests
+    // set a PDF file instead of asking.
+    std::function<bool(QPrinter&, QWidget& parent)> choosePrinter = ChoosePrinter;
 };
 
 }  // namespace quimbaro

@@ -5,8 +5,11 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
+#include "session/session_answer.h"
 #include "views/table_view.h"
+#include "window/scroll_appointments.h"
 #include "surface/surface.h"
 
 namespace quimbaro {
@@ -26,6 +29,8 @@ struct ShellState {
     // The view rectangle is left 0, top scrollOffset, right 1160, bottom 2000;
     // only its top ever changes.
     int32_t scrollOffset = 0;
+    int32_t lowestScrollOffset = kLowestScrollOffset;  // the week's own while one is shown
+    std::optional<WeekView> week;  // the week in the table's place, drawn anew on each scroll
     QPointer<QWidget> savedFocus;
     std::unique_ptr<TableGrid> tableGrid = std::make_unique<TableGrid>();  // large: kept off the stack
 };

@@ -1,0 +1,122 @@
+#include "sync/event_file.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <memory>
+#include <span>
+
+#include "ical/book_export.h"
+#include "ical/book_import.h"
+#include "ical/event_export.h"
+#include "ical/parse_calendar.h"
+
+namespace quimbaro::sync {
+namespace {
+
+using Text = std::unique_ptr<char, decltype(&free)>;
+using Event = std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)>;
+
+std::string OwnFile(const Appointment& record, const std::string& uid) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    ical::WriteCalendar(std::span(&record, 1), std::span(&uid, 1), buffer);
+    return buffer.data().toStdString();
+}
+
+bool IsOurs(icalcomponent* event) {
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_X_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_X_PROPERTY))
+        if (std::string_view(icalproperty_get_x_name(p)).starts_with("X-QUIMBARO-")) return true;
+    return false;
+}
+
+// The calendar's one event, when it has one and it does not repeat.
+icalcomponent* SingleEvent(icalcomponent* root) {
+    if (!root || icalcomponent_isa(root) != ICAL_VCALENDAR_COMPONENT) return nullptr;
+    if (icalcomponent_count_components(root, ICAL_VEVENT_COMPONENT) != 1) return nullptr;
+    icalcomponent* event = icalcomponent_get_first_component(root, ICAL_VEVENT_COMPONENT);
+    for (const auto kind : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_RECURRENCEID_PROPERTY})
+        if (icalcomponent_get_first_property(event, kind)) return nullptr;
+    return event;
+}
+
+void RemoveAll(icalcomponent* event, icalproperty_kind kind, bool ours) {
+    std::vector<icalproperty*> gone;
+    for (icalproperty* p = icalcomponent_get_first_property(event, kind); p;
+         p = icalcomponent_get_next_property(event, kind))
+        if (kind != ICAL_X_PROPERTY || (ours && std::string_view(icalproperty_get_x_name(p)).starts_with("X-QUIMBARO-")))
+            gone.push_back(p);
+    for (icalproperty* p : gone) {
+        icalcomponent_remove_property(event, p);
+        icalproperty_free(p);
+    }
+}
+
+void CopyAll(icalcomponent* from, icalcomponent* to, icalproperty_kind kind) {
+    for (icalproperty* p = icalcomponent_get_first_property(from, kind); p;
+         p = icalcomponent_get_next_property(from, kind))
+        icalcomponent_add_property(to, icalproperty_new_clone(p));
+}
+
+// A new start moves the end by as much, keeping the event's length.
+void MoveEnd(icalcomponent* event, icaltimetype oldStart, icaltimetype newStart) {
+    icalproperty* end = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY);
+    if (!end || icaltime_is_null_time(oldStart)) return;
+    const icaldurationtype length = icaltime_subtract(icalproperty_get_dtend(end), oldStart);
+    icaltimetype moved = icaltime_add(newStart, length);
+    if (newStart.is_date) moved.is_date = 1;
+    icalcomponent_remove_property(event, end);
+    icalproperty_free(end);
+    icalcomponent_add_property(event, icalproperty_new_dtend(moved));
+}
+
+}  // namespace
+
+std::string BytesDigest(std::string_view bytes) {
+    return QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())), QCryptographicHash::Sha256)
+        .toHex()
+        .toStdString();
+}
+
+MappedFile MapFile(std::string_view bytes, const ical::ImportOptions& options) {
+    MappedFile file;
+    if (bytes.size() > ical::kMaxImportBytes) return {{}, 0, false};
+    const ical::Component root = ical::ParseCalendar(bytes);
+    ical::MappedEvents mapped = ical::MapEvents(root.get(), options);
+    if (mapped.overLimit) return {{}, 0, false};
+    for (const auto& [reason, count] : mapped.refused) file.refused += count;
+    file.records = std::move(mapped.records);
+    return file;
+}
+
+std::string EventBytes(std::string_view existing, const Appointment& record, const std::string& uid) {
+    if (existing.empty()) return OwnFile(record, uid);
+    const ical::Component root = ical::ParseCalendar(existing);
+    icalcomponent* event = SingleEvent(root.get());
+    if (!event) return "";
+    const Event fresh(ical::AppointmentEvent(record, uid), icalcomponent_free);
+    const bool ours = IsOurs(event);
+    // What the book does not change stays as written (a time zone, characters the book cannot hold).
+    const auto was = ical::MapEvents(root.get(), ical::ImportOptions{}).records;
+    const Appointment old = was.size() == 1 ? was[0] : Appointment{};
+    const auto same = [&](auto field) { return ReadField(old.*field) == ReadField(record.*field); };
+    if (!same(&Appointment::date) || !same(&Appointment::time)) {
+        const icaltimetype oldStart = icalcomponent_get_dtstart(event);
+        RemoveAll(event, ICAL_DTSTART_PROPERTY, ours);
+        CopyAll(fresh.get(), event, ICAL_DTSTART_PROPERTY);
+        MoveEnd(event, oldStart, icalcomponent_get_dtstart(fresh.get()));
+    }
+    if (ours || !same(&Appointment::name) || !same(&Appointment::subject)) {
+        RemoveAll(event, ICAL_SUMMARY_PROPERTY, ours);
+        CopyAll(fresh.get(), event, ICAL_SUMMARY_PROPERTY);
+    }
+    if (ours) {
+        for (const auto kind : {ICAL_DESCRIPTION_PROPERTY, ICAL_X_PROPERTY}) {
+            RemoveAll(event, kind, ours);
+            CopyAll(fresh.get(), event, kind);
+        }
+    }
+    return Text(icalcomponent_as_ical_string_r(root.get()), free).get();
+}
+
+}  // namespace quimbaro::sync

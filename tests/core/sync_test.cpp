@@ -1,0 +1,167 @@
+// Two desks syncing through one vdir folder (as if the folder were the
+// server): every way the two sides can change one appointment, files made
+// elsewhere, runs with nothing new, and the state file's reader.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "book/change_record.h"
+#include "ical/book_export.h"
+#include "sync/sync_run.h"
+#include "temp_folder.h"
+
+namespace quimbaro::sync {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+
+const CalendarDate kToday{2026, 12, 1};
+
+struct Desks {
+    TempFolder a, b, server;
+    SyncReport Sync(const TempFolder& desk, std::string command = "") {
+        return RunSync({desk.path(), server.path(), std::move(command), kToday});
+    }
+};
+
+void Add(const TempFolder& desk, const std::string& subject, const std::string& date = "07/12/2026") {
+    ASSERT_TRUE(AppendAppointment(desk.path(), date, "09:30", "600111222", "Ana", subject).Stored());
+}
+
+StoredRecord Row(const TempFolder& desk, const std::string& subject) {
+    DayList day;
+    EXPECT_TRUE(LoadDay(desk.path(), "07/12/2026", SortOrder::EarliestFirst, day).Stored());
+    for (int row = 1; row <= day.kept; ++row)
+        if (ReadField(day.slots[row - 1].subject) == subject) return RowRecord(day, row);
+    ADD_FAILURE() << subject << " is not in " << desk.path();
+    return {};
+}
+
+void Edit(const TempFolder& desk, const std::string& from, const std::string& to) {
+    const StoredRecord seen = Row(desk, from);
+    Appointment changed = seen.record;
+    StoreField(changed.subject, to);
+    ASSERT_TRUE(ReplaceChange(desk.path(), seen, changed).result.Stored());
+}
+
+void Delete(const TempFolder& desk, const std::string& subject) {
+    ASSERT_TRUE(DeleteChange(desk.path(), Row(desk, subject)).result.Stored());
+}
+
+std::vector<std::string> Subjects(const TempFolder& desk) {
+    std::vector<std::string> subjects;
+    for (const Appointment& r : ical::CollectBook(desk.path(), {}).records) subjects.push_back(ReadField(r.subject));
+    std::sort(subjects.begin(), subjects.end());
+    return subjects;
+}
+
+using Step = std::function<void(const TempFolder&)>;
+Step Edits(std::string to) { return [to](const TempFolder& d) { Edit(d, "Cita", to); }; }
+Step Deletes() { return [](const TempFolder& d) { Delete(d, "Cita"); }; }
+Step Adds(std::string what) { return [what](const TempFolder& d) { Add(d, what); }; }
+Step Nothing() { return [](const TempFolder&) {}; }
+
+TEST(Sync, EachPairOfChangesEndsTheSameOnBothDesksWithNothingLost) {
+    struct Case {
+        const char* name;
+        Step a, b;  // A syncs first, then B, then A again
+        std::vector<std::string> book;
+        int conflicts;
+    } cases[] = {
+        {"A edits", Edits("Nueva"), Nothing(), {"Nueva"}, 0},
+        {"A deletes", Deletes(), Nothing(), {}, 0},
+        {"B adds", Nothing(), Adds("Otra"), {"Cita", "Otra"}, 0},
+        {"both edit: both kept", Edits("De A"), Edits("De B"), {"De A", "De B"}, 1},
+        {"A edits, B deletes: the change wins", Edits("De A"), Deletes(), {"De A"}, 0},
+        {"A deletes, B edits: the change wins", Deletes(), Edits("De B"), {"De B"}, 0},
+        {"both delete", Deletes(), Deletes(), {}, 0},
+        {"both make the same edit", Edits("Igual"), Edits("Igual"), {"Igual"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Desks desks;
+        Add(desks.a, "Cita");
+        ASSERT_EQ(desks.Sync(desks.a).error, "");
+        ASSERT_EQ(desks.Sync(desks.b).counts.added, 1);
+        c.a(desks.a);
+        c.b(desks.b);
+        int conflicts = 0;
+        for (const TempFolder* desk : {&desks.a, &desks.b, &desks.a}) {
+            const SyncReport report = desks.Sync(*desk);
+            ASSERT_FALSE(report.Failed()) << SyncReportText(report);
+            conflicts += report.counts.conflicts;
+        }
+        EXPECT_EQ(Subjects(desks.a), c.book);
+        EXPECT_EQ(Subjects(desks.b), c.book);
+        EXPECT_EQ(conflicts, c.conflicts);
+        for (const TempFolder* desk : {&desks.a, &desks.b}) {  // settled: nothing more to do
+            const SyncCounts n = desks.Sync(*desk).counts;
+            EXPECT_EQ(n.written + n.added + n.changed + n.deleted + n.conflicts + n.refused, 0);
+        }
+    }
+}
+
+TEST(Sync, AnEventMadeElsewhereIsFollowedByItsUidAndKeepsWhatTheBookDoesNotMap) {
+    Desks desks;
+    const std::string event =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:phone-1\r\nDTSTAMP:20261201T000000Z\r\n"
+        "DTSTART:20261207T100000\r\nDTEND:20261207T110000\r\nLOCATION:Consulta 2\r\nSUMMARY:Cita\r\n"
+        "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    testing::WriteFile(desks.server.path() / "phone-1.ics", event);
+    EXPECT_EQ(desks.Sync(desks.a).counts.added, 1);
+    Edit(desks.a, "Cita", "Cambiada");
+    EXPECT_EQ(desks.Sync(desks.a).counts.written, 1);
+    const std::string now = testing::ReadFile(desks.server.path() / "phone-1.ics");
+    for (const char* kept : {"UID:phone-1", "LOCATION:Consulta 2", "DTEND:20261207T110000", "SUMMARY:Cambiada"})
+        EXPECT_NE(now.find(kept), std::string::npos) << kept << " not in\n" << now;
+    EXPECT_EQ(std::count_if(fs::directory_iterator(desks.server.path()), {},
+                            [](const auto& e) { return e.path().extension() == ".ics"; }), 1);
+    desks.Sync(desks.a);  // the server took our change: a deletion now is the server's own
+    fs::remove(desks.server.path() / "phone-1.ics");
+    EXPECT_EQ(desks.Sync(desks.a).counts.deleted, 1);
+    EXPECT_EQ(Subjects(desks.a), std::vector<std::string>{});
+}
+
+TEST(Sync, ASyncWithNothingNewTouchesNoFileAndAFailedCommandLeavesTheBook) {
+    Desks desks;
+    Add(desks.a, "Cita");
+    desks.Sync(desks.a);
+    desks.Sync(desks.a);  // with no command, our write is taken as the server's at the next sync
+    const auto stamp = [&] {
+        std::vector<fs::file_time_type> times{fs::last_write_time(desks.a.path() / kStateFileName)};
+        for (const auto& e : fs::directory_iterator(desks.server.path())) times.push_back(fs::last_write_time(e));
+        return times;
+    };
+    const auto before = stamp();
+    const SyncReport again = desks.Sync(desks.a);
+    EXPECT_NE(SyncReportText(again).find(" 0 archivos escritos, 0 citas añadidas, 0 cambiadas, 0 borradas, 0 conflictos"),
+              std::string::npos);
+    EXPECT_EQ(stamp(), before);
+
+    const fs::path ours = *std::find_if(fs::directory_iterator(desks.server.path()), {},
+                                        [](const auto& e) { return e.path().extension() == ".ics"; });
+    std::string bytes = testing::ReadFile(ours);  // a new event, and ours changed
+    testing::WriteFile(desks.server.path() / "copia.ics", bytes);
+    testing::WriteFile(ours, bytes.replace(bytes.find("SUMMARY:Ana: Cita"), 17, "SUMMARY:Ana: Otra"));
+    const SyncReport failed = desks.Sync(desks.a, "echo el servidor no contesta >&2; exit 3");
+    EXPECT_TRUE(failed.commandFailed);
+    EXPECT_NE(SyncReportText(failed).find("el servidor no contesta"), std::string::npos);
+    EXPECT_EQ(Subjects(desks.a), std::vector<std::string>{"Cita"});
+}
+
+TEST(SyncState, ReadsWhatItWritesAndRefusesAnythingElse) {
+    SyncState state{"/x y", {{"a b%.ics", "ab12", {10, 20, 30}, Pending::Write, "", {{"2026.log", 155, 0xfeed}, {"2027.log", -1, 1}}}},
+                    {{"2026.log", 310, 7}}, {{"2027.log", -1, 8}}};
+    std::string error;
+    EXPECT_EQ(ParseSyncState(FormatSyncState(state), error), state);
+    for (const char* bad : {"", "otra cosa\n", "quimbaro-sync 1\nR 2026.log 0 1\n", "quimbaro-sync 1\nF a.ics - 1 2 3 x -\n",
+                            "quimbaro-sync 1\nF a.ics zz 1 2 3 - -\n", "quimbaro-sync 1\nF %4 - 1 2 3 - -\n",
+                            "quimbaro-sync 1\nF a.ics - 1 2 3 - -\nR 2026.log -5 1\n",
+                            "quimbaro-sync 1\nX 2026.log - 1\n", "quimbaro-sync 1\nI 2026.log 0 1\n", "quimbaro-sync 1\nF a.ics - 1 2 3 - -\nX 2026.log 0 1\n"})
+        EXPECT_FALSE(ParseSyncState(bad, error)) << bad;
+}
+
+}  // namespace
+}  // namespace quimbaro::sync

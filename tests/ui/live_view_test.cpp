@@ -1,0 +1,90 @@
+// The open window follows the shown day's year file: what another process
+// writes there is drawn within moments, with the entry and the scroll kept.
+#include <QProcess>
+
+#include "access/spoken_texts.h"
+#include "text/messages.h"
+#include "ui/shell_fixture.h"
+
+namespace quimbaro::testing {
+namespace {
+
+constexpr int kPatience = 30000;  // milliseconds: generous for a loaded machine, never reached when all is well
+
+class LiveViewTest : public ShellTest {
+protected:
+    // Rows 1 and 2's names, waited for.
+    ::testing::AssertionResult Shows(const QString& names) {
+        if (QTest::qWaitFor([&] { return Cell(2, 1) + "," + Cell(2, 2) == names; }, kPatience))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "still " << qPrintable(Cell(2, 1) + "," + Cell(2, 2));
+    }
+    // The day as a fresh "hoy" draws it, the entry put back as it was.
+    QImage FreshDay() {
+        const QString typed = window->CommandLine().text();
+        window->EnterLine("hoy");
+        window->CommandLine().setText(typed);
+        return AreaImage();
+    }
+};
+
+// Another process appends, renames a new file over the year file, writes
+// into that one and deletes it: each time the table shows what the file holds.
+TEST_F(LiveViewTest, ChangesByAnotherProcessAreDrawnAndTheTypedLineStays) {
+    Store({"31/12/2026 10:00 Carla"});
+    MainWindow& w = Open();
+    QTest::keyClicks(&w.CommandLine(), "borrar 1");  // typed while row 1 is Carla, not yet entered
+    const std::filesystem::path file = folder / "2026.log";
+    const std::pair<std::function<void()>, QString> changes[] = {
+        {[&] {
+             QProcess add;
+             add.start(QUIMBARO_BINARY, {"--data", QString::fromStdString(folder.string()), "add",
+                                         "31/12/2026|08:00|600111222|Ana|Asunto"});
+             ASSERT_TRUE(add.waitForFinished(kPatience) && add.exitCode() == 0) << add.readAllStandardError().data();
+         }, "Ana,Carla"},
+        {[&] {
+             WriteFile(folder / "nuevo.tmp", Record("31/12/2026", "09:00", "Bea"));
+             std::filesystem::rename(folder / "nuevo.tmp", file);
+         }, "Bea,"},
+        {[&] { Store("31/12/2026", "07:00", "Dora"); }, "Dora,Bea"},  // into the renamed file
+        {[&] { std::filesystem::remove(file); }, ","}};
+    for (const auto& [change, names] : changes) {
+        change();
+        EXPECT_TRUE(Shows(names));
+        EXPECT_TRUE(SameImage(AreaImage(), FreshDay()));
+        EXPECT_EQ(w.CommandLine().text(), "borrar 1");
+    }
+    Store("31/12/2026", "10:00", "Eva");
+    ASSERT_TRUE(Shows("Eva,"));
+    BoxCatcher boxes;
+    QTest::keyClick(&w.CommandLine(), Qt::Key_Return);  // row 1 is no longer the one it was typed for
+    ASSERT_EQ(boxes.seen.size(), 1);
+    EXPECT_TRUE(boxes.seen[0].endsWith(QString::fromUtf8(kRowsRedrawnText)));
+    EXPECT_EQ(w.CommandLine().text(), "borrar 1");
+    w.CommandLine().clear();
+    Type("02/01/2027");  // another year's file is followed from now on: made, then written to
+    Store("02/01/2027", "09:00", "Fede");
+    EXPECT_TRUE(Shows("Fede,"));
+    Store("02/01/2027", "10:00", "Gil");
+    EXPECT_TRUE(Shows("Fede,Gil"));
+}
+
+// A scrolled day stays scrolled, a pending edit stays pending.
+TEST_F(LiveViewTest, AScrolledDayAndAPendingEditSurviveTheRedraw) {
+    for (int r = 1; r <= 28; ++r) Store("31/12/2026", qPrintable(QString::asprintf("%02d:00", r)), "Nombre");
+    MainWindow& w = Open();
+    Type("editar 3");
+    QTest::keyClick(&w.AppointmentsArea(), Qt::Key_PageDown);
+    Store("31/12/2026", "00:30", "Primera");
+    ASSERT_TRUE(Shows("Primera,Nombre"));
+    const QImage live = AreaImage();
+    QTest::keyClick(&w.AppointmentsArea(), Qt::Key_Home);
+    QTest::keyClick(&w.AppointmentsArea(), Qt::Key_PageDown);
+    EXPECT_TRUE(SameImage(live, AreaImage()));  // as the new day scrolled by hand
+    EXPECT_EQ(w.CommandLine().text(), "31/12/2026|03:00|600111222|Nombre|Asunto");
+    EXPECT_EQ(w.CommandLine().accessibleDescription(), EntryDescription({true, 4}));  // 03:00 is row 4 now
+    EXPECT_EQ(w.CommandLine().palette().color(QPalette::Base), QColor(CommandLineEdit::kEditingBase));
+}
+
+}  // namespace
+}  // namespace quimbaro::testing
