@@ -110,6 +110,20 @@ TEST_F(SeriesSession, CadaBorrarEditarAndDeshacerOnOccurrences) {
     EXPECT_EQ(Show("22/12/2026"), "10:00 Ana Fisio*,");
     EXPECT_EQ(Enter("deshacer").messages, Strings{"Se deshizo el cambio de la serie semanal."});
     EXPECT_EQ(Show("15/12/2026"), "10:00 Ana Fisio*,");
+    Session other(folder, [] { return CalendarDate{2026, 12, 7}; }, settings);  // another copy, same book
+    other.Enter(W("cada semana 2 veces 16/12/2026|08:00|1|Eva|x"));
+    EXPECT_FALSE(session->BookChanged(false).show);  // not on the day shown
+    Enter("semana");  // the week shows the series, and what another copy added
+    const auto rowsPerDay = [this] {
+        std::string counts;
+        for (const DayRows& day : last.showWeek.value().days) counts += std::to_string(day.rows.size());
+        return counts;
+    };
+    EXPECT_EQ(rowsPerDay(), "0110000");
+    other.Enter(W("16/12/2026"));
+    other.Enter(W("borrar serie 1"));
+    last = session->BookChanged(false);
+    EXPECT_EQ(rowsPerDay(), "0100000");
 
     Show("22/12/2026");
     EXPECT_EQ(Enter("editar 1").entryLine, "22/12/2026|10:00|600|Ana|Fisio");

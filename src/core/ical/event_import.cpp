@@ -317,7 +317,7 @@ public:
             return;
         }
         const Appointment first = MakeAppointment(DayKey(local->day), TimeText(*local), "", "", subject);
-        if (auto series = KeptSeries(event, first, *local, overrides)) {
+        if (auto series = options_.keepSeries ? KeptSeries(event, first, *local, overrides) : std::nullopt) {
             if (const auto own = OwnRecord(event, true)) series->first = *own;
             return KeepSeries(std::move(*series));
         }

@@ -36,6 +36,7 @@ inline constexpr std::size_t kMaxImportRecords = 200000;  // records one file ma
 struct ImportOptions {
     DateRange filter;     // every event's day must be in it (open by default)
     DateRange expansion;  // where recurring events are expanded; both ends set
+    bool keepSeries = true;  // a plain rule kept as a series; false: always copies within expansion
 };
 
 struct MappedEvents {
