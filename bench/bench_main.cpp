@@ -115,6 +115,7 @@ int Run(int argc, char** argv) {
     const std::shared_ptr<void> icalRig = RegisterIcal(data);
     RegisterReminderTick(data);
     RegisterPrint();
+    RegisterSeries(data);
     RegisterSync(data);
     WeekRigPtr weekRig = RegisterWeek(data);
 
@@ -138,6 +139,7 @@ int Run(int argc, char** argv) {
     report([&] { ReportIcal(reporter.medians()); });
     report([&] { ReportReminderTick(reporter.medians()); });
     report([&] { ReportPrint(reporter.medians()); });
+    report([&] { ReportSeries(reporter.medians()); });
     report([&] { ReportSync(reporter.medians()); });
     report([&] { ReportWeek(reporter.medians()); });
     std::printf("\n");

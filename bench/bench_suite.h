@@ -65,6 +65,8 @@ void ReportReminderTick(const Medians& medians);
 void RegisterChange(const BenchData& data);
 void ReportChange(const BenchData& data, const Medians& medians);
 
+void RegisterSeries(const BenchData& data);
+void ReportSeries(const Medians& medians);
 void RegisterSync(const BenchData& data);
 void ReportSync(const Medians& medians);
 

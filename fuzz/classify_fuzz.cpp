@@ -14,6 +14,7 @@
 #include "text/win1252.h"
 #include "calendar/dates.h"
 #include "fuzz_folder.h"
+#include "search/folding.h"
 
 namespace {
 
@@ -151,6 +152,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     case LineAction::Edit:
         FUZZ_CHECK(!word && !date);
         CheckRowWord(line, result);
+        break;
+    case LineAction::AppendSeries:
+    case LineAction::BadSeries:  // checked by seriesline_fuzz
+        FUZZ_CHECK(FoldText(line.substr(0, line.find(' '))) == "cada");
+        break;
+    case LineAction::DeleteSeries:
+    case LineAction::EditSeries:
+        FUZZ_CHECK(FoldText(line.substr(0, 12)) == (result.action == LineAction::DeleteSeries ? "borrar serie" : "editar serie"));
         break;
     default:
         FUZZ_CHECK(word && *word == result.action);

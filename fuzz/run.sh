@@ -10,7 +10,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(loadday classify daykey settings sortday cli reminders change search icalimport vdir syncstate)
+  targets=(loadday classify daykey settings sortday cli reminders change search icalimport vdir syncstate seriesline rules)
 fi
 jobs=${FUZZ_BUILD_JOBS:-$(nproc)}
 
@@ -22,7 +22,7 @@ cmake --build build-fuzz --target fuzz_targets -j "$jobs"
 # Year files of a whole day need room for more than 29 records.
 max_len_for() {
   case $1 in
-    loadday | reminders | change) echo 20000 ;;
+    loadday | reminders | change | rules) echo 20000 ;;
     *) echo 4096 ;;
   esac
 }
@@ -31,7 +31,8 @@ max_len_for() {
 limits_for() {
   case $1 in
     vdir) echo -timeout=10 -rss_limit_mb=1024 ;;
-    icalimport) echo -timeout=5 -rss_limit_mb=512 ;;
+    icalimport | rules) echo -timeout=5 -rss_limit_mb=512 ;;
+    seriesline) echo -timeout=2 -rss_limit_mb=256 ;;
     syncstate) echo -timeout=5 -rss_limit_mb=512 ;;
   esac
 }

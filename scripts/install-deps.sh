@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wine fonts-liberation2 fontconfig qt6-translations-l10n
   dbus-daemon
+  python3-dateutil
   xvfb xauth xdotool openbox imagemagick hyperfine linux-perf ccache
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev file gzip
   libical-dev calcurse python3-icalendar radicale vdirsyncer

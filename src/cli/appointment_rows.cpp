@@ -16,7 +16,7 @@ namespace quimbaro::cli {
 namespace {
 
 const QStringList kKeys{"fecha", "hora", "telefono", "nombre", "asunto"};
-const QStringList kPlaceKeys{"fila", "fecha_iso"};
+const QStringList kPlaceKeys{"fila", "fecha_iso", "repeticion"};
 
 // A row with, for a listed day, its number in the day's table and its day
 // in ISO form (row 0: a row of no table, such as a search's).
@@ -24,6 +24,7 @@ struct MachineRow {
     const Appointment* record;
     int row = 0;
     QString isoDate;
+    QString repetition;  // the series' name; empty for a single appointment
 };
 
 QString Field(const std::string& bytes, Format format) {
@@ -47,9 +48,10 @@ void PrintForPrograms(const std::vector<MachineRow>& rows, bool withPlace, Forma
         if (withPlace) {
             object.insert(kPlaceKeys[0], row.row);
             object.insert(kPlaceKeys[1], row.isoDate);
+            object.insert(kPlaceKeys[2], row.repetition);
         }
         if (format == Format::Tsv)
-            out << columns.join(u'\t') << (withPlace ? QStringLiteral("\t%1\t%2").arg(row.row).arg(row.isoDate) : "")
+            out << columns.join(u'\t') << (withPlace ? QStringLiteral("\t%1\t%2\t%3").arg(row.row).arg(row.isoDate, row.repetition) : "")
                 << '\n';
         array.append(object);
     }
@@ -75,7 +77,7 @@ void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out
         return;
     }
     std::vector<MachineRow> machineRows;
-    for (const Appointment& row : rows) machineRows.push_back({&row, 0, {}});
+    for (const Appointment& row : rows) machineRows.push_back({&row, 0, {}, {}});
     PrintForPrograms(machineRows, false, format, out);
 }
 
@@ -87,7 +89,11 @@ void PrintDays(const std::vector<DayRows>& days, Format format, QTextStream& out
     std::vector<MachineRow> rows;
     for (const DayRows& day : days) {
         const QString iso = QString::fromStdString(IsoDate(day.date));
-        for (std::size_t i = 0; i < day.rows.size(); ++i) rows.push_back({&day.rows[i], static_cast<int>(i) + 1, iso});
+        for (std::size_t i = 0; i < day.rows.size(); ++i) {
+            const QString repetition =
+                i < day.repetition.size() ? QString::fromStdString(day.repetition[i]) : QString();
+            rows.push_back({&day.rows[i], static_cast<int>(i) + 1, iso, repetition});
+        }
     }
     PrintForPrograms(rows, true, format, out);
 }

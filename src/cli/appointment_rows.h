@@ -28,7 +28,9 @@ void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out
 
 // The days' rows. Text: each day under its date in words, one line per row
 // with its number and the columns aligned (day_text.h). Tsv and json: the
-// fields of Print, then the row number ("fila") and the ISO date ("fecha_iso").
+// fields of Print, then the row number ("fila"), the ISO date ("fecha_iso")
+// and the series an occurrence comes from ("repeticion", empty for a single
+// appointment).
 void PrintDays(const std::vector<DayRows>& days, Format format, QTextStream& out);
 
 // A field as text; control characters, which the entry cannot type, become

@@ -133,6 +133,12 @@ int ChangeStatus(CliContext& context, const char* failedText, const StoreResult&
     return Fail(context, kExitFailure, QString::fromUtf8(failedText) + QString::fromStdString(result.Reason()));
 }
 
+int SeriesChangeStatus(CliContext& context, const char* failedText, const SeriesChange& change) {
+    if (!change.Done()) return Fail(context, kExitFailure, QString::fromUtf8(failedText) + QString::fromStdString(change.error));
+    context.out << QString::fromStdString(change.done) << '\n';
+    return kExitOk;
+}
+
 bool OpensWindow(const QStringList& arguments, QString& dataOption) {
     const QStringList rest = arguments.mid(1);
     if (rest.isEmpty()) return true;

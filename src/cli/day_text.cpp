@@ -16,9 +16,16 @@ namespace {
 constexpr int kColumns = 5;  // row number, time, phone, name, subject
 using Line = std::array<QString, kColumns>;
 
-Line LineOf(int row, const Appointment& record) {
+// An occurrence of a series says which after its subject.
+Line LineOf(int row, const Appointment& record, const std::string& repetition) {
+    QString subject = PlainField(ReadField(record.subject));
+    if (!repetition.empty()) subject += QStringLiteral("  (%1)").arg(QString::fromStdString(repetition));
     return {QString::number(row), PlainField(ReadField(record.time)), PlainField(GroupPhone(ReadField(record.phone))),
-            PlainField(ReadField(record.name)), PlainField(ReadField(record.subject))};
+            PlainField(ReadField(record.name)), subject};
+}
+
+std::string RepetitionOf(const DayRows& day, std::size_t row) {
+    return row < day.repetition.size() ? day.repetition[row] : std::string();
 }
 
 QString Padding(const QString& text, int width) { return QString(std::max(0, width - DisplayWidth(text)), u' '); }
@@ -44,7 +51,7 @@ QString DaysAsText(const std::vector<DayRows>& days) {
     std::array<int, kColumns> widths{};
     for (std::size_t d = 0; d < days.size(); ++d) {
         for (std::size_t r = 0; r < days[d].rows.size(); ++r) {
-            lines[d].push_back(LineOf(static_cast<int>(r) + 1, days[d].rows[r]));
+            lines[d].push_back(LineOf(static_cast<int>(r) + 1, days[d].rows[r], RepetitionOf(days[d], r)));
             for (int c = 0; c < kColumns; ++c) widths[c] = std::max(widths[c], DisplayWidth(lines[d].back()[c]));
         }
     }

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "day_argument.h"
+#include "repeat/day_occurrences.h"
+#include "repeat/rules_file.h"
 #include "settings/settings.h"
 #include "text/messages.h"
 #include "text/win1252.h"
@@ -54,6 +56,10 @@ std::optional<std::vector<DayRows>> ReadShownDays(const QCommandLineParser& pars
     if (!days) return Refuse(context, status, kExitUsage, QStringLiteral("no se pueden contar días desde esa fecha"));
     SettingsStore settings{.file = context.dataFolder / kSettingsFileName};
     LoadSettings(settings);
+    // A damaged rules file hides its series only.
+    const RulesRead rules = ReadRules(context.dataFolder);
+    if (!rules.Whole()) context.err << QStringLiteral("quimbaro: ") << QString::fromStdString(rules.problem) << '\n';
+    const auto byDay = SeriesByDay(rules.series, days->front().date, days->back().date);
     // Every day is read before anything is printed, so a failure prints no half list.
     for (DayRows& day : *days) {
         DayList list;
@@ -61,7 +67,11 @@ std::optional<std::vector<DayRows>> ReadShownDays(const QCommandLineParser& pars
         if (!loaded.Stored())
             return Refuse(context, status, kExitFailure,
                           QString::fromUtf8(kNotLoadedText) + QString::fromStdString(loaded.Reason()));
+        RowSeries origin;
+        const auto on = byDay.find(day.date);
+        if (on != byDay.end()) AddOccurrences(list, rules.series, on->second, day.date, settings.sortOrder, origin);
         day.rows.assign(list.slots.begin(), list.slots.begin() + std::min(list.kept, kDaySlots));
+        for (std::size_t i = 0; i < day.rows.size(); ++i) day.repetition.push_back(origin[i] ? origin[i]->name : "");
         if (list.kept > kDaySlots)
             context.err << QStringLiteral("quimbaro: el día %1 tiene %2 citas; como en la ventana, se muestran %3\n")
                                .arg(FromWin1252(day.key)).arg(list.kept).arg(kDaySlots);

@@ -3,6 +3,7 @@
 #include "book/year_file.h"
 #include "command/row_commands.h"
 #include "day_argument.h"
+#include "repeat/rules_file.h"
 #include "settings/settings.h"
 #include "text/messages.h"
 
@@ -16,14 +17,14 @@ int RowNumber(const QString& text) {
     return number && !text.startsWith(u'+') ? row : 0;
 }
 
-std::optional<StoredRecord> Refuse(CliContext& context, int& status, int code, const QString& message) {
+std::optional<ShownRow> Refuse(CliContext& context, int& status, int code, const QString& message) {
     status = Fail(context, code, message);
     return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<StoredRecord> FindShownRow(const QString& day, const QString& row, CliContext& context, int& status) {
+std::optional<ShownRow> FindShownRow(const QString& day, const QString& row, CliContext& context, int& status) {
     const auto named = DayNamed(day, context.today);
     if (!named) return Refuse(context, status, kExitUsage, NoDayText(day));
     const int number = RowNumber(row);
@@ -36,9 +37,13 @@ std::optional<StoredRecord> FindShownRow(const QString& day, const QString& row,
     if (!loaded.Stored())
         return Refuse(context, status, kExitFailure,
                       QString::fromUtf8(kNotLoadedText) + QString::fromStdString(loaded.Reason()));
+    const RulesRead rules = ReadRules(context.dataFolder);
+    if (!rules.Whole()) context.err << QStringLiteral("quimbaro: ") << QString::fromStdString(rules.problem) << '\n';
+    RowSeries origin;
+    AddOccurrences(list, rules.series, SeriesOn(rules.series, named->date), named->date, settings.sortOrder, origin);
     const RowPick pick = PickRow(list, true, number);
     if (!pick.record) return Refuse(context, status, kExitFailure, QString::fromStdString(pick.problem));
-    return pick.record;
+    return ShownRow{*pick.record, origin[static_cast<std::size_t>(number - 1)]};
 }
 
 }  // namespace quimbaro::cli

@@ -7,12 +7,19 @@
 #include <optional>
 
 #include "book/change_record.h"
+#include "repeat/day_occurrences.h"
 #include "subcommand.h"
 
 namespace quimbaro::cli {
 
-// The record, or none once the reason has been written on stderr; status is
+// What the row shows: a year file's record, or an occurrence of a series.
+struct ShownRow {
+    StoredRecord record;
+    std::optional<OccurrenceRow> occurrence;
+};
+
+// The row, or none once the reason has been written on stderr; status is
 // then the exit status to end with.
-std::optional<StoredRecord> FindShownRow(const QString& day, const QString& row, CliContext& context, int& status);
+std::optional<ShownRow> FindShownRow(const QString& day, const QString& row, CliContext& context, int& status);
 
 }  // namespace quimbaro::cli

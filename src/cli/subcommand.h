@@ -17,6 +17,7 @@
 #include "book/year_file.h"
 #include "calendar/dates.h"
 #include "place/data_folder.h"
+#include "repeat/series_change.h"
 
 namespace quimbaro::cli {
 
@@ -52,5 +53,7 @@ int Fail(CliContext& context, int status, const QString& message);
 // How a change of the book ended: 0 when stored; otherwise the window's
 // failure text, then why, and status 1.
 int ChangeStatus(CliContext& context, const char* failedText, const StoreResult& result);
+// The same for a series' change: what was done goes to stdout.
+int SeriesChangeStatus(CliContext& context, const char* failedText, const SeriesChange& change);
 
 }  // namespace quimbaro::cli

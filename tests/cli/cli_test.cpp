@@ -190,17 +190,17 @@ TEST_F(CliBook, ListsTheDaysInTheWindowsOrderInEachFormat) {
               "  2  09:30  93   93       Marta        segunda a la misma hora\n"
               "  3  11:00  612 34 56 78  Peñón Ñandú  Revisión\n");
     EXPECT_EQ(run({"--format", "tsv", "list", "16/06/2026", "--days=2"}).out,
-              "fecha\thora\ttelefono\tnombre\tasunto\tfila\tfecha_iso\n"
-              "16/06/2026\t08:00\t600111222\tEva\totro día\t1\t2026-06-16\n17/06/2026\t\t\t\t\t1\t2026-06-17\n"
-              "17/06/2026\ttarde\t\tÁgueda Émilie-Ñúñez de la Peñaranda y Fernández-Z\tsin teléfono\t2\t2026-06-17\n");
+              "fecha\thora\ttelefono\tnombre\tasunto\tfila\tfecha_iso\trepeticion\n"
+              "16/06/2026\t08:00\t600111222\tEva\totro día\t1\t2026-06-16\t\n17/06/2026\t\t\t\t\t1\t2026-06-17\t\n"
+              "17/06/2026\ttarde\t\tÁgueda Émilie-Ñúñez de la Peñaranda y Fernández-Z\tsin teléfono\t2\t2026-06-17\t\n");
     LatestFirst();
     const QByteArray json = QByteArray::fromStdString(run({"list", "--format", "json"}).out);
     EXPECT_EQ(QJsonDocument::fromJson(json).toJson(QJsonDocument::Compact).toStdString(),
               R"([{"asunto":"Revisión","fecha":"15/06/2026","fecha_iso":"2026-06-15","fila":1,"hora":"11:00",)"
-              R"("nombre":"Peñón Ñandú","telefono":"612345678"},{"asunto":"segunda a la misma hora",)"
-              R"("fecha":"15/06/2026","fecha_iso":"2026-06-15","fila":2,"hora":"09:30","nombre":"Marta",)"
+              R"("nombre":"Peñón Ñandú","repeticion":"","telefono":"612345678"},{"asunto":"segunda a la misma hora",)"
+              R"("fecha":"15/06/2026","fecha_iso":"2026-06-15","fila":2,"hora":"09:30","nombre":"Marta","repeticion":"",)"
               R"("telefono":"93"},{"asunto":"primera","fecha":"15/06/2026","fecha_iso":"2026-06-15","fila":3,)"
-              R"("hora":"09:30","nombre":"Luis","telefono":"91"}])");
+              R"("hora":"09:30","nombre":"Luis","repeticion":"","telefono":"91"}])");
 }
 
 TEST_F(CliBook, ADayPastTheTablesRowsListsWhatTheTableShowsAndSaysSo) {
@@ -247,10 +247,10 @@ TEST_F(CliBook, DeleteAndEditTheRowListShowsInTheWindowsOrder) {
     const auto edited = run({"edit", "15/06/2026", "2", "17/06/2026|08:00|9|Luis Ruiz|y"});
     EXPECT_EQ(edited.status, 0) << edited.err;
     EXPECT_EQ(run({"list", "hoy", "--days", "3", "--format", "tsv"}).out,
-              "fecha\thora\ttelefono\tnombre\tasunto\tfila\tfecha_iso\n"
-              "15/06/2026\t09:30\t93\tMarta\tsegunda a la misma hora\t1\t2026-06-15\n"
-              "16/06/2026\t08:00\t600111222\tEva\totro día\t1\t2026-06-16\n"
-              "17/06/2026\t08:00\t9\tLuis Ruiz\ty\t1\t2026-06-17\n");
+              "fecha\thora\ttelefono\tnombre\tasunto\tfila\tfecha_iso\trepeticion\n"
+              "15/06/2026\t09:30\t93\tMarta\tsegunda a la misma hora\t1\t2026-06-15\t\n"
+              "16/06/2026\t08:00\t600111222\tEva\totro día\t1\t2026-06-16\t\n"
+              "17/06/2026\t08:00\t9\tLuis Ruiz\ty\t1\t2026-06-17\t\n");
 }
 
 // Stored all the same with status 0; the other one is named on stderr
@@ -410,7 +410,7 @@ TEST(CliIcal, YearsBeforeAThousandAreAddedListedExportedAndImported) {
     for (const char* line : {"05/12/0999|09:30|600|Ana|x", "01/01/0001|tarde|||y"})
         EXPECT_EQ(book({"add", line}).err, "") << line;
     EXPECT_EQ(book({"list", "05/12/0999", "--format", "tsv"}).out,
-              "fecha\thora\ttelefono\tnombre\tasunto\tfila\tfecha_iso\n05/12/0999\t09:30\t600\tAna\tx\t1\t0999-12-05\n");
+              "fecha\thora\ttelefono\tnombre\tasunto\tfila\tfecha_iso\trepeticion\n05/12/0999\t09:30\t600\tAna\tx\t1\t0999-12-05\t\n");
     const std::string file = (book.folder.path() / "old.ics").string();
     EXPECT_EQ(book({"export", file.c_str(), "--from", "01/01/0001", "--to", "31/12/0999"}).status, 0);
     const auto imported = other({"import", file.c_str(), "--from", "01/01/0001"});

@@ -15,8 +15,8 @@ daily_events() {
   awk -v n="$1" 'BEGIN {
     print "BEGIN:VCALENDAR"
     for (i = 0; i < n; i++)
-      printf "BEGIN:VEVENT\nUID:%d\nDTSTART:20260101T%02d%02d00\nRRULE:FREQ=DAILY\nSUMMARY:cita %d\nEND:VEVENT\n",
-        i, int(i / 60) % 24, i % 60, i
+      printf "BEGIN:VEVENT\nUID:%d\nDTSTART:20260101T%02d%02d00\nRRULE:FREQ=DAILY;BYHOUR=%d\nSUMMARY:cita %d\nEND:VEVENT\n",
+        i, int(i / 60) % 24, i % 60, int(i / 60) % 24, i
     print "END:VCALENDAR" }'
 }
 

@@ -73,7 +73,7 @@ TEST_F(IcalBounds, RulesAreRefusedOrFollowedFromNearTheRangeToJustPastIt) {
         {"19990131T100000", "FREQ=MONTHLY;INTERVAL=5;BYMONTHDAY=31", 6, 0},
         {"20200120T100000", "FREQ=MONTHLY;BYMONTHDAY=6,20", 72, 0},  // 6 December 2025 comes before the 20th
         {"20010102T100000", "FREQ=WEEKLY;INTERVAL=3;BYDAY=TU,TH", 104, 0},
-        {"19960229T100000", "FREQ=YEARLY;INTERVAL=4", 1, 0},
+        {"19960229T100000", "FREQ=YEARLY;INTERVAL=4;BYHOUR=10", 1, 0},
         {"00010101T100000", "FREQ=HOURLY;INTERVAL=5;BYHOUR=9;BYDAY=MO;BYMONTH=3", 14, 0},
         {"19000101T100000", "FREQ=SECONDLY;INTERVAL=3601;BYMINUTE=5", 420, 0},
         {"00010101T100000", "FREQ=DAILY;BYMONTH=2;BYMONTHDAY=30", 0, 0},
@@ -90,7 +90,7 @@ TEST_F(IcalBounds, RulesAreRefusedOrFollowedFromNearTheRangeToJustPastIt) {
 // range) each cost 83,616 days: a file's budget covers eleven of them.
 TEST_F(IcalBounds, AFilesRulesShareOneBudget) {
     std::string events;
-    for (int i = 0; i < 14; ++i) events += Event("DTSTART:18000101T100000\nRRULE:FREQ=DAILY;COUNT=2", i);
+    for (int i = 0; i < 14; ++i) events += Event("DTSTART:18000101T100000\nRRULE:FREQ=DAILY;COUNT=2;BYHOUR=10", i);
     const ImportReport report = Import(Calendar(events));
     EXPECT_EQ(Counts(report).second, 3) << ImportReportText(report);
 }
@@ -142,7 +142,7 @@ TEST_F(IcalBounds, AFileOfOneLongLineIsReadAsItSays) {
 // part; a file over the size limit is not even parsed.
 TEST_F(IcalBounds, FilesGivingTooMuchAreRefusedWholeWithoutWriting) {
     std::string events;
-    for (int i = 0; i < 201; ++i) events += Event("DTSTART:20250101T100000\nRRULE:FREQ=DAILY", i);
+    for (int i = 0; i < 201; ++i) events += Event("DTSTART:20250101T100000\nRRULE:FREQ=DAILY;BYHOUR=10", i);
     const ImportReport many = Import(Calendar(events));
     EXPECT_TRUE(many.Refused());
     EXPECT_NE(ImportReportText(many).find("no se importó ninguna"), std::string::npos);

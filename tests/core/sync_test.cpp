@@ -122,6 +122,11 @@ TEST(Sync, AnEventMadeElsewhereIsFollowedByItsUidAndKeepsWhatTheBookDoesNotMap) 
     fs::remove(desks.server.path() / "phone-1.ics");
     EXPECT_EQ(desks.Sync(desks.a).counts.deleted, 1);
     EXPECT_EQ(Subjects(desks.a), std::vector<std::string>{});
+    // A repeating event made elsewhere comes in as its days, not dropped as a series sync cannot follow.
+    std::string weekly = event;
+    weekly.replace(weekly.find("UID:phone-1"), 11, "UID:phone-2").insert(weekly.find("SUMMARY"), "RRULE:FREQ=WEEKLY;COUNT=3\r\n");
+    testing::WriteFile(desks.server.path() / "phone-2.ics", weekly);
+    EXPECT_EQ(desks.Sync(desks.a).counts.added, 3);
 }
 
 TEST(Sync, ASyncWithNothingNewTouchesNoFileAndAFailedCommandLeavesTheBook) {

@@ -87,7 +87,7 @@ sync sync
 [[ -f $vdir/phone-1.ics ]] || fail "the server's event did not reach the folder"
 "$quimbaro" --data "$book" import "$vdir/phone-1.ics" >/dev/null || fail "import of the server's event"
 listed=$("$quimbaro" --data "$book" list 08/12/2026 --format tsv | tail -n 1)
-[[ $listed == $'08/12/2026\t16:00\t\t\tDentista, revisión\t1\t2026-12-08' ]] || fail "the imported event is listed as: $listed"
+[[ $listed == $'08/12/2026\t16:00\t\t\tDentista, revisión\t1\t2026-12-08\t' ]] || fail "the imported event is listed as: $listed"
 
 # The next export leaves the sync tool's file alone and changes nothing of ours.
 out=$("$quimbaro" --data "$book" export --vdir "$vdir")

@@ -116,6 +116,16 @@ StoreResult DeleteRecord(const fs::path& folder, const StoredRecord& seen) {
     return files.Finish(result);
 }
 
+StoreResult AddRecord(const fs::path& folder, const Appointment& record, StoredRecord& added) {
+    const std::string name = FileNameOf(record);
+    if (!HasDayKey(record)) return StoreResult{StoreError::BadDate, 0, name};
+    ChangeFiles files;
+    StoreResult result = files.Open(folder, name, name);
+    added.record = record;
+    if (result.Stored()) result = WriteRecordAtEnd(files.Fd(name), folder, record, name, added.offset);
+    return files.Finish(result);
+}
+
 StoreResult ReplaceRecord(const fs::path& folder, const StoredRecord& seen, const Appointment& replacement,
                           StoredRecord& added) {
     const std::string oldName = FileNameOf(seen.record), newName = FileNameOf(replacement);

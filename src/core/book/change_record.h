@@ -29,6 +29,10 @@ StoredRecord RowRecord(const DayList& list, int row);
 
 StoreResult DeleteRecord(const std::filesystem::path& folder, const StoredRecord& seen);
 
+// Appends the record to the year file of its date, as AppendAppointment
+// does; added tells where it went, for undoing it.
+StoreResult AddRecord(const std::filesystem::path& folder, const Appointment& record, StoredRecord& added);
+
 // Appends replacement to the year file of its own date (BadDate when that is
 // no DayKey), then deletes seen; added tells where the replacement went. A
 // replacement byte-identical to seen changes nothing and leaves added = seen.

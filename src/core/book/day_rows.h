@@ -14,6 +14,7 @@ struct DayRows {
     CalendarDate date;
     std::string key;                // the day key its records carry (DD/MM/YYYY)
     std::vector<Appointment> rows;  // in the table's order: row N is rows[N - 1]
+    std::vector<std::string> repetition{};  // per row, a series' name; empty for a single appointment
 };
 
 // How drawing days as a document went.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "command/series_line.h"
 #include "settings/settings.h"
 #include "text/win1252.h"
 
@@ -108,6 +109,8 @@ ClassifiedLine ClassifyLine(std::string_view line) {
     if (auto query = SearchQuery(line)) return {.action = LineAction::Search, .query = std::move(*query)};
     if (const auto date = ParseDayKey(line)) return {.action = LineAction::ShowDate, .date = *date};
     if (LowerWin1252(line) == "color") return {.action = LineAction::ChooseColour};
+    if (auto series = SeriesLine(line)) return std::move(*series);
+    if (auto command = SeriesRowCommand(line)) return *command;
     if (const auto command = RowCommand(line)) return *command;
     const auto separators = std::count(line.begin(), line.end(), kSeparator);
     if (separators == 4) return AppointmentLine(line);

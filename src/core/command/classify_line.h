@@ -7,6 +7,7 @@
 
 #include "book/appointment.h"
 #include "calendar/dates.h"
+#include "repeat/series.h"
 
 namespace quimbaro {
 
@@ -32,6 +33,10 @@ enum class LineAction {
     Search,       // "buscar", alone or followed by one space and the text
     NextMatch,    // "siguiente"
     PreviousMatch,// "anterior"
+    AppendSeries, // "cada ..." with a repetition and an appointment line (series_line.h)
+    BadSeries,    // "cada" with anything else
+    DeleteSeries, // "borrar serie N"
+    EditSeries,   // "editar serie N"
     Sync,         // "sincronizar": one two-way sync with the vdir folder of [Sincronizar]
     ShowWeek,     // "semana": the shown day's week, Monday to Sunday
     NextWeek,     // "semana siguiente" or "siguiente semana": the week after, the shown day a week on
@@ -44,8 +49,9 @@ struct ClassifiedLine {
     CalendarDate date{};                 // ShowDate: the accepted date
     Appointment appointment{};           // Append: the five fields as they are stored
     int minutes = 0;                     // SetReminder: the minutes asked for
-    int row = 0;                         // Delete, Edit: the typed row; 0 when no number follows the word
+    int row = 0;                         // Delete, Edit, DeleteSeries, EditSeries: the typed row; 0 when no number follows the word
     std::string query{};                 // Search: the text, spaces around it removed; empty clears
+    Repetition repetition{};             // AppendSeries: how the appointment repeats
 };
 
 // line is Windows-1252 text as read from the entry.

@@ -12,6 +12,8 @@
 #include "book/year_file.h"
 #include "files/atomic_write.h"
 #include "ical/event_export.h"
+#include "repeat/occurrences.h"
+#include "repeat/rules_file.h"
 #include "text/messages.h"
 
 namespace quimbaro::ical {
@@ -55,6 +57,32 @@ bool WriteEvents(std::size_t count, QIODevice& out, BuildEvent event) {
     for (std::size_t i = 0; i < count && written; ++i)
         written = WriteText(out, CalendarText(icalcomponent_as_ical_string_r(event(i)), free).get());
     return written && WriteText(out, tail.c_str());
+}
+
+// The folder's series with a day in range; error says why they could not be read.
+std::vector<Series> SeriesInRange(const std::filesystem::path& folder, const DateRange& range, std::string& error) {
+    RulesRead rules = ReadRules(folder);
+    error = rules.problem;
+    if (!range.from && !range.to) return std::move(rules.series);
+    std::vector<Series> kept;
+    for (Series& series : rules.series) {
+        const CalendarDate first = *FirstDay(series);
+        const CalendarDate from = std::max(range.from.value_or(first), first);
+        const CalendarDate to = range.to.value_or(CalendarDate{int16_t(std::min(from.year + 10, 9999)), 12, 31});
+        if (!OccurrencesIn(series, from, to).days.empty()) kept.push_back(std::move(series));
+    }
+    return kept;
+}
+
+bool WriteBook(const std::vector<Appointment>& records, const std::vector<Series>& series, QIODevice& out) {
+    EventBuilder builder;
+    UidMaker uids;
+    std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)> held(nullptr, icalcomponent_free);
+    return WriteEvents(records.size() + series.size(), out, [&](std::size_t i) {
+        if (i < records.size()) return builder.Build(records[i], uids.Next(records[i]));
+        held.reset(SeriesEvent(series[i - records.size()]));
+        return held.get();
+    });
 }
 
 }  // namespace
@@ -107,8 +135,12 @@ bool WriteCalendar(std::span<const Appointment> records, std::span<const std::st
 
 ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& range, QIODevice& out) {
     const BookRecords book = CollectBook(folder, range);
-    ExportOutcome outcome{static_cast<int>(book.records.size()), book.skipped, book.error};
-    if (outcome.Done() && !WriteCalendar(book.records, out))
+    ExportOutcome outcome{static_cast<int>(book.records.size()), 0, book.skipped, book.error};
+    std::string rulesError;
+    const std::vector<Series> series = SeriesInRange(folder, range, rulesError);
+    outcome.series = int(series.size());
+    if (outcome.Done()) outcome.error = rulesError;
+    if (outcome.Done() && !WriteBook(book.records, series, out))
         outcome.error = "no se pudo escribir el calendario: " + out.errorString().toStdString();
     return outcome;
 }
@@ -116,17 +148,23 @@ ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& r
 ExportOutcome ExportBookToFile(const std::filesystem::path& folder, const DateRange& range,
                                const std::filesystem::path& file) {
     const BookRecords book = CollectBook(folder, range);
-    ExportOutcome outcome{static_cast<int>(book.records.size()), book.skipped, book.error};
+    ExportOutcome outcome{static_cast<int>(book.records.size()), 0, book.skipped, book.error};
+    std::string rulesError;
+    const std::vector<Series> series = SeriesInRange(folder, range, rulesError);
+    outcome.series = int(series.size());
+    if (outcome.Done()) outcome.error = rulesError;
     if (!outcome.Done()) return outcome;
     const files::FileResult written =
-        files::WriteFileSafely(file, [&](QIODevice& out) { return WriteCalendar(book.records, out); });
+        files::WriteFileSafely(file, [&](QIODevice& out) { return WriteBook(book.records, series, out); });
     outcome.error = written.Reason();
     return outcome;
 }
 
 std::string ExportMessage(const ExportOutcome& outcome, const std::string& where) {
     if (!outcome.Done()) return "No se pudo exportar: " + outcome.error;
-    return "Se exportaron " + std::to_string(outcome.exported) + " citas a " + where + "." +
+    const std::string series =
+        outcome.series > 0 ? " y " + std::to_string(outcome.series) + " citas que se repiten" : "";
+    return "Se exportaron " + std::to_string(outcome.exported) + " citas" + series + " a " + where + "." +
            SkippedText(outcome.skipped);
 }
 

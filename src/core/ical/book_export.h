@@ -39,6 +39,7 @@ BookRecords CollectBook(const std::filesystem::path& folder, const DateRange& ra
 
 struct ExportOutcome {
     int exported = 0;
+    int series = 0;  // repeating appointments, one event each
     int skipped = 0;
     std::string error;  // Spanish, empty on success; nothing is written then
     bool Done() const { return error.empty(); }
@@ -49,7 +50,8 @@ struct ExportOutcome {
 bool WriteCalendar(std::span<const Appointment> records, QIODevice& out);
 bool WriteCalendar(std::span<const Appointment> records, std::span<const std::string> uids, QIODevice& out);
 
-// Writes the folder's book to out (stdout, say).
+// Writes the folder's book to out (stdout, say): the records, then the
+// series with a day in range, each one VEVENT with its RRULE and EXDATEs.
 ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& range, QIODevice& out);
 // Writes it to file as files::WriteFileSafely does: a failure leaves what was there.
 ExportOutcome ExportBookToFile(const std::filesystem::path& folder, const DateRange& range,

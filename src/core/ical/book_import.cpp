@@ -2,6 +2,7 @@
 
 #include <libical/ical.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "book/double_booking.h"
 #include "book/year_file.h"
 #include "ical/parse_calendar.h"
+#include "repeat/rules_file.h"
 
 namespace quimbaro::ical {
 namespace {
@@ -37,6 +39,21 @@ YearOutcome Store(const std::filesystem::path& folder, const std::vector<Appoint
     return {0, 0, static_cast<int>(records.size()), batch.store.Reason()};
 }
 
+SeriesOutcome StoreSeries(const std::filesystem::path& folder, const std::vector<Series>& incoming) {
+    SeriesOutcome outcome;
+    if (incoming.empty()) return outcome;
+    const std::string error = ChangeRules(folder, [&](std::vector<Series>& all) {
+        for (const Series& one : incoming) {
+            const bool there = std::any_of(all.begin(), all.end(), [&](const Series& s) { return s.uid == one.uid; });
+            ++(there ? outcome.alreadyThere : outcome.added);
+            if (!there) all.push_back(one);
+        }
+        return std::string();
+    });
+    if (!error.empty()) outcome = {0, 0, int(incoming.size()), error};
+    return outcome;
+}
+
 std::string Line(int count, const std::string& what) { return "  " + std::to_string(count) + " " + what + "\n"; }
 
 }  // namespace
@@ -51,7 +68,7 @@ ImportOptions MakeImportOptions(const CalendarDate& today, const DateRange& give
 }
 
 bool ImportReport::AnythingRefused() const {
-    if (notCalendar || Refused() || !mapped.refused.empty()) return true;
+    if (notCalendar || Refused() || !mapped.refused.empty() || series.notStored > 0) return true;
     for (const auto& [name, year] : years) {
         if (year.notStored > 0) return true;
     }
@@ -66,7 +83,9 @@ ImportReport ImportCalendarText(const std::filesystem::path& folder, std::string
     const Component root = ParseCalendar(text);
     report.notCalendar = !HoldsCalendar(root.get());
     report.mapped = MapEvents(root.get(), options);
-    if (report.Refused()) report.mapped.records.clear();
+    if (report.Refused()) report.mapped.records.clear(), report.mapped.series.clear();
+    report.series = StoreSeries(folder, report.mapped.series);
+    report.mapped.series.clear();
     for (const auto& [fileName, records] : ByYearFile(report.mapped.records))
         report.years[fileName] = Store(folder, records);
     report.mapped.records.clear();
@@ -90,6 +109,12 @@ std::string ImportReportText(const ImportReport& report) {
             text += "  no se guardaron " + std::to_string(year.notStored) + " citas: " + year.error +
                     " (el archivo quedó como estaba)\n";
     }
+    const SeriesOutcome& s = report.series;
+    if (s.added + s.alreadyThere + s.notStored > 0)
+        text += std::string(kRulesFileName) + ": " + std::to_string(s.added) + " citas que se repiten añadidas, " +
+                std::to_string(s.alreadyThere) + " ya estaban\n";
+    if (!s.error.empty())
+        text += "  no se guardaron " + std::to_string(s.notStored) + " citas que se repiten: " + s.error + "\n";
     const MappedEvents& m = report.mapped;
     for (const auto& [reason, count] : m.refused) text += "Rechazados " + std::to_string(count) + " eventos: " + reason + "\n";
     if (m.outsideRange > 0) text += Line(m.outsideRange, "citas fuera del periodo pedido, no importadas");

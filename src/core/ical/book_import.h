@@ -29,8 +29,16 @@ struct YearOutcome {
     int clashes = 0;    // incoming records at an HH:MM time another record of their day holds
 };
 
+struct SeriesOutcome {
+    int added = 0;
+    int alreadyThere = 0;  // a series of the same UID was there
+    int notStored = 0;
+    std::string error;
+};
+
 struct ImportReport {
     std::map<std::string, YearOutcome> years;  // by year file name
+    SeriesOutcome series;
     MappedEvents mapped;                       // records cleared once stored
     bool notCalendar = false;                  // no iCalendar object in the input at all
     bool tooLarge = false;                     // over kMaxImportBytes: not read

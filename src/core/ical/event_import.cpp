@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <array>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
@@ -12,6 +13,8 @@
 #include "ical/component_walk.h"
 #include "ical/event_export.h"
 #include "ical/rule_work.h"
+#include "repeat/occurrences.h"
+#include "repeat/rules_file.h"
 
 namespace quimbaro::ical {
 namespace {
@@ -22,6 +25,7 @@ constexpr const char* kTooMany = "su repetición da más de 1000 citas en el per
 constexpr const char* kTooCostly =
     "su repetición costaría demasiado seguirla (una regla de menos de un día que casi nunca se cumple, "
     "o demasiadas en el archivo)";
+constexpr const char* kBadRule = "su regla de repetición (RRULE) no se entiende";
 constexpr const char* kWildZone = "su zona horaria (VTIMEZONE) cambia más de una vez al año o demasiadas veces";
 
 // A start as the book knows it: a local day and, unless all-day, a clock time.
@@ -83,7 +87,7 @@ bool IsRecurring(icalcomponent* event) {
 
 // The record our own X- fields hold (an empty field has none), when the date
 // is there, all decode, and they still agree with what the event shows.
-std::optional<Appointment> OwnRecord(icalcomponent* event) {
+std::optional<Appointment> OwnRecord(icalcomponent* event, bool series = false) {
     std::array<std::string, 5> fields;
     std::size_t found = 0;
     for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_X_PROPERTY); p;
@@ -98,7 +102,7 @@ std::optional<Appointment> OwnRecord(icalcomponent* event) {
             found |= std::size_t{1} << i;
         }
     }
-    if (!(found & 1) || IsRecurring(event) || !ValidDay(fields[0])) return std::nullopt;
+    if (!(found & 1) || IsRecurring(event) != series || !ValidDay(fields[0])) return std::nullopt;
     const Appointment record = MakeAppointment(fields[0], fields[1], fields[2], fields[3], fields[4]);
     if (std::array{ReadField(record.time), ReadField(record.phone), ReadField(record.name),
                    ReadField(record.subject)} != std::array{fields[1], fields[2], fields[3], fields[4]})
@@ -232,6 +236,65 @@ private:
     Expanded how_ = Expanded::All;
 };
 
+// libical drops an RRULE it cannot read (an unknown FREQ) and leaves an error
+// in its place: the event would otherwise pass for a single one.
+bool HasUnreadRule(icalcomponent* event) {
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_XLICERROR_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_XLICERROR_PROPERTY)) {
+        const char* text = icalproperty_get_xlicerror(p);
+        if (text && std::string_view(text).find("RRULE") != std::string_view::npos) return true;
+    }
+    return false;
+}
+
+// One RRULE libical reads, no RDATE.
+std::optional<icalrecurrencetype> SingleRule(icalcomponent* event) {
+    icalproperty* rule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
+    if (!rule || icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY) ||
+        icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY))
+        return std::nullopt;
+    return icalproperty_get_rrule(rule);
+}
+
+// The last local day an UNTIL lets an occurrence start on.
+std::optional<CalendarDate> UntilDay(icaltimetype until, const icaltimetype& start, const LocalStart& first) {
+    if (until.zone == nullptr && !icaltime_is_utc(until)) until.zone = start.zone;
+    const auto local = ToLocal(until);
+    if (!local) return std::nullopt;
+    if (local->clock && first.clock && *local->clock < *first.clock) return DaysAfter(local->day, -1);
+    return local->day;
+}
+
+// The event as a series when its rule can be kept as one: the rule with its
+// end as a local day, removed and replaced occurrences as removed days.
+std::optional<Series> KeptSeries(icalcomponent* event, const Appointment& first, const LocalStart& start,
+                                 const Overrides& overrides) {
+    auto rule = SingleRule(event);
+    if (!rule || !IsPlainRule(*rule)) return std::nullopt;
+    if (!icaltime_is_null_time(rule->until)) {
+        const auto last = UntilDay(rule->until, icalcomponent_get_dtstart(event), start);
+        if (!last || *last < start.day) return std::nullopt;
+        rule->until = IcalDate(*last);
+    }
+    const char* text = icalrecurrencetype_as_string(&*rule);
+    if (!text || !RuleProblem(text).empty()) return std::nullopt;
+    const std::string uid = Uid(event);
+    Series series{uid.empty() ? NewSeriesUid() : uid, first, text, {}};
+    // Asked before the walk: libical's getters restart the event's property iterator.
+    const icaltimezone* zone = icalcomponent_get_dtstart(event).zone;
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
+        icaltimetype excluded = icalproperty_get_exdate(p);
+        if (excluded.zone == nullptr && !icaltime_is_utc(excluded)) excluded.zone = zone;
+        if (const auto local = ToLocal(excluded)) series.excluded.push_back(local->day);
+    }
+    for (const auto& [owner, replaced] : overrides)
+        if (owner == uid) series.excluded.push_back(replaced.day);
+    std::sort(series.excluded.begin(), series.excluded.end());
+    series.excluded.erase(std::unique(series.excluded.begin(), series.excluded.end()), series.excluded.end());
+    return series;
+}
+
 class Mapper {
 public:
     Mapper(const ImportOptions& options, MappedEvents& out) : options_(options), out_(out) {}
@@ -249,6 +312,15 @@ public:
             return;
         }
         const std::string subject = Subject(event);
+        if (const auto rule = SingleRule(event); HasUnreadRule(event) || (rule && rule->freq == ICAL_NO_RECURRENCE)) {
+            ++out_.refused[kBadRule];
+            return;
+        }
+        const Appointment first = MakeAppointment(DayKey(local->day), TimeText(*local), "", "", subject);
+        if (auto series = options_.keepSeries ? KeptSeries(event, first, *local, overrides) : std::nullopt) {
+            if (const auto own = OwnRecord(event, true)) series->first = *own;
+            return KeepSeries(std::move(*series));
+        }
         if (!IsRecurring(event)) {
             Keep(MakeAppointment(DayKey(local->day), TimeText(*local), "", "", subject), local->day);
             return;
@@ -264,6 +336,18 @@ private:
         if (!icalcomponent_get_first_property(event, ICAL_SUMMARY_PROPERTY)) ++out_.withoutSummary;
         return FitField(QString::fromUtf8(PropertyText(event, ICAL_SUMMARY_PROPERTY)), sizeof(Appointment::subject),
                         out_.fixes);
+    }
+
+    // A series with a day in the filter's range.
+    void KeepSeries(Series series) {
+        const CalendarDate from = std::max(options_.filter.from.value_or(*FirstDay(series)), *FirstDay(series));
+        const CalendarDate to = options_.filter.to.value_or(CalendarDate{int16_t(std::min(from.year + 10, 9999)), 12, 31});
+        const bool open = !options_.filter.from && !options_.filter.to;
+        if (!open && OccurrencesIn(series, from, to).days.empty()) {
+            ++out_.outsideRange;
+            return;
+        }
+        out_.series.push_back(std::move(series));
     }
 
     void Keep(const Appointment& record, const CalendarDate& day) {

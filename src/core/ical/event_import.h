@@ -6,8 +6,11 @@
 // event: the start in the system's local time (UTC and TZID starts are
 // converted, floating ones kept), all-day events with an empty time, SUMMARY
 // as the subject; recurring events (RRULE, RDATE, EXDATE, RECURRENCE-ID)
-// become one record per occurrence within the expansion range, at most
-// kMaxOccurrences of them. A rule that would cost libical too much to follow
+// with one plain RRULE (a day or longer, no BY-parts: repeat/occurrences.h)
+// and no RDATE stay one series each, with the occurrences other events replace
+// (RECURRENCE-ID) as removed days; other recurring events become one record
+// per occurrence within the expansion range, at most kMaxOccurrences of them.
+// An RRULE libical cannot read is refused. A rule that would cost libical too much to follow
 // (rule_work.h) is refused, and mapping stops at more than kMaxImportRecords.
 
 #include <libical/ical.h>
@@ -20,6 +23,7 @@
 #include "book/appointment.h"
 #include "ical/book_export.h"
 #include "ical/field_text.h"
+#include "repeat/series.h"
 
 namespace quimbaro::ical {
 
@@ -32,10 +36,12 @@ inline constexpr std::size_t kMaxImportRecords = 200000;  // records one file ma
 struct ImportOptions {
     DateRange filter;     // every event's day must be in it (open by default)
     DateRange expansion;  // where recurring events are expanded; both ends set
+    bool keepSeries = true;  // a plain rule kept as a series; false: always copies within expansion
 };
 
 struct MappedEvents {
     std::vector<Appointment> records;          // in the file's order
+    std::vector<Series> series;                // recurring events kept as rules (repeat/)
     std::map<std::string, int> refused;        // Spanish reason -> events refused for it
     int outsideRange = 0;                      // events or occurrences left out by the range
     int withoutSummary = 0;

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "repeat/day_occurrences.h"
+
 namespace quimbaro {
 
 TodayRecords::FileStamp TodayRecords::StampOf(const std::filesystem::path& file) {
@@ -24,18 +26,18 @@ StoreResult TodayRecords::Refresh(const std::filesystem::path& folder, const Cal
     const std::string key = DayKey(day);
     const std::filesystem::path file = YearFilePath(folder, key);
     const FileStamp stamp = StampOf(file);
-    if (current_ && key == dayKey_ && SameStamp(stamp, stamp_)) return {};
+    const RulesRead& rules = rules_.Read(folder);
+    const bool sameRules = rules_.Generation() == rulesGeneration_;
+    rulesGeneration_ = rules_.Generation();
+    if (current_ && key == dayKey_ && SameStamp(stamp, stamp_) && sameRules) return {};
     dayKey_ = key;
     stamp_ = stamp;
     current_ = false;
     ++generation_;
     records_.clear();
-    if (!stamp.exists) {
-        current_ = true;
-        return {};
-    }
-    const StoreResult loaded = LoadWholeDay(folder, key, records_);
+    const StoreResult loaded = stamp.exists ? LoadWholeDay(folder, key, records_) : StoreResult{};
     current_ = loaded.Stored();
+    for (const std::size_t index : SeriesOn(rules.series, day)) records_.push_back(OccurrenceRecord(rules.series[index], day));
     return loaded;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
-// Today's appointments as the year file holds them, for the reminders. The
-// file is read again only when it looks different on disk (another inode,
-// size or change time) or the day changed, so a look at an unchanged book
-// costs one stat().
+// Today's appointments as the year file holds them and the series' days
+// give them, for the reminders. The files are read again only when they look
+// different on disk (another inode, size or change time) or the day changed,
+// so a look at an unchanged book costs two stat()s.
 
 #include <sys/types.h>
 
@@ -15,6 +15,7 @@
 #include "book/appointment.h"
 #include "book/year_file.h"
 #include "calendar/dates.h"
+#include "repeat/rules_file.h"
 
 namespace quimbaro {
 
@@ -45,6 +46,8 @@ private:
     std::string dayKey_;
     FileStamp stamp_;
     std::vector<Appointment> records_;
+    RulesCache rules_;
+    uint64_t rulesGeneration_ = 0;
 };
 
 }  // namespace quimbaro

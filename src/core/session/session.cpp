@@ -25,14 +25,14 @@ SessionAnswer Session::Enter(std::string_view line) {
     if (classified.action != LineAction::Append && classified.action != LineAction::BadEntry) EndEdit();
     Act(classified, line, answer);
     rowsUnderLine_.reset();  // the next line is typed under the rows on display now
-    answer.entry = {pendingEdit_.has_value(), pendingRow_};
+    answer.entry = {Editing(), pendingRow_};
     return answer;
 }
 
 SessionAnswer Session::ShowToday() {
     SessionAnswer answer;
     ShowDayFromToday(0, answer);
-    answer.entry = {pendingEdit_.has_value(), pendingRow_};
+    answer.entry = {Editing(), pendingRow_};
     return answer;
 }
 
@@ -46,7 +46,7 @@ SessionAnswer Session::CancelEdit() {
 SessionAnswer Session::ColourChosen(bool saved) {
     SessionAnswer answer;
     if (!saved) answer.messages.push_back(kSettingsNotSavedText + settings_.file.filename().string());
-    answer.entry = {pendingEdit_.has_value(), pendingRow_};
+    answer.entry = {Editing(), pendingRow_};
     return answer;
 }
 
@@ -74,6 +74,10 @@ void Session::Act(const ClassifiedLine& line, std::string_view typed, SessionAns
     case LineAction::Delete: return DeleteRow(line.row, answer);
     case LineAction::Edit: return EditRow(line.row, answer);
     case LineAction::Undo: return UndoLastChange(answer);
+    case LineAction::AppendSeries: return StoreSeries(line, answer);
+    case LineAction::BadSeries: return Refuse(kBadSeriesText, answer);
+    case LineAction::DeleteSeries: return DeleteSeriesRow(line.row, answer);
+    case LineAction::EditSeries: return EditSeriesRow(line.row, answer);
     case LineAction::Sync: return Sync(answer);
     case LineAction::ShowWeek: return ShowWeek(0, answer);
     case LineAction::NextWeek: return ShowWeek(+1, answer);
@@ -87,6 +91,7 @@ void Session::ShowDay(const CalendarDate& date, std::string key, SessionAnswer& 
     shown_ = {date, std::move(key), loaded.Stored()};
     weekShown_ = false;
     rowsUnderLine_.reset();
+    AddShownOccurrences(answer);
     answer.show = View();
     if (!loaded.Stored()) answer.messages.push_back(kNotLoadedText + loaded.Reason());
 }
@@ -103,7 +108,9 @@ void Session::RedrawShownDay(SessionAnswer& answer) { ShowDay(shown_.date, shown
 // The marks of the search now in force; the day list is not read again.
 void Session::RepaintShownDay(SessionAnswer& answer) { answer.show = View(); }
 
-DayView Session::View() const { return {shown_.date, rows_, RowsMatched(), search_.days}; }
+DayView Session::View() const {
+    return {shown_.date, rows_, RowsMatched(), search_.days, RepeatingRows(rowSeries_)};
+}
 
 // The value stays in use for this run; the user learns it will not survive it.
 void Session::SaveSettingsOrTell(SessionAnswer& answer) {
@@ -121,6 +128,7 @@ void Session::SetReminderMinutes(int minutes, SessionAnswer& answer) {
 // shown. A week on display is, as it may be the new one's.
 void Session::StoreAppointment(const Appointment& appointment, SessionAnswer& answer) {
     if (pendingEdit_) return StoreEdit(appointment, answer);
+    if (pendingOccurrence_) return StoreOccurrenceEdit(appointment, answer);
     const StoreResult stored = AppendAppointment(folder_, appointment);
     if (!stored.Stored()) return Refuse(kNotStoredText + stored.Reason(), answer);
     answer.requests.push_back(WindowRequest::RecheckReminders);  // one due soon is told at once

@@ -8,11 +8,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "book/change_record.h"
 #include "calendar/dates.h"
 #include "command/classify_line.h"
+#include "repeat/day_occurrences.h"
+#include "repeat/rules_file.h"
+#include "repeat/series_change.h"
 #include "session/search_state.h"
 #include "session/session_answer.h"
 #include "settings/settings.h"
@@ -75,6 +79,19 @@ private:
     void ShowMatchDay(bool forward, SessionAnswer& answer);
     void NoteStoredAppointment(const Appointment& appointment);
     MatchedRows RowsMatched() const;
+    // Series: "cada", their rows, "borrar serie", "editar serie" (session_series.cpp).
+    void AddShownOccurrences(SessionAnswer& answer);
+    void AddSeriesMatchDays(const RecordMatcher& matcher, std::vector<CalendarDate>& days);
+    void StoreSeries(const ClassifiedLine& line, SessionAnswer& answer);
+    std::optional<OccurrenceRow> OccurrenceAt(int row) const;
+    void DeleteOccurrence(const OccurrenceRow& occurrence, bool wholeSeries, SessionAnswer& answer);
+    void DeleteSeriesRow(int row, SessionAnswer& answer);
+    void EditOccurrence(int row, const OccurrenceRow& occurrence, bool wholeSeries, SessionAnswer& answer);
+    void EditSeriesRow(int row, SessionAnswer& answer);
+    void StoreOccurrenceEdit(const Appointment& replacement, SessionAnswer& answer);
+    void TellSeriesChange(const SeriesChange& change, SessionAnswer& answer);
+    void UndoSeries(const SeriesUndo& step, SessionAnswer& answer);
+    bool Editing() const { return pendingEdit_.has_value() || pendingOccurrence_.has_value(); }
     // semana, imprimir, and the warning after storing (session_week.cpp).
     void ShowWeek(int32_t weeks, SessionAnswer& answer);
     bool RedrawShownWeek(SessionAnswer& answer);
@@ -97,7 +114,14 @@ private:
     // edit is cancelled.
     std::optional<StoredRecord> pendingEdit_;
     int pendingRow_ = 0;
-    std::vector<UndoStep> undoSteps_;  // this run's deletions and edits, the last one at the back
+    // this run's deletions and edits, the last one at the back
+    std::vector<std::variant<UndoStep, SeriesUndo>> undoSteps_;
+    RulesCache rules_;                   // the series, read again when their file changed
+    RowSeries rowSeries_{};              // which shown rows are occurrences
+    std::string toldRulesProblem_;       // the rules file's problem, told once until it changes
+    // The occurrence "editar N" or "editar serie N" put into the entry.
+    std::optional<OccurrenceRow> pendingOccurrence_;
+    bool pendingWholeSeries_ = false;
     // The rows on display when the line in the entry was begun, if the book
     // changed on disk since: the numbers in that line name these rows.
     std::optional<DayList> rowsUnderLine_;

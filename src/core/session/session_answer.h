@@ -18,6 +18,7 @@ struct DayView {
     DayList rows;                          // empty when the day could not be read
     MatchedRows matched;                   // the rows that answer the search in force
     std::vector<CalendarDate> matchDays;   // the days the strip boxes, in date order
+    MatchedRows repeating{};               // the rows that are occurrences of a series
 };
 
 // The week to draw in the table's place: the strip around the shown day,

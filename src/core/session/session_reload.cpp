@@ -29,11 +29,12 @@ bool SameRecord(const std::optional<StoredRecord>& a, const std::optional<Stored
 // it was begun under; an empty entry means the user starts from the new rows.
 SessionAnswer Session::BookChanged(bool lineBegun) {
     SessionAnswer answer;
-    answer.entry = {pendingEdit_.has_value(), pendingRow_};
+    answer.entry = {Editing(), pendingRow_};
     const DayList before = rows_;
     const bool wasLoaded = shown_.loaded;
     const StoreResult loaded = LoadDay(folder_, shown_.key, settings_.sortOrder, rows_);
     shown_.loaded = loaded.Stored();
+    AddShownOccurrences(answer);  // a series changed by another copy shows too
     const bool dayChanged = shown_.loaded != wasLoaded || !SameRows(before, rows_);
     if (!dayChanged && !weekShown_) return answer;
     if (dayChanged) {
@@ -44,7 +45,7 @@ SessionAnswer Session::BookChanged(bool lineBegun) {
         FollowPendingEdit();
         NoteShownDayMatches();
     }
-    answer.entry = {pendingEdit_.has_value(), pendingRow_};
+    answer.entry = {Editing(), pendingRow_};
     if (weekShown_) {
         RedrawShownWeek(answer);
         return answer;

@@ -15,6 +15,7 @@ std::string Because(const char* what, const StoreResult& result) { return what +
 // holds now.
 void Session::DeleteRow(int row, SessionAnswer& answer) {
     if (RowChangedUnderLine(row)) return RefuseChangedRow(kNotDeletedText, answer);
+    if (const auto occurrence = OccurrenceAt(row)) return DeleteOccurrence(*occurrence, false, answer);
     const RowPick pick = PickRow(rows_, shown_.loaded, row);
     if (!pick.record) return answer.messages.push_back(pick.problem);
     const Change deleted = DeleteChange(folder_, *pick.record);
@@ -25,6 +26,7 @@ void Session::DeleteRow(int row, SessionAnswer& answer) {
 
 void Session::EditRow(int row, SessionAnswer& answer) {
     if (RowChangedUnderLine(row)) return RefuseChangedRow(kNotEditedText, answer);
+    if (const auto occurrence = OccurrenceAt(row)) return EditOccurrence(row, *occurrence, false, answer);
     const RowPick pick = PickRow(rows_, shown_.loaded, row);
     if (!pick.record) return answer.messages.push_back(pick.problem);
     pendingEdit_ = pick.record;
@@ -45,6 +47,7 @@ void Session::StoreEdit(const Appointment& replacement, SessionAnswer& answer) {
 
 void Session::EndEdit() {
     pendingEdit_.reset();
+    pendingOccurrence_.reset();
     pendingRow_ = 0;
 }
 
@@ -53,7 +56,8 @@ void Session::EndEdit() {
 // is shown.
 void Session::UndoLastChange(SessionAnswer& answer) {
     if (undoSteps_.empty()) return answer.messages.push_back(kNothingToUndoText);
-    const UndoStep step = undoSteps_.back();
+    if (const auto* series = std::get_if<SeriesUndo>(&undoSteps_.back())) return UndoSeries(*series, answer);
+    const UndoStep step = std::get<UndoStep>(undoSteps_.back());
     const StoreResult undone = Undo(folder_, step);
     if (undone.Stored() || undone.error == StoreError::Changed) undoSteps_.pop_back();
     const std::string restoredKey = ReadField(step.removed.record.date);

@@ -26,6 +26,7 @@ void Session::Search(const std::string& query, SessionAnswer& answer) {
     if (query.empty()) return RepaintShownDay(answer);
     RecordMatcher matcher(query);
     DaySearch found = FindMatchingDays(folder_, matcher);
+    AddSeriesMatchDays(matcher, found.days);
     const std::optional<CalendarDate> first = FirstDayToShow(found.days, today_());
     if (first) {
         search_ = {std::move(matcher), std::move(found.days)};

@@ -5,6 +5,7 @@
 
 #include "book/double_booking.h"
 #include "book/year_file.h"
+#include "repeat/day_occurrences.h"
 #include "session/session.h"
 #include "text/messages.h"
 
@@ -51,6 +52,10 @@ bool Session::RedrawShownWeek(SessionAnswer& answer) {
         const CalendarDate date = *DaysAfter(monday, i);
         DayList list;
         const StoreResult loaded = LoadDay(folder_, DayKey(date), settings_.sortOrder, list);
+        const std::vector<Series>& series = rules_.Read(folder_).series;
+        RowSeries occurrences{};
+        if (loaded.Stored())
+            AddOccurrences(list, series, SeriesOn(series, date), date, settings_.sortOrder, occurrences);
         if (!loaded.Stored() && !std::exchange(told, true))
             answer.messages.push_back(kNotLoadedText + loaded.Reason());
         week.days.push_back(RowsOf(date, DayKey(date), list));

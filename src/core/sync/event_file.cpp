@@ -82,7 +82,10 @@ MappedFile MapFile(std::string_view bytes, const ical::ImportOptions& options) {
     MappedFile file;
     if (bytes.size() > ical::kMaxImportBytes) return {{}, 0, false};
     const ical::Component root = ical::ParseCalendar(bytes);
-    ical::MappedEvents mapped = ical::MapEvents(root.get(), options);
+    // Series do not travel through sync yet: a recurring event comes in as its copies.
+    ical::ImportOptions copies = options;
+    copies.keepSeries = false;
+    ical::MappedEvents mapped = ical::MapEvents(root.get(), copies);
     if (mapped.overLimit) return {{}, 0, false};
     for (const auto& [reason, count] : mapped.refused) file.refused += count;
     file.records = std::move(mapped.records);
@@ -97,7 +100,7 @@ std::string EventBytes(std::string_view existing, const Appointment& record, con
     const Event fresh(ical::AppointmentEvent(record, uid), icalcomponent_free);
     const bool ours = IsOurs(event);
     // What the book does not change stays as written (a time zone, characters the book cannot hold).
-    const auto was = ical::MapEvents(root.get(), ical::ImportOptions{}).records;
+    const auto was = ical::MapEvents(root.get(), ical::ImportOptions{{}, {}, false}).records;
     const Appointment old = was.size() == 1 ? was[0] : Appointment{};
     const auto same = [&](auto field) { return ReadField(old.*field) == ReadField(record.*field); };
     if (!same(&Appointment::date) || !same(&Appointment::time)) {

@@ -18,6 +18,10 @@ inline constexpr const char* kNotEditedText = "No se pudo editar la cita: ";
 inline constexpr const char* kRowsRedrawnText =
     "La tabla ya muestra las citas de ahora: compruebe el número de fila y pulse Intro otra vez.";
 inline constexpr const char* kNotUndoneText = "No se pudo deshacer el último cambio: ";
+inline constexpr const char* kBadSeriesText =
+    "Una cita que se repite se escribe: cada [N] día|semana|mes|año [hasta DD/MM/AAAA | N veces] y la cita, "
+    "por ejemplo: cada semana 08/12/2026|10:00|600111222|Ana|Revisión";
+inline constexpr const char* kNotSeriesRowText = "Esa fila no es de una serie: ";
 inline constexpr const char* kNotPrintedText = "No se imprimió nada: hay días cuyas citas no se pudieron leer.";
 inline constexpr const char* kNoWeekText = "No se puede mostrar la semana de ese día.";
 inline constexpr const char* kNothingToUndoText = "No hay ningún cambio que deshacer";

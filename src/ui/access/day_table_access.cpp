@@ -51,7 +51,9 @@ public:
     }
     QString RowText(int row) const override {
         if (const auto& week = source_.Facts().week) return WeekRowText(*week, row);
-        return RowDescription(row + 1, source_.Facts().day.matched.test(static_cast<std::size_t>(row)));
+        const DayView& day = source_.Facts().day;
+        const auto index = static_cast<std::size_t>(row);
+        return RowDescription(row + 1, day.matched.test(index), day.repeating.test(index));
     }
     int FactsVersion() const override { return source_.Facts().version; }
     QPoint Origin() const override { return rect().topLeft(); }

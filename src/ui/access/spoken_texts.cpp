@@ -48,8 +48,8 @@ QString DayTableSummary(int rows, int matchedRows) {
     return summary;
 }
 
-QString RowDescription(int row, bool matched) {
-    return QStringLiteral("Fila %1").arg(row) +
+QString RowDescription(int row, bool matched, bool repeating) {
+    return QStringLiteral("Fila %1").arg(row) + (repeating ? QStringLiteral(", se repite") : QString()) +
            (matched ? QString::fromUtf8(", coincide con la búsqueda") : QString());
 }
 

@@ -16,7 +16,7 @@ QString DayInWords(const CalendarDate& date);
 // The day table: its name, how many rows it has and how many match.
 QString DayTableName(const CalendarDate& date);
 QString DayTableSummary(int rows, int matchedRows);
-QString RowDescription(int row, bool matched);
+QString RowDescription(int row, bool matched, bool repeating = false);
 
 // A day of the strip: shown, a Sunday, holding matches of the search.
 QString StripDayDescription(bool shown, bool sunday, bool marked);

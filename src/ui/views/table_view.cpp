@@ -20,6 +20,7 @@ constexpr int kMaxLines = 100;
 constexpr int kRowNumberPoints = 7;
 constexpr Colour kRowNumberColour = Rgb(128, 128, 128);
 constexpr int kRowNumberMargin = 2;
+constexpr int kRepeatMarkSize = 5;
 
 struct ColumnLayout {
     const char* header;  // UTF-8
@@ -145,12 +146,23 @@ void PaintCellText(Surface& surface, const TableCell& cell, const QString& text,
 
 // On the cell's own colour, so that a long text running under the number
 // cannot make it unreadable.
+// The mark's box ends a margin left of the number's own box.
+QRect MarkBox(int numberLeft, int y1) {
+    const int right = numberLeft - 2 * kRowNumberMargin;
+    const int top = y1 + (kRowHeight - kRepeatMarkSize) / 2;
+    return QRect(QPoint(right - kRepeatMarkSize, top), QPoint(right - 1, top + kRepeatMarkSize - 1));
+}
+
 void PaintRowNumber(Surface& surface, const TableCell& cell, int x2, int y1) {
     const Font* font = surface.NewFont(cell.fontFace, kRowNumberPoints, 0, kAnsiCharset);
     surface.SelectFont(font);
     const QString number = QString::number(cell.rowNumber);
     const int left = x2 - 1 - kRowNumberMargin - surface.TextSize(number).width();
-    surface.DrawBox(left - kRowNumberMargin, y1 + 1, x2 - 1, y1 + kRowHeight - 1, cell.backColour, cell.backColour);
+    const QRect mark = MarkBox(left, y1);
+    const int clearFrom = cell.repeating ? mark.left() - kRowNumberMargin : left - kRowNumberMargin;
+    surface.DrawBox(clearFrom, y1 + 1, x2 - 1, y1 + kRowHeight - 1, cell.backColour, cell.backColour);
+    if (cell.repeating)
+        surface.DrawBox(mark.left(), mark.top(), mark.right() + 1, mark.bottom() + 1, kRowNumberColour, cell.backColour);
     surface.SetColours(kRowNumberColour, kTransparent);
     surface.SetPosition(left, y1 + (kRowHeight - font->LineHeight()) / 2);
     surface.PrintLine(number);
@@ -212,7 +224,7 @@ void ClearTablePicture(Surface& surface, Picture& table) {
 }
 
 void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour,
-                     const MatchedRows& matched) {
+                     const MatchedRows& matched, const MatchedRows& repeating) {
     const Colour header = ShownUserColour(userColour);
     for (int column = 0; column < kTableColumns; ++column) {
         SetCell(grid.At(column, 0), column, 0, header, ColumnHeader(column));
@@ -223,7 +235,9 @@ void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour,
         for (int column = 0; column < kTableColumns; ++column) {
             SetCell(grid.At(column, row), column, row, fill, ShownFieldText(appointment, column));
         }
-        if (row <= RowsShown(list)) grid.At(kTableColumns - 1, row).rowNumber = static_cast<int16_t>(row);
+        if (row > RowsShown(list)) continue;
+        grid.At(kTableColumns - 1, row).rowNumber = static_cast<int16_t>(row);
+        grid.At(kTableColumns - 1, row).repeating = repeating.test(static_cast<std::size_t>(row - 1));
     }
 }
 

@@ -27,6 +27,9 @@ struct TableCell {
     // When above 0, shown small and grey at the cell's right end: the number
     // by which the row commands name the row.
     int16_t rowNumber = 0;
+    // With the row number: a small grey square before it marks an occurrence
+    // of a series.
+    bool repeating = false;
 };
 
 inline constexpr int kGridSize = 51;
@@ -54,9 +57,10 @@ QRect CellBox(int column, int row);
 void ClearTablePicture(Surface& surface, Picture& table);
 // Header from userColour (a value that is no colour paints the default),
 // rows 1..29 from the day list, each row holding an appointment numbered in
-// its last cell, the matched ones in kMatchRowFill; draws nothing.
+// its last cell, the matched ones in kMatchRowFill, the repeating ones
+// marked by their number; draws nothing.
 void BuildTableCells(TableGrid& grid, const DayList& list, Colour userColour,
-                     const MatchedRows& matched = {});
+                     const MatchedRows& matched = {}, const MatchedRows& repeating = {});
 void PaintTable(Surface& surface, Picture& table, const TableGrid& grid, int16_t columns,
                 int16_t rows, int32_t originX, int32_t originY, Colour outline);
 // The whole day's table, header and rows 1..29, on a black canvas taller than

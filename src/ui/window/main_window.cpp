@@ -141,7 +141,7 @@ void MainWindow::DrawDay(const DayView& view) {
 // for the first scroll (RedrawFromCanvas).
 void MainWindow::PaintDay(const DayView& view) {
     ShellState& state = *state_;
-    BuildTableCells(*state.tableGrid, view.rows, context_.settings.userColour, view.matched);
+    BuildTableCells(*state.tableGrid, view.rows, context_.settings.userColour, view.matched, view.repeating);
     PaintTable(state.surface, *state.tablePicture, *state.tableGrid, kTableColumns, kTableRows,
                kTableOriginX, kTableOriginY, kOutlineSilver);
     state.canvasStale = true;

@@ -1,0 +1,98 @@
+// Repeating appointments: a day shown as the window shows it (LoadDay, the
+// rules read through their cache, the day's occurrences put among the rows)
+// with 1,000 weekly series beside LoadDay alone; a listing of 365 days with
+// those series beside the same listing without them.
+#include <benchmark/benchmark.h>
+
+#include "bench_suite.h"
+#include "bench_year_file.h"
+#include "book/year_file.h"
+#include "repeat/day_occurrences.h"
+#include "repeat/rules_file.h"
+
+namespace quimbaro::bench {
+namespace {
+
+constexpr int kSeries = 1000;
+constexpr int64_t kRecords = 100000;
+constexpr double kDayRatio = 1.3;
+constexpr double kListRatio = 1.5;
+
+// Weekly series that start on the days before the bench day, so that one in
+// seven falls on it, all written once into the folder's rules file.
+void WriteSeries(const std::filesystem::path& folder) {
+    if (std::filesystem::exists(folder / kRulesFileName)) return;
+    ChangeRules(folder, [](std::vector<Series>& all) {
+        for (int i = 0; i < kSeries; ++i) {
+            const CalendarDate first = *DaysAfter({kBenchYear, 1, 1}, i % 100);
+            all.push_back({"bench-" + std::to_string(i), MakeAppointment(DayKey(first), "10:00", "1", "Serie", ""),
+                           "FREQ=WEEKLY", {}});
+        }
+        return std::string();
+    });
+}
+
+void ShowDay(benchmark::State& state, const std::filesystem::path& folder, bool withSeries) {
+    RulesCache cache;
+    const CalendarDate day{kBenchYear, kBenchMonth, kBenchDay};
+    for (auto _ : state) {
+        DayList list;
+        LoadDay(folder, kBenchDayKey, SortOrder::EarliestFirst, list);
+        if (withSeries) {
+            const RulesRead& rules = cache.Read(folder);
+            RowSeries origin;
+            AddOccurrences(list, rules.series, SeriesOn(rules.series, day), day, SortOrder::EarliestFirst, origin);
+        }
+        benchmark::DoNotOptimize(list);
+    }
+}
+
+// What `list --days 365` reads: each day's records, and with series their days.
+void ListYear(benchmark::State& state, const std::filesystem::path& folder, bool withSeries) {
+    const CalendarDate first{kBenchYear, 1, 1};
+    for (auto _ : state) {
+        const RulesRead rules = withSeries ? ReadRules(folder) : RulesRead{};
+        const auto byDay = SeriesByDay(rules.series, first, *DaysAfter(first, 364));
+        for (int i = 0; i < 365; ++i) {
+            const CalendarDate day = *DaysAfter(first, i);
+            DayList list;
+            LoadDay(folder, DayKey(day), SortOrder::EarliestFirst, list);
+            RowSeries origin;
+            const auto on = byDay.find(day);
+            if (on != byDay.end()) AddOccurrences(list, rules.series, on->second, day, SortOrder::EarliestFirst, origin);
+            benchmark::DoNotOptimize(list);
+        }
+    }
+}
+
+}  // namespace
+
+void RegisterSeries(const BenchData& data) {
+    const std::filesystem::path plain = data.folder / "series_plain", ruled = data.folder / "series_ruled";
+    for (const auto& folder : {plain, ruled}) {
+        std::filesystem::create_directories(folder);
+        EnsureYearFile(folder, data.smoke ? 1000 : kRecords, kBenchDayKey);
+    }
+    WriteSeries(ruled);
+    for (const bool withSeries : {false, true}) {
+        const auto folder = withSeries ? ruled : plain;
+        const std::string suffix = withSeries ? "_series" : "";
+        benchmark::RegisterBenchmark(("series_showday" + suffix).c_str(),
+                                     [folder, withSeries](benchmark::State& s) { ShowDay(s, folder, withSeries); })
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("series_list365" + suffix).c_str(),
+                                     [folder, withSeries](benchmark::State& s) { ListYear(s, folder, withSeries); })
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
+void ReportSeries(const Medians& medians) {
+    const Timing day = MedianOf(medians, "series_showday_series"), plain = MedianOf(medians, "series_showday");
+    PrintTimeFigure("series_showday", "LoadDay and the occurrences of 1,000 weekly series", day, "LoadDay alone", plain);
+    PrintRatio("series_showday", day.cpu / plain.cpu, kDayRatio);
+    const Timing list = MedianOf(medians, "series_list365_series"), bare = MedianOf(medians, "series_list365");
+    PrintTimeFigure("series_list365", "365 days with 1,000 weekly series", list, "365 days without series", bare);
+    PrintRatio("series_list365", list.cpu / bare.cpu, kListRatio);
+}
+
+}  // namespace quimbaro::bench

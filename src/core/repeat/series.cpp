@@ -1,0 +1,56 @@
+#include "repeat/series.h"
+
+#include <libical/ical.h>
+
+#include "ical/event_export.h"
+#include "repeat/occurrences.h"
+
+namespace quimbaro {
+
+namespace {
+
+struct FrequencyWords {
+    icalrecurrencetype_frequency kind;
+    const char* single;   // "semanal"
+    const char* plural;   // "semanas", after "cada N"
+};
+
+constexpr FrequencyWords kWords[] = {
+    {ICAL_DAILY_RECURRENCE, "diaria", "días"},
+    {ICAL_WEEKLY_RECURRENCE, "semanal", "semanas"},
+    {ICAL_MONTHLY_RECURRENCE, "mensual", "meses"},
+    {ICAL_YEARLY_RECURRENCE, "anual", "años"},
+};
+
+icalrecurrencetype_frequency KindOf(Frequency frequency) {
+    return kWords[static_cast<int>(frequency)].kind;
+}
+
+}  // namespace
+
+std::string RuleText(const Repetition& repetition) {
+    icalrecurrencetype rule;
+    icalrecurrencetype_clear(&rule);
+    rule.freq = KindOf(repetition.frequency);
+    rule.interval = static_cast<short>(repetition.interval);
+    rule.count = repetition.count;
+    if (repetition.until) {
+        rule.until = IcalDate(*repetition.until);
+    }
+    const char* text = icalrecurrencetype_as_string(&rule);
+    return text ? text : "";
+}
+
+std::string SeriesName(const std::string& ruleText) {
+    const icalrecurrencetype rule = icalrecurrencetype_from_string(ruleText.c_str());
+    for (const FrequencyWords& words : kWords) {
+        if (words.kind != rule.freq) continue;
+        if (rule.interval <= 1) return words.single;
+        return "cada " + std::to_string(rule.interval) + " " + words.plural;
+    }
+    return "repetida";
+}
+
+std::optional<CalendarDate> FirstDay(const Series& series) { return ical::ValidDay(ReadField(series.first.date)); }
+
+}  // namespace quimbaro
