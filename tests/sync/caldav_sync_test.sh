@@ -7,42 +7,7 @@
 set -euo pipefail
 quimbaro=$1
 export TZ=Europe/Madrid  # the server event's UTC start is 16:00 here
-tmp=$(mktemp -d)
-server_pid=
-cleanup() {
-  [[ -n $server_pid ]] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-url=http://127.0.0.1:$port/ana/agenda/
-radicale --storage-filesystem-folder="$tmp/server" --server-hosts="127.0.0.1:$port" --auth-type=none \
-  >"$tmp/radicale.log" 2>&1 &
-server_pid=$!
-
-# Sends one request with Python's standard library (no other HTTP client is needed).
-http() {
-  /usr/bin/python3 - "$@" <<'PY'
-import sys, time, urllib.request
-method, url = sys.argv[1], sys.argv[2]
-body = open(sys.argv[3], 'rb').read() if len(sys.argv) > 3 else None
-deadline = time.monotonic() + 60  # a loaded machine starts the server slowly
-while time.monotonic() < deadline:
-    try:
-        request = urllib.request.Request(url, data=body, method=method, headers={'Content-Type': 'text/calendar',
-            'Authorization': 'Basic YW5hOng='})  # ana:x; the server takes any password
-        urllib.request.urlopen(request).read()
-        break
-    except urllib.error.URLError as error:
-        if not isinstance(getattr(error, 'reason', None), ConnectionRefusedError): raise
-        time.sleep(0.1)
-else:
-    sys.exit('server did not start')
-PY
-}
-http MKCALENDAR "$url"
+source "$(dirname "$0")/sync_helpers.sh"  # the server, its calendar, http
 
 book=$tmp/book vdir=$tmp/vdir
 "$quimbaro" --data "$book" add '05/12/2026|09:30|600 111 222|García, Ana|Revisión; anual \ ñandú' >/dev/null
