@@ -126,7 +126,7 @@ check_user_folder() {
     fail "list prints: $(installed list 05/12/2026)"
   installed list 05/12/2026 --format json | python3 -c 'import json, sys; sys.exit(json.load(sys.stdin) != [{
     "fecha": "05/12/2026", "hora": "09:30", "telefono": "600111222", "nombre": "Ana", "asunto": "Revisión",
-    "fila": 1, "fecha_iso": "2026-12-05"}])' ||
+    "fila": 1, "fecha_iso": "2026-12-05", "repeticion": ""}])' ||
     fail "list's json is not the appointment"
   # print draws its pages in the installed module, with no display.
   installed print 05/12/2026 --pdf "$work/home/dia.pdf" >/dev/null || fail "print failed"
