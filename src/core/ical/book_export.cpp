@@ -133,29 +133,44 @@ bool WriteCalendar(std::span<const Appointment> records, std::span<const std::st
     return WriteEvents(records.size(), out, [&](std::size_t i) { return builder.Build(records[i], uids[i]); });
 }
 
-ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& range, QIODevice& out) {
-    const BookRecords book = CollectBook(folder, range);
-    ExportOutcome outcome{static_cast<int>(book.records.size()), 0, book.skipped, book.error};
+namespace {
+
+// The records and series of the range, and the outcome so far: whatever
+// could not be read is told before anything is written.
+struct BookToWrite {
+    BookRecords book;
+    std::vector<Series> series;
+    ExportOutcome outcome;
+};
+
+BookToWrite GatherBook(const std::filesystem::path& folder, const DateRange& range) {
+    BookToWrite gathered{CollectBook(folder, range), {}, {}};
+    const BookRecords& book = gathered.book;
+    gathered.outcome = {static_cast<int>(book.records.size()), 0, book.skipped, book.error};
     std::string rulesError;
-    const std::vector<Series> series = SeriesInRange(folder, range, rulesError);
-    outcome.series = int(series.size());
-    if (outcome.Done()) outcome.error = rulesError;
-    if (outcome.Done() && !WriteBook(book.records, series, out))
+    gathered.series = SeriesInRange(folder, range, rulesError);
+    gathered.outcome.series = int(gathered.series.size());
+    if (gathered.outcome.Done()) gathered.outcome.error = rulesError;
+    return gathered;
+}
+
+}  // namespace
+
+ExportOutcome ExportBook(const std::filesystem::path& folder, const DateRange& range, QIODevice& out) {
+    BookToWrite gathered = GatherBook(folder, range);
+    ExportOutcome& outcome = gathered.outcome;
+    if (outcome.Done() && !WriteBook(gathered.book.records, gathered.series, out))
         outcome.error = "no se pudo escribir el calendario: " + out.errorString().toStdString();
     return outcome;
 }
 
 ExportOutcome ExportBookToFile(const std::filesystem::path& folder, const DateRange& range,
                                const std::filesystem::path& file) {
-    const BookRecords book = CollectBook(folder, range);
-    ExportOutcome outcome{static_cast<int>(book.records.size()), 0, book.skipped, book.error};
-    std::string rulesError;
-    const std::vector<Series> series = SeriesInRange(folder, range, rulesError);
-    outcome.series = int(series.size());
-    if (outcome.Done()) outcome.error = rulesError;
+    BookToWrite gathered = GatherBook(folder, range);
+    ExportOutcome& outcome = gathered.outcome;
     if (!outcome.Done()) return outcome;
     const files::FileResult written =
-        files::WriteFileSafely(file, [&](QIODevice& out) { return WriteBook(book.records, series, out); });
+        files::WriteFileSafely(file, [&](QIODevice& out) { return WriteBook(gathered.book.records, gathered.series, out); });
     outcome.error = written.Reason();
     return outcome;
 }
