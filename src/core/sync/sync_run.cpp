@@ -6,6 +6,7 @@
 #include "files/folder_entries.h"
 #include "files/folder_lock.h"
 #include "ical/book_import.h"
+#include "repeat/rules_file.h"
 
 namespace quimbaro::sync {
 namespace {
@@ -76,6 +77,7 @@ SyncReport RunSync(const SyncRequest& request) {
         report.error = RunPass(place, PassMode::Both, command ? Confirm::Sent : Confirm::No, state, report.counts);
         if (!command || report.counts.written == written) break;
     }
+    if (report.counts.refused > 0) report.seriesProblem = ReadRulesIn(place.dataFd, request.data).problem;
     return report;
 }
 
@@ -91,6 +93,7 @@ std::string SyncReportText(const SyncReport& report) {
                        Number(c.changed, "cambiadas, ") + Number(c.deleted, "borradas, ") +
                        Number(c.conflicts, "conflictos (se guardaron las dos versiones), ") +
                        Number(c.refused, "rechazados.");
+    if (!report.seriesProblem.empty()) text += "\n" + report.seriesProblem + ": sus citas no se sincronizaron.";
     if (!report.error.empty()) {
         text += "\nNo se pudo sincronizar: " + report.error + ".";
         if (!report.commandError.empty()) text += "\nLa orden dijo: " + report.commandError;
