@@ -263,13 +263,22 @@ TEST(Sync, ASyncWithNothingNewReadsNothingButSeesEveryKindOfChange) {
     };
     const std::string other = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:n\r\nDTSTAMP:20261201T000000Z\r\n"
                               "DTSTART:20261207T100000\r\nSUMMARY:Nueva\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    // A year file last written at the very moment its mark is taken, then
+    // changed in place within that moment: its size, time and inode all stay.
+    const time_t later = time(nullptr) + 3600;
+    const auto sameMoment = [later](const TempFolder& desk) {
+        const struct timespec moment[2] = {{later, 0}, {later, 0}};
+        utimensat(AT_FDCWD, (desk.path() / "2026.log").c_str(), moment, 0);
+    };
     struct Case {
         const char* name;
         Step change;
         std::vector<std::string> book;
         std::vector<std::string> series;
+        bool inTheSameMoment = false;
     } cases[] = {
         {"a deletion in place", Deletes(), {}, {}},
+        {"a deletion in place in the same moment", Deletes(), {}, {}, true},
         {"a new file", [&](const TempFolder& server) { testing::WriteFile(server.path() / "n.ics", other); }, {"Cita", "Nueva"}, {}},
         {"a file changed", [&](const TempFolder& server) {
              const fs::path file = EventFiles(server).at(0);
@@ -286,16 +295,20 @@ TEST(Sync, ASyncWithNothingNewReadsNothingButSeesEveryKindOfChange) {
         Add(desks.a, "Cita");
         for (int i = 0; i < 2; ++i) desks.Sync(desks.a);
         age(desks.a), age(desks.server);
+        if (c.inTheSameMoment) sameMoment(desks.a);
         desks.Sync(desks.a);  // notes the marks as they are now
         const fs::path state = desks.a.path() / kStateFileName;
         const auto noted = fs::last_write_time(state);
         desks.Sync(desks.a);
         ASSERT_EQ(fs::last_write_time(state), noted);
         c.change(std::string(c.name).find("file") == std::string::npos ? desks.a : desks.server);
+        if (c.inTheSameMoment) sameMoment(desks.a);
         for (int i = 0; i < 2; ++i) ASSERT_FALSE(desks.Sync(desks.a).Failed());
         EXPECT_EQ(desks.Sync(desks.b).error, "");
-        EXPECT_EQ(Subjects(desks.b), c.book);
-        EXPECT_EQ(SeriesOf(desks.b), c.series);
+        for (const TempFolder* desk : {&desks.a, &desks.b}) {
+            EXPECT_EQ(Subjects(*desk), c.book);
+            EXPECT_EQ(SeriesOf(*desk), c.series);
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <memory>
 #include <span>
 
@@ -103,6 +104,34 @@ void WriteInto(icalcomponent* event, icalcomponent* fresh, const Appointment& ol
     }
 }
 
+// The rule and the removed days in the form of the event's start: a start
+// kept with its zone gets its removed days at its own time in that zone and
+// the rule's end in UTC (the end of its last local day), as RFC 5545 asks.
+void WriteRepetition(icalcomponent* event, icalcomponent* fresh, const Series& series) {
+    for (const auto kind : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY}) RemoveAll(event, kind, false);
+    icalproperty* start = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
+    icalparameter* zone = start ? icalproperty_get_first_parameter(start, ICAL_TZID_PARAMETER) : nullptr;
+    const icaltimetype begin = icalcomponent_get_dtstart(event);
+    if (begin.is_date || (!zone && !icaltime_is_utc(begin))) {
+        for (const auto kind : {ICAL_RRULE_PROPERTY, ICAL_EXDATE_PROPERTY}) CopyAll(fresh, event, kind);
+        return;
+    }
+    icalrecurrencetype rule = icalrecurrencetype_from_string(series.rule.c_str());
+    if (!icaltime_is_null_time(rule.until)) {
+        const QDateTime end(QDate(rule.until.year, rule.until.month, rule.until.day), QTime(23, 59, 59));
+        rule.until = icaltime_from_timet_with_zone(end.toSecsSinceEpoch(), 0, icaltimezone_get_utc_timezone());
+    }
+    icalcomponent_add_property(event, icalproperty_new_rrule(rule));
+    for (const CalendarDate& day : series.excluded) {
+        icaltimetype time = begin;
+        time.year = day.year, time.month = day.month, time.day = day.day;
+        if (zone) time.zone = nullptr;  // named by the parameter
+        icalproperty* excluded = icalproperty_new_exdate(time);
+        if (zone) icalproperty_add_parameter(excluded, icalparameter_new_clone(zone));
+        icalcomponent_add_property(event, excluded);
+    }
+}
+
 }  // namespace
 
 uint64_t SeriesDigest(const Series& series) {
@@ -169,8 +198,7 @@ std::string SeriesBytes(std::string_view existing, const Series& series) {
     const auto was = ical::MapEvents(root.get(), ical::ImportOptions{{}, {}, true});
     const Appointment old = was.series.size() == 1 ? was.series[0].first : was.records.size() == 1 ? was.records[0] : Appointment{};
     WriteInto(event, fresh.get(), old, series.first);
-    for (const auto kind : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY}) RemoveAll(event, kind, false);
-    for (const auto kind : {ICAL_RRULE_PROPERTY, ICAL_EXDATE_PROPERTY}) CopyAll(fresh.get(), event, kind);
+    WriteRepetition(event, fresh.get(), series);
     return Text(icalcomponent_as_ical_string_r(root.get()), free).get();
 }
 
