@@ -7,6 +7,7 @@
 #include "files/folder_lock.h"
 #include "ical/book_import.h"
 #include "repeat/rules_file.h"
+#include "sync/unchanged_check.h"
 
 namespace quimbaro::sync {
 namespace {
@@ -64,6 +65,7 @@ SyncReport RunSync(const SyncRequest& request) {
     SyncState state;
     if (!LoadState(place, state, report.error)) return report;
     const bool command = !request.command.empty();
+    if (!command && NothingChanged(place, state)) return report;  // the folder is locked: it stays so till the end
     report.error = RunPass(place, PassMode::FolderOnly, command ? Confirm::No : Confirm::Sent, state, report.counts);
     // What the folder brings can make files of ours (a conflict's second
     // version, a change that beat a deletion): one more round sends them.
