@@ -10,7 +10,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(loadday classify daykey settings sortday cli reminders change search icalimport vdir syncstate seriesline rules)
+  targets=(loadday classify daykey settings sortday cli reminders change search icalimport vdir syncstate seriesline rules eventfile)
 fi
 jobs=${FUZZ_BUILD_JOBS:-$(nproc)}
 
@@ -31,7 +31,7 @@ max_len_for() {
 limits_for() {
   case $1 in
     vdir) echo -timeout=10 -rss_limit_mb=1024 ;;
-    icalimport | rules) echo -timeout=5 -rss_limit_mb=512 ;;
+    icalimport | rules | eventfile) echo -timeout=5 -rss_limit_mb=512 ;;
     seriesline) echo -timeout=2 -rss_limit_mb=256 ;;
     syncstate) echo -timeout=5 -rss_limit_mb=512 ;;
   esac

@@ -6,8 +6,15 @@
 #include <algorithm>
 #include <functional>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include "book/change_record.h"
 #include "ical/book_export.h"
+#include "ical/book_import.h"
+#include "ical/vdir_export.h"
+#include "repeat/rules_file.h"
+#include "repeat/series_change.h"
 #include "sync/sync_run.h"
 #include "temp_folder.h"
 
@@ -122,11 +129,187 @@ TEST(Sync, AnEventMadeElsewhereIsFollowedByItsUidAndKeepsWhatTheBookDoesNotMap) 
     fs::remove(desks.server.path() / "phone-1.ics");
     EXPECT_EQ(desks.Sync(desks.a).counts.deleted, 1);
     EXPECT_EQ(Subjects(desks.a), std::vector<std::string>{});
-    // A repeating event made elsewhere comes in as its days, not dropped as a series sync cannot follow.
-    std::string weekly = event;
-    weekly.replace(weekly.find("UID:phone-1"), 11, "UID:phone-2").insert(weekly.find("SUMMARY"), "RRULE:FREQ=WEEKLY;COUNT=3\r\n");
-    testing::WriteFile(desks.server.path() / "phone-2.ics", weekly);
-    EXPECT_EQ(desks.Sync(desks.a).counts.added, 3);
+}
+
+// Each series as "subject rule -removed days", sorted.
+std::vector<std::string> SeriesOf(const TempFolder& desk) {
+    std::vector<std::string> all;
+    const RulesRead rules = ReadRules(desk.path());
+    EXPECT_TRUE(rules.Whole()) << rules.problem;
+    for (const Series& s : rules.series) {
+        all.push_back(ReadField(s.first.subject) + " " + s.rule);
+        for (const CalendarDate& day : s.excluded) all.back() += " -" + DayKey(day);
+    }
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+std::string OnlySeriesUid(const TempFolder& desk) {
+    const RulesRead rules = ReadRules(desk.path());
+    return rules.series.size() == 1 ? rules.series[0].uid : "";
+}
+
+std::vector<fs::path> EventFiles(const TempFolder& folder) {
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(folder.path()))
+        if (e.path().extension() == ".ics") files.push_back(e.path());
+    return files;
+}
+
+Step Skips(int day) {
+    return [day](const TempFolder& d) { ASSERT_TRUE(SkipOccurrence(d.path(), {OnlySeriesUid(d), {2026, 12, int16_t(day)}, ""}).Done()); };
+}
+Step Ends() {
+    return [](const TempFolder& d) { ASSERT_TRUE(EndSeriesBefore(d.path(), {OnlySeriesUid(d), {2026, 12, 7}, ""}).Done()); };
+}
+
+TEST(Sync, ASeriesTravelsAsOneFileAndEachPairOfChangesEndsTheSameOnBothDesks) {
+    const std::string rule = "Fisio FREQ=WEEKLY;COUNT=4";
+    struct Case {
+        const char* name;
+        Step a, b;
+        std::vector<std::string> series;
+        int conflicts;
+    } cases[] = {
+        {"A skips a day", Skips(14), Nothing(), {rule + " -14/12/2026"}, 0},
+        {"B ends it", Nothing(), Ends(), {}, 0},
+        {"both change: both kept", Skips(14), Skips(21), {rule + " -14/12/2026", rule + " -21/12/2026"}, 1},
+        {"A ends it, B changes it: the change wins", Ends(), Skips(21), {rule + " -21/12/2026"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Desks desks;
+        ASSERT_TRUE(AddSeries(desks.a.path(), MakeAppointment("07/12/2026", "10:00", "", "Ana", "Fisio"), {Frequency::Weekly, 1, {}, 4}).Done());
+        ASSERT_EQ(desks.Sync(desks.a).error, "");
+        const std::vector<fs::path> files = EventFiles(desks.server);
+        ASSERT_EQ(files.size(), 1u);
+        const std::string bytes = testing::ReadFile(files[0]);
+        for (const std::string& held : {std::string("RRULE:FREQ=WEEKLY;COUNT=4"), "UID:" + OnlySeriesUid(desks.a)})
+            EXPECT_NE(bytes.find(held), std::string::npos) << held << " not in\n" << bytes;
+        ASSERT_EQ(desks.Sync(desks.b).counts.added, 1);
+        EXPECT_EQ(SeriesOf(desks.b), std::vector<std::string>{rule});
+        EXPECT_EQ(Subjects(desks.b), std::vector<std::string>{});  // no loose copies
+        c.a(desks.a);
+        c.b(desks.b);
+        int conflicts = 0;
+        for (const TempFolder* desk : {&desks.a, &desks.b, &desks.a}) {
+            const SyncReport report = desks.Sync(*desk);
+            ASSERT_FALSE(report.Failed()) << SyncReportText(report);
+            conflicts += report.counts.conflicts;
+        }
+        EXPECT_EQ(SeriesOf(desks.a), c.series);
+        EXPECT_EQ(SeriesOf(desks.b), c.series);
+        EXPECT_EQ(EventFiles(desks.server).size(), c.series.size());
+        EXPECT_EQ(conflicts, c.conflicts);
+        for (const TempFolder* desk : {&desks.a, &desks.b}) {
+            const SyncCounts n = desks.Sync(*desk).counts;
+            EXPECT_EQ(n.written + n.added + n.changed + n.deleted + n.conflicts + n.refused, 0);
+        }
+    }
+}
+
+TEST(Sync, ARepeatingEventMadeElsewhereIsASeriesThatItsFileChangesAndEnds) {
+    Desks desks;
+    const std::string event =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:phone-2\r\nDTSTAMP:20261201T000000Z\r\n"
+        "DTSTART:20261207T100000\r\nDTEND:20261207T110000\r\nLOCATION:Sala\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\nSUMMARY:Yoga\r\n"
+        "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const fs::path file = desks.server.path() / "phone-2.ics";
+    testing::WriteFile(file, event);
+    EXPECT_EQ(desks.Sync(desks.a).counts.added, 1);
+    EXPECT_EQ(SeriesOf(desks.a), std::vector<std::string>{"Yoga FREQ=WEEKLY;COUNT=3"});
+    EXPECT_EQ(OnlySeriesUid(desks.a), "phone-2");
+    EXPECT_EQ(Subjects(desks.a), std::vector<std::string>{});
+    std::string changed = event;
+    testing::WriteFile(file, changed.replace(changed.find("COUNT=3"), 7, "COUNT=5"));
+    EXPECT_EQ(desks.Sync(desks.a).counts.changed, 1);
+    EXPECT_EQ(SeriesOf(desks.a), std::vector<std::string>{"Yoga FREQ=WEEKLY;COUNT=5"});
+    Skips(14)(desks.a);  // written back into its own file, keeping what the book does not map
+    EXPECT_EQ(desks.Sync(desks.a).counts.written, 1);
+    const std::string now = testing::ReadFile(file);
+    for (const char* kept : {"UID:phone-2", "LOCATION:Sala", "DTEND:20261207T110000", "RRULE:FREQ=WEEKLY;COUNT=5", "EXDATE"})
+        EXPECT_NE(now.find(kept), std::string::npos) << kept << " not in\n" << now;
+    desks.Sync(desks.a);  // the server took it
+    fs::remove(file);
+    EXPECT_EQ(desks.Sync(desks.a).counts.deleted, 1);
+    EXPECT_EQ(SeriesOf(desks.a), std::vector<std::string>{});
+}
+
+TEST(Sync, TheVdirExportWritesEachSeriesAsOneFileThatASyncTakesAsTheBooksOwn) {
+    Desks desks;
+    Add(desks.a, "Cita");
+    ASSERT_TRUE(AddSeries(desks.a.path(), MakeAppointment("07/12/2026", "10:00", "", "", "Yoga"), {Frequency::Weekly, 2, {}, 3}).Done());
+    const auto exportVdir = [&] { return ical::ExportBookToVdir(desks.a.path(), {}, desks.server.path(), ical::MakeImportOptions(kToday, {})); };
+    EXPECT_EQ(exportVdir().written, 2);
+    const std::string series = testing::ReadFile(desks.server.path() / ical::SeriesFileName(OnlySeriesUid(desks.a)));
+    EXPECT_NE(series.find("RRULE:FREQ=WEEKLY;COUNT=3;INTERVAL=2"), std::string::npos) << series;
+    const SyncCounts n = desks.Sync(desks.a).counts;
+    EXPECT_EQ(n.written + n.added + n.conflicts + n.refused, 0);
+    testing::WriteFile(desks.a.path() / kRulesFileName, "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    EXPECT_NE(exportVdir().error, "");  // nothing written: its files would go as no longer in the book
+    EXPECT_EQ(EventFiles(desks.server).size(), 2u);
+    const SyncReport damaged = desks.Sync(desks.a);
+    EXPECT_EQ(damaged.counts.written, 0);
+    EXPECT_NE(SyncReportText(damaged).find(kRulesFileName), std::string::npos) << SyncReportText(damaged);
+}
+
+// Marks that still hold are trusted, but any change to any of them, or a
+// new file, is seen. Files are set back in time: a mark of this very moment
+// is never trusted.
+TEST(Sync, ASyncWithNothingNewReadsNothingButSeesEveryKindOfChange) {
+    const auto age = [](const TempFolder& folder) {
+        const struct timespec past[2] = {{1700000000, 0}, {1700000000, 0}};
+        for (const auto& e : fs::directory_iterator(folder.path())) utimensat(AT_FDCWD, e.path().c_str(), past, 0);
+    };
+    const std::string other = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:n\r\nDTSTAMP:20261201T000000Z\r\n"
+                              "DTSTART:20261207T100000\r\nSUMMARY:Nueva\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    // A year file last written at the very moment its mark is taken, then
+    // changed in place within that moment: its size, time and inode all stay.
+    const time_t later = time(nullptr) + 3600;
+    const auto sameMoment = [later](const TempFolder& desk) {
+        const struct timespec moment[2] = {{later, 0}, {later, 0}};
+        utimensat(AT_FDCWD, (desk.path() / "2026.log").c_str(), moment, 0);
+    };
+    struct Case {
+        const char* name;
+        Step change;
+        std::vector<std::string> book;
+        std::vector<std::string> series;
+        bool inTheSameMoment = false;
+    } cases[] = {
+        {"a deletion in place", Deletes(), {}, {}},
+        {"a deletion in place in the same moment", Deletes(), {}, {}, true},
+        {"a new file", [&](const TempFolder& server) { testing::WriteFile(server.path() / "n.ics", other); }, {"Cita", "Nueva"}, {}},
+        {"a file changed", [&](const TempFolder& server) {
+             const fs::path file = EventFiles(server).at(0);
+             std::string bytes = testing::ReadFile(file);
+             testing::WriteFile(file, bytes.replace(bytes.find("SUMMARY:Ana: Cita"), 17, "SUMMARY:Ana: Otra"));
+         }, {"Ana: Otra"}, {}},
+        {"a new series", [](const TempFolder& d) {
+             ASSERT_TRUE(AddSeries(d.path(), MakeAppointment("07/12/2026", "", "", "", "Yoga"), {Frequency::Daily, 1, {}, 2}).Done());
+         }, {"Cita"}, {"Yoga FREQ=DAILY;COUNT=2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Desks desks;
+        Add(desks.a, "Cita");
+        for (int i = 0; i < 2; ++i) desks.Sync(desks.a);
+        age(desks.a), age(desks.server);
+        if (c.inTheSameMoment) sameMoment(desks.a);
+        desks.Sync(desks.a);  // notes the marks as they are now
+        const fs::path state = desks.a.path() / kStateFileName;
+        const auto noted = fs::last_write_time(state);
+        desks.Sync(desks.a);
+        ASSERT_EQ(fs::last_write_time(state), noted);
+        c.change(std::string(c.name).find("file") == std::string::npos ? desks.a : desks.server);
+        if (c.inTheSameMoment) sameMoment(desks.a);
+        for (int i = 0; i < 2; ++i) ASSERT_FALSE(desks.Sync(desks.a).Failed());
+        EXPECT_EQ(desks.Sync(desks.b).error, "");
+        for (const TempFolder* desk : {&desks.a, &desks.b}) {
+            EXPECT_EQ(Subjects(*desk), c.book);
+            EXPECT_EQ(SeriesOf(*desk), c.series);
+        }
+    }
 }
 
 TEST(Sync, ASyncWithNothingNewTouchesNoFileAndAFailedCommandLeavesTheBook) {

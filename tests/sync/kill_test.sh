@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # `quimbaro sync` killed (SIGKILL) at random moments, hundreds of times, on
 # two desks that share one vdir folder while each changes its own
-# appointments; then clean syncs: both books hold exactly the appointments
-# made and not deleted, each once.
+# appointments, some of them series; then clean syncs: both books hold
+# exactly the appointments made and not deleted, each once.
 #   kill_test.sh PATH/TO/quimbaro [KILLS]
 set -euo pipefail
 quimbaro=$1
@@ -26,7 +26,9 @@ change() {
   mapfile -t rows < <(own "$name" "$day")
   if ((${#rows[@]} == 0 || RANDOM % 3 == 0)); then
     local subject="$name-$((next++))"
-    desk "$name" add "$day|09:00|||$subject" >/dev/null
+    local every=()  # now and then a series of one day: it travels as a file of its own
+    ((RANDOM % 4 == 0)) && every=(--every week --count 1)
+    desk "$name" add "$day|09:00|||$subject" "${every[@]}" >/dev/null
     model[$subject]=1
     return
   fi

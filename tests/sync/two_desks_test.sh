@@ -79,6 +79,23 @@ round "the event deleted on the server" <<END
 $old
 END
 
+# A series travels as one event with its rule, both ways.
+desk a add '14/12/2026|11:00|||Fisio' --every week --count 3 >/dev/null
+round "a series made at A" <<END
+$old
+14/12/2026	11:00			Fisio
+21/12/2026	11:00			Fisio
+28/12/2026	11:00			Fisio
+END
+[[ $(grep -l '^RRULE:FREQ=WEEKLY;COUNT=3' "$tmp"/server/collection-root/ana/agenda/*.ics | wc -l) == 1 ]] ||
+  fail "the series is not one event on the server"
+[[ $(desk b list 21/12/2026 --format tsv | cut -f8 | tail -n 1) == semanal ]] || fail "desk B holds no series"
+desk b delete 21/12/2026 1 --series >/dev/null
+round "the series ended at B" <<END
+$old
+14/12/2026	11:00			Fisio
+END
+
 # Settled: more syncs write, add, change and delete nothing.
 for name in a b; do
   out=$(desk "$name" sync)

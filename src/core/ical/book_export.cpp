@@ -59,7 +59,19 @@ bool WriteEvents(std::size_t count, QIODevice& out, BuildEvent event) {
     return written && WriteText(out, tail.c_str());
 }
 
-// The folder's series with a day in range; error says why they could not be read.
+bool WriteBook(const std::vector<Appointment>& records, const std::vector<Series>& series, QIODevice& out) {
+    EventBuilder builder;
+    UidMaker uids;
+    std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)> held(nullptr, icalcomponent_free);
+    return WriteEvents(records.size() + series.size(), out, [&](std::size_t i) {
+        if (i < records.size()) return builder.Build(records[i], uids.Next(records[i]));
+        held.reset(SeriesEvent(series[i - records.size()]));
+        return held.get();
+    });
+}
+
+}  // namespace
+
 std::vector<Series> SeriesInRange(const std::filesystem::path& folder, const DateRange& range, std::string& error) {
     RulesRead rules = ReadRules(folder);
     error = rules.problem;
@@ -73,19 +85,6 @@ std::vector<Series> SeriesInRange(const std::filesystem::path& folder, const Dat
     }
     return kept;
 }
-
-bool WriteBook(const std::vector<Appointment>& records, const std::vector<Series>& series, QIODevice& out) {
-    EventBuilder builder;
-    UidMaker uids;
-    std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)> held(nullptr, icalcomponent_free);
-    return WriteEvents(records.size() + series.size(), out, [&](std::size_t i) {
-        if (i < records.size()) return builder.Build(records[i], uids.Next(records[i]));
-        held.reset(SeriesEvent(series[i - records.size()]));
-        return held.get();
-    });
-}
-
-}  // namespace
 
 bool IsYearFileName(const std::string& name) {
     static const std::regex kYearFile("[0-9]{4}\\.log");

@@ -10,6 +10,7 @@
 
 #include "book/appointment.h"
 #include "calendar/dates.h"
+#include "repeat/series.h"
 
 namespace quimbaro::ical {
 
@@ -36,6 +37,9 @@ struct BookRecords {
     std::string error;  // why a year file could not be read; empty when all were
 };
 BookRecords CollectBook(const std::filesystem::path& folder, const DateRange& range);
+
+// The folder's series with a day in range; error says why they could not all be read.
+std::vector<Series> SeriesInRange(const std::filesystem::path& folder, const DateRange& range, std::string& error);
 
 struct ExportOutcome {
     int exported = 0;

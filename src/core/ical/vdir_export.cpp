@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <QBuffer>
+#include <QCryptographicHash>
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <set>
@@ -15,6 +17,7 @@
 #include "files/folder_lock.h"
 #include "ical/event_export.h"
 #include "ical/parse_calendar.h"
+#include "repeat/rules_file.h"
 
 namespace quimbaro::ical {
 namespace {
@@ -28,11 +31,12 @@ using Files = std::map<std::string, std::string>;  // file name -> contents
 
 constexpr std::size_t kMaxListBytes = 64 << 20;       // far more names than any book has
 constexpr std::size_t kMaxEventFileBytes = 4 << 20;   // other programs' events, attachments and all
-constexpr std::size_t kMaxOwnFileBytes = 64 << 10;    // one of our events is a few hundred bytes
+constexpr std::size_t kMaxOwnFileBytes = 1 << 20;     // an event is a few hundred bytes, a series with its removed days more
 constexpr auto kLockWait = std::chrono::seconds(10);  // another export of the same folder
 
 bool IsOurFileName(const std::string& name) {
-    return name.size() > 4 && name.ends_with(".ics") && IsStableUid(std::string_view(name).substr(0, name.size() - 4));
+    return name.size() > 4 && name.ends_with(".ics") &&
+           (IsStableUid(std::string_view(name).substr(0, name.size() - 4)) || IsSeriesFileName(name));
 }
 
 struct Folder {
@@ -83,10 +87,23 @@ Files FilesOf(const std::vector<Appointment>& records) {
     return files;
 }
 
-// The records other programs' event files in the folder map to, as keys.
-// Entries that are no plain file, or too large, are not opened or read.
-std::multiset<std::string> ForeignRecords(const Folder& folder, const Names& listed, const ImportOptions& foreign) {
-    std::multiset<std::string> keys;
+// One file per series, its UID kept.
+void AddSeriesFiles(const std::vector<Series>& series, const Names& foreignUids, Files& files, int& elsewhere) {
+    for (const Series& one : series) {
+        if (foreignUids.count(one.uid)) ++elsewhere;
+        else files[SeriesFileName(one.uid)] = RulesText({one});
+    }
+}
+
+struct Foreign {
+    std::multiset<std::string> keys;  // records, as keys
+    Names seriesUids;
+};
+
+// What other programs' event files in the folder map to. Entries that are no
+// plain file, or too large, are not opened or read.
+Foreign ForeignEvents(const Folder& folder, const Names& listed, const ImportOptions& options) {
+    Foreign foreign;
     std::vector<std::string> names;
     files::ListNames(folder.fd, folder.shown, names);
     std::string text;
@@ -94,9 +111,11 @@ std::multiset<std::string> ForeignRecords(const Folder& folder, const Names& lis
         if (listed.count(name) || !name.ends_with(".ics")) continue;
         if (!files::ReadPlainFile(folder.fd, name, kMaxEventFileBytes, name, text).Done()) continue;
         const Component root = ParseCalendar(text);
-        for (const Appointment& record : MapEvents(root.get(), foreign).records) keys.insert(RecordKey(record));
+        const MappedEvents mapped = MapEvents(root.get(), options);
+        for (const Appointment& record : mapped.records) foreign.keys.insert(RecordKey(record));
+        for (const Series& series : mapped.series) foreign.seriesUids.insert(series.uid);
     }
-    return keys;
+    return foreign;
 }
 
 // Leaves out the records that foreign files hold, one for each they hold.
@@ -228,12 +247,28 @@ private:
 
 }  // namespace
 
+std::string SeriesFileName(const std::string& uid) {
+    if (IsSeriesFileName(uid + ".ics")) return uid + ".ics";
+    const QByteArray digest = QCryptographicHash::hash(QByteArray::fromStdString(uid), QCryptographicHash::Sha256);
+    return "quimbaro-serie-" + digest.toHex().left(32).toStdString() + ".ics";
+}
+
+bool IsSeriesFileName(std::string_view name) {
+    constexpr std::string_view kPrefix = "quimbaro-serie-", kEnd = ".ics";
+    if (!name.starts_with(kPrefix) || !name.ends_with(kEnd)) return false;
+    const std::string_view middle = name.substr(kPrefix.size(), name.size() - kPrefix.size() - kEnd.size());
+    return !middle.empty() && middle.size() <= 64 &&
+           std::all_of(middle.begin(), middle.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || c == '-'; });
+}
+
 VdirOutcome ExportBookToVdir(const fs::path& folder, const DateRange& range, const fs::path& vdir,
                              const ImportOptions& foreign) {
     VdirOutcome outcome;
     const BookRecords book = CollectBook(folder, range);
     outcome.skipped = book.skipped;
     outcome.error = book.error;
+    // A damaged rules file writes nothing: its series' files would go as no longer in the book.
+    const std::vector<Series> series = outcome.error.empty() ? SeriesInRange(folder, range, outcome.error) : std::vector<Series>{};
     if (!outcome.error.empty()) return outcome;
     files::UniqueFd fd;
     files::FolderLock lock;
@@ -247,8 +282,10 @@ VdirOutcome ExportBookToVdir(const fs::path& folder, const DateRange& range, con
         return outcome;
     }
     RemoveStaleTemps(target);
-    const auto foreignRecords = ForeignRecords(target, listed, foreign);
-    VdirRun(target, listed, outcome).Run(FilesOf(NotElsewhere(book.records, foreignRecords, outcome.elsewhere)));
+    const Foreign others = ForeignEvents(target, listed, foreign);
+    Files files = FilesOf(NotElsewhere(book.records, others.keys, outcome.elsewhere));
+    AddSeriesFiles(series, others.seriesUids, files, outcome.elsewhere);
+    VdirRun(target, listed, outcome).Run(files);
     return outcome;
 }
 

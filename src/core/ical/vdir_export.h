@@ -1,5 +1,6 @@
 #pragma once
-// The book as a vdir: a folder of one <UID>.ics file per appointment, the
+// The book as a vdir: a folder of one <UID>.ics file per appointment and per
+// series (its RRULE and EXDATEs in one event, its UID kept), the
 // form that sync tools keep in step with a calendar server.
 //
 // The folder may hold other programs' files: a file is ours only when it is
@@ -19,6 +20,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "ical/book_export.h"
 #include "ical/event_import.h"
@@ -27,8 +29,13 @@ namespace quimbaro::ical {
 
 inline constexpr const char* kVdirListName = ".quimbaro-vdir";
 
+// The file a series goes to: its UID when the book made it, else a name made
+// from a digest of the UID (another program's UID may be no file name at all).
+std::string SeriesFileName(const std::string& uid);
+bool IsSeriesFileName(std::string_view name);
+
 struct VdirOutcome {
-    int written = 0;    // new or changed files
+    int written = 0;    // new or changed files (a series is one file)
     int unchanged = 0;
     int removed = 0;
     int notOurs = 0;    // appointments whose file name another program's entry holds

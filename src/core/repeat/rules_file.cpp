@@ -171,22 +171,30 @@ RulesRead ReadRules(const fs::path& folder) {
 }
 
 std::string ChangeRules(const fs::path& folder, const RulesEdit& edit) {
-    const std::string shown = (folder / kRulesFileName).string();
     files::UniqueFd fd;
     files::FolderLock lock;
     files::FileResult ready = files::OpenFolder(folder, true, fd);
     if (ready.Done()) ready = lock.Take(fd.get(), folder.string(), kLockWait);
     if (!ready.Done()) return ready.Reason();
-    RulesRead rules = ReadWithin(fd.get(), shown);
+    RulesRead rules = ReadRulesIn(fd.get(), folder);
     if (!rules.Whole()) return rules.problem;
     if (std::string refused = edit(rules.series); !refused.empty()) return refused;
-    const std::string text = RulesText(rules.series);
+    return WriteRulesIn(fd.get(), folder, rules.series);
+}
+
+RulesRead ReadRulesIn(int folderFd, const fs::path& folder) {
+    return ReadWithin(folderFd, (folder / kRulesFileName).string());
+}
+
+std::string WriteRulesIn(int folderFd, const fs::path& folder, const std::vector<Series>& series) {
+    const std::string shown = (folder / kRulesFileName).string();
+    const std::string text = RulesText(series);
     std::string temp;
     files::FileResult written = files::WriteTemp(
-        fd.get(), [&text](QIODevice& out) { return out.write(text.data(), qint64(text.size())) == qint64(text.size()); },
+        folderFd, [&text](QIODevice& out) { return out.write(text.data(), qint64(text.size())) == qint64(text.size()); },
         0600, shown, temp);
-    if (written.Done()) written = files::ReplaceWith(fd.get(), temp, kRulesFileName, shown);
-    if (written.Done()) written = files::SyncFolder(fd.get(), shown);
+    if (written.Done()) written = files::ReplaceWith(folderFd, temp, kRulesFileName, shown);
+    if (written.Done()) written = files::SyncFolder(folderFd, shown);
     return written.Done() ? "" : written.Reason();
 }
 

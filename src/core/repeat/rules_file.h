@@ -62,6 +62,11 @@ private:
     RulesRead rules_;
 };
 
+// The same two steps for a caller that opened and locked the folder itself
+// (a sync, holding the lock throughout); empty once written, else why not.
+RulesRead ReadRulesIn(int folderFd, const std::filesystem::path& folder);
+std::string WriteRulesIn(int folderFd, const std::filesystem::path& folder, const std::vector<Series>& series);
+
 // A new series' UID.
 std::string NewSeriesUid();
 

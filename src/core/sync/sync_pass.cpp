@@ -17,20 +17,18 @@
 #include "files/folder_entries.h"
 #include "ical/book_import.h"
 #include "ical/event_export.h"
+#include "ical/vdir_export.h"
 #include "sync/book_snapshot.h"
 #include "sync/event_file.h"
+#include "sync/series_side.h"
 #include "sync/sync_decision.h"
+#include "sync/unchanged_check.h"
 
 namespace quimbaro::sync {
 namespace {
 
 using files::EntryKind;
 using files::FileResult;
-
-FileMark MarkOf(const struct stat& info) {
-    return {int64_t(info.st_size), int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-            uint64_t(info.st_ino)};
-}
 
 std::multiset<uint64_t> Keys(const std::vector<Appointment>& records) {
     std::multiset<uint64_t> keys;
@@ -60,8 +58,10 @@ public:
           savedText_(FormatSyncState(state)) {}
 
     std::string Run() {
+        state_.dataMarks = DataMarks(place_.dataFd, place_.data.string());  // before anything is read
         book_ = ReadBook(place_.data);
         if (!book_.error.empty()) return book_.error;
+        series_.Read(place_.dataFd, place_.data);
         for (const SyncEntry& entry : state_.entries) names_.insert(entry.name);
         FindRetired();
         std::vector<Look> looks(state_.entries.size());
@@ -83,10 +83,14 @@ public:
         state_.entries = std::move(kept);
         RemoveFiles();
         if (error_.empty()) TakeNewFiles();
+        // The rules before any state that counts on them: a run cut short
+        // after this finds the book's series agreeing with the files.
+        if (error_.empty()) error_ = series_.Save(place_.dataFd, place_.data);
         if (error_.empty()) AddRecords();
         if (!error_.empty()) return error_;  // records not added: the state is left as noted
         RetireOldVersions();
         if (error_.empty()) WriteNewRecords();
+        if (error_.empty() && series_.Whole()) WriteNewSeries();
         if (error_.empty()) WriteFiles();
         if (const std::string saved = Save(); error_.empty()) error_ = saved;
         return error_;
@@ -129,6 +133,10 @@ private:
     }
 
     void FindKnown(const SyncEntry& entry, Look& look) {
+        if (entry.series && (!series_.Whole() || !series_.Claim(entry.series->uid, entry.name))) {
+            look.leaveAlone = true;  // a damaged rules file, or a UID another file stands for
+            ++counts_.refused;
+        }
         for (const SyncedRecord& record : entry.records)
             if (record.offset >= 0 && Claim(record)) look.present.push_back(record);
     }
@@ -182,6 +190,7 @@ private:
     }
 
     void LookHere(const SyncEntry& entry, Look& look) {
+        if (entry.series) return void(look.local = series_.Local(*entry.series));
         if (look.present.size() == entry.records.size()) return;
         if (entry.records.size() == 1 && (look.edited = EditOf(entry.records[0]))) {
             look.local = LocalSide::Edited;
@@ -216,7 +225,7 @@ private:
 
     std::vector<Appointment> BookHolds(const Look& look) const {
         std::vector<Appointment> held;
-        if (look.local == LocalSide::Edited) held.push_back(*book_.At(look.edited->yearFile, look.edited->offset));
+        if (look.local == LocalSide::Edited && look.edited) held.push_back(*book_.At(look.edited->yearFile, look.edited->offset));
         if (look.local == LocalSide::Same)
             for (const SyncedRecord& r : look.present) held.push_back(*book_.At(r.yearFile, r.offset));
         return held;
@@ -233,6 +242,7 @@ private:
     }
 
     void LookThere(const SyncEntry& entry, Look& look) {
+        if (look.leaveAlone) return;
         struct stat info {};
         const EntryKind kind = files::KindOf(place_.vdirFd, entry.name, info);
         const bool pending = entry.pending == Pending::Write;
@@ -257,7 +267,19 @@ private:
         }
         look.theirs = MapFile(look.bytes, place_.options);
         look.remote = RemoteSide::Changed;  // or Agrees: see Classify
+        if (!ReserveSeries(entry.name, look)) {
+            look.leaveAlone = true;
+            ++counts_.refused;
+            return;
+        }
         Reserve(look);
+    }
+
+    // A file's series is the file's own from now on; false when it cannot
+    // be taken (a damaged rules file, a UID another file stands for).
+    bool ReserveSeries(const std::string& name, const Look& look) {
+        if (!look.theirs.series) return true;
+        return series_.Whole() && series_.Claim(look.theirs.series->uid, name);
     }
 
     void Reserve(Look& look) {
@@ -267,9 +289,19 @@ private:
         }
     }
 
+    // The series the book holds for the entry now, as a digest.
+    std::optional<uint64_t> SeriesHeld(const SyncEntry& entry) const {
+        const auto now = entry.series ? series_.Synced(entry.series->uid) : std::nullopt;
+        return now ? std::optional(now->key) : std::nullopt;
+    }
+
+    static std::optional<uint64_t> SeriesKey(const std::optional<Series>& series) {
+        return series ? std::optional(SeriesDigest(*series)) : std::nullopt;
+    }
+
     void Classify(const SyncEntry& entry, Look& look) {
         if (look.remote == RemoteSide::Changed && look.theirs.whole &&
-            Keys(look.theirs.records) == Keys(BookHolds(look)))
+            Keys(look.theirs.records) == Keys(BookHolds(look)) && SeriesKey(look.theirs.series) == SeriesHeld(entry))
             look.remote = RemoteSide::Agrees;
         SentIsOurs(entry, look);
     }
@@ -277,10 +309,11 @@ private:
     // What we wrote and the server may not have taken is our change: if the
     // file changed or went meanwhile, both sides changed it.
     void SentIsOurs(const SyncEntry& entry, Look& look) {
-        if (entry.pending == Pending::None || look.local != LocalSide::Same || look.present.size() != 1) return;
+        const bool ours = look.present.size() == 1 || SeriesHeld(entry);
+        if (entry.pending == Pending::None || look.local != LocalSide::Same || !ours) return;
         if (look.remote != RemoteSide::Changed && look.remote != RemoteSide::Gone) return;
         look.local = LocalSide::Edited;
-        look.edited = look.present[0];
+        if (!entry.series) look.edited = look.present[0];
     }
 
     // A file that holds what we wrote, once the server had its chance, is settled.
@@ -308,6 +341,11 @@ private:
             return true;
         }
         case Action::Adopt:
+            if (entry.series) {
+                Note(entry, look, {});
+                entry.series = series_.Synced(entry.series->uid);
+                return true;
+            }
             Note(entry, look, look.local == LocalSide::Edited ? std::vector{*look.edited} : look.present);
             return true;
         case Action::WriteOurs: return WriteOurs(entry, look);
@@ -318,13 +356,16 @@ private:
         case Action::DeleteHere:
             for (const SyncedRecord& r : look.present)
                 if (Delete(r)) ++counts_.deleted;
+            if (entry.series) series_.Remove(entry.series->uid), ++counts_.deleted;
             return false;
-        case Action::Conflict:
+        case Action::Conflict:  // ours goes out as a file of its own, under a new UID for a series
             ++counts_.conflicts;
-            newRecords_.push_back(*look.edited);
+            if (entry.series) series_.MoveAside(entry.series->uid);
+            else newRecords_.push_back(*look.edited);
             return AddTheirs(entry, look);
         case Action::OursAsNew:
-            newRecords_.push_back(*look.edited);
+            if (entry.series) series_.Release(entry.series->uid);
+            else newRecords_.push_back(*look.edited);
             return false;
         case Action::AddTheirs: return AddTheirs(entry, look);
         case Action::Forget: return false;
@@ -341,6 +382,7 @@ private:
     }
 
     bool WriteOurs(SyncEntry& entry, Look& look) {
+        if (entry.series) return WriteOurSeries(entry, look);
         const SyncedRecord mine = look.local == LocalSide::Edited ? *look.edited : look.present.at(0);
         const Appointment& record = *book_.At(mine.yearFile, mine.offset);
         if (look.remote != RemoteSide::Gone && look.bytes.empty()) ReadFile(entry.name, look);
@@ -357,6 +399,16 @@ private:
         return true;
     }
 
+    bool WriteOurSeries(SyncEntry& entry, Look& look) {
+        const Series& ours = *series_.Find(entry.series->uid);  // not deleted here, or there were nothing to write
+        if (look.remote != RemoteSide::Gone && look.bytes.empty()) ReadFile(entry.name, look);
+        const std::string before = look.remote == RemoteSide::Stale ? entry.before : look.digest;
+        Note(entry, look, {});
+        entry.series = series_.Synced(ours.uid);
+        Plan(entry, SeriesBytes(look.bytes, ours), before);
+        return true;
+    }
+
     void Plan(SyncEntry& entry, std::string bytes, const std::string& before) {
         entry.digest = BytesDigest(bytes);
         entry.pending = Pending::Write;
@@ -368,14 +420,26 @@ private:
     // between takes the new records as they are and deletes the old ones.
     bool TakeTheirs(SyncEntry& entry, Look& look) {
         ++counts_.changed;
+        const auto& theirs = look.theirs.series;
+        if (entry.series && (!theirs || theirs->uid != entry.series->uid)) series_.Remove(entry.series->uid);
         Note(entry, look, Bring(entry.name, look, false));
         state_.retire.insert(state_.retire.end(), look.present.begin(), look.present.end());
+        entry.series = PutTheirs(entry.name, look);
         return true;
     }
 
     bool AddTheirs(SyncEntry& entry, Look& look) {
         Note(entry, look, Bring(entry.name, look, true));
+        entry.series = PutTheirs(entry.name, look);
+        counts_.added += look.theirs.series ? 1 : 0;
         return true;
+    }
+
+    // The file's series into the rules, in place of the book's of that UID.
+    std::optional<SyncedSeries> PutTheirs(const std::string& name, const Look& look) {
+        if (!look.theirs.series) return std::nullopt;
+        series_.Put(*look.theirs.series, name);
+        return series_.Synced(look.theirs.series->uid);
     }
 
     // The file's records for the book: those it holds already are taken as
@@ -444,7 +508,7 @@ private:
             }
             look.mark = MarkOf(info);
             look.theirs = MapFile(look.bytes, place_.options);
-            if (!look.theirs.whole) {
+            if (!look.theirs.whole || !ReserveSeries(name, look)) {
                 ++counts_.refused;
                 continue;
             }
@@ -464,10 +528,42 @@ private:
     }
 
     bool TakeNewFile(SyncEntry& entry, Look& look) {
+        if (look.theirs.series) return TakeNewSeries(entry, look);
         if (!look.missing.empty() && mode_ == PassMode::FolderOnly) return false;  // what it holds stays reserved
         counts_.refused += look.theirs.refused;
         Note(entry, look, Bring(entry.name, look, true));
         return true;
+    }
+
+    // A series the book holds already by that UID (sent by an export, or
+    // brought in by a pass cut short) is taken when the file agrees; else
+    // both stay, the book's under a new UID.
+    bool TakeNewSeries(SyncEntry& entry, Look& look) {
+        const Series& theirs = *look.theirs.series;
+        const Series* held = series_.Find(theirs.uid);
+        if (!held || SeriesDigest(*held) != SeriesDigest(theirs)) {
+            if (mode_ == PassMode::FolderOnly) return false;  // its UID stays reserved
+            if (held) series_.MoveAside(theirs.uid), ++counts_.conflicts;
+            else ++counts_.added;
+            series_.Put(theirs, entry.name);
+        }
+        Note(entry, look, {});
+        entry.series = series_.Synced(theirs.uid);
+        return true;
+    }
+
+    void WriteNewSeries() {
+        for (const Series* series : series_.Unclaimed()) {
+            const std::string base = ical::SeriesFileName(series->uid);
+            std::string name = base;
+            for (int k = 2; names_.count(name) || files::KindOf(place_.vdirFd, name) != EntryKind::Missing; ++k)
+                name = base.substr(0, base.size() - 4) + "-" + std::to_string(k) + ".ics";
+            SyncEntry entry{.name = name};
+            entry.series = series_.Synced(series->uid);
+            names_.insert(name);
+            Plan(entry, SeriesBytes("", *series), "");
+            state_.entries.push_back(std::move(entry));
+        }
     }
 
     void WriteNewRecords() {
@@ -564,6 +660,7 @@ private:
     const SyncState startState_;  // as the pass found it
     std::string savedText_;
     BookSnapshot book_;
+    SeriesSide series_;
     std::map<std::string, std::vector<char>> claimed_;  // year file -> claimed record indexes
     std::optional<std::unordered_map<uint64_t, std::vector<SyncedRecord>>> pool_;  // live records by key
     std::unordered_set<std::string> names_;             // file names the state holds or this pass makes
@@ -611,6 +708,7 @@ bool LoadState(const PassPlace& place, SyncState& state, std::string& error) {
 }
 
 std::string RunPass(const PassPlace& place, PassMode mode, Confirm confirm, SyncState& state, SyncCounts& counts) {
+    if (NothingChanged(place, state)) return "";
     return Pass(place, mode, confirm, state, counts).Run();
 }
 

@@ -6,6 +6,8 @@
 #include "files/folder_entries.h"
 #include "files/folder_lock.h"
 #include "ical/book_import.h"
+#include "repeat/rules_file.h"
+#include "sync/unchanged_check.h"
 
 namespace quimbaro::sync {
 namespace {
@@ -63,6 +65,7 @@ SyncReport RunSync(const SyncRequest& request) {
     SyncState state;
     if (!LoadState(place, state, report.error)) return report;
     const bool command = !request.command.empty();
+    if (!command && NothingChanged(place, state)) return report;  // the folder is locked: it stays so till the end
     report.error = RunPass(place, PassMode::FolderOnly, command ? Confirm::No : Confirm::Sent, state, report.counts);
     // What the folder brings can make files of ours (a conflict's second
     // version, a change that beat a deletion): one more round sends them.
@@ -76,6 +79,7 @@ SyncReport RunSync(const SyncRequest& request) {
         report.error = RunPass(place, PassMode::Both, command ? Confirm::Sent : Confirm::No, state, report.counts);
         if (!command || report.counts.written == written) break;
     }
+    if (report.counts.refused > 0) report.seriesProblem = ReadRulesIn(place.dataFd, request.data).problem;
     return report;
 }
 
@@ -91,6 +95,7 @@ std::string SyncReportText(const SyncReport& report) {
                        Number(c.changed, "cambiadas, ") + Number(c.deleted, "borradas, ") +
                        Number(c.conflicts, "conflictos (se guardaron las dos versiones), ") +
                        Number(c.refused, "rechazados.");
+    if (!report.seriesProblem.empty()) text += "\n" + report.seriesProblem + ": sus citas no se sincronizaron.";
     if (!report.error.empty()) {
         text += "\nNo se pudo sincronizar: " + report.error + ".";
         if (!report.commandError.empty()) text += "\nLa orden dijo: " + report.commandError;

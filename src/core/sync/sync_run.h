@@ -32,6 +32,7 @@ struct SyncReport {
     std::string error;         // Spanish; empty on success
     std::string commandError;  // what the command said on stderr when it failed
     bool commandFailed = false;  // then the book was not touched
+    std::string seriesProblem; // why series were refused: the rules file is damaged
     bool Failed() const { return !error.empty() || counts.refused > 0; }
 };
 

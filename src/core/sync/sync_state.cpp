@@ -73,6 +73,14 @@ bool IsDigest(std::string_view text) {
 std::string DigestField(const std::string& digest) { return digest.empty() ? "-" : digest; }
 std::string DigestOf(std::string_view field) { return field == "-" ? "" : std::string(field); }
 
+bool ReadMark(std::string_view size, std::string_view mtime, std::string_view inode, FileMark& mark) {
+    return Number(size, mark.size) && Number(mtime, mark.mtimeNs) && Number(inode, mark.inode);
+}
+
+std::string MarkText(const FileMark& mark) {
+    return std::to_string(mark.size) + " " + std::to_string(mark.mtimeNs) + " " + std::to_string(mark.inode);
+}
+
 // "F name digest size mtime inode pending before"
 bool ReadEntry(const std::vector<std::string_view>& f, SyncEntry& entry) {
     const auto name = f.size() == 8 ? Unescaped(f[1]) : std::nullopt;
@@ -82,7 +90,23 @@ bool ReadEntry(const std::vector<std::string_view>& f, SyncEntry& entry) {
     entry.before = DigestOf(f[7]);
     if (f[6] != "-" && f[6] != "w" && f[6] != "s") return false;
     entry.pending = f[6] == "w" ? Pending::Write : f[6] == "s" ? Pending::Sent : Pending::None;
-    return Number(f[3], entry.mark.size) && Number(f[4], entry.mark.mtimeNs) && Number(f[5], entry.mark.inode);
+    return ReadMark(f[3], f[4], f[5], entry.mark);
+}
+
+// "S uid key"
+bool ReadSeries(const std::vector<std::string_view>& f, SyncedSeries& series) {
+    const auto uid = f.size() == 3 ? Unescaped(f[1]) : std::nullopt;
+    if (!uid || uid->empty()) return false;
+    series.uid = *uid;
+    return Number(f[2], series.key, 16);
+}
+
+// "Y name size mtime inode"
+bool ReadDataMark(const std::vector<std::string_view>& f, std::pair<std::string, FileMark>& mark) {
+    const auto name = f.size() == 5 ? Unescaped(f[1]) : std::nullopt;
+    if (!name || name->empty()) return false;
+    mark.first = *name;
+    return ReadMark(f[2], f[3], f[4], mark.second);
 }
 
 // "R yearfile offset key"
@@ -124,6 +148,14 @@ std::optional<SyncState> ParseSyncState(std::string_view text, std::string& erro
             SyncedRecord record;
             if (!ReadRecord(f, record)) return wrong("cita ilegible");
             state.entries.back().records.push_back(std::move(record));
+        } else if (f[0] == "S" && !state.entries.empty() && !state.entries.back().series) {
+            SyncedSeries series;
+            if (!ReadSeries(f, series)) return wrong("serie ilegible");
+            state.entries.back().series = std::move(series);
+        } else if (f[0] == "Y" && state.entries.empty()) {
+            std::pair<std::string, FileMark> mark;
+            if (!ReadDataMark(f, mark)) return wrong("archivo de la agenda ilegible");
+            state.dataMarks.push_back(std::move(mark));
         } else if (f[0] == "X" && state.entries.empty()) {
             SyncedRecord record;
             if (!ReadRecord(f, record) || record.offset < 0) return wrong("cita ilegible");
@@ -149,13 +181,17 @@ std::string FormatSyncState(const SyncState& state) {
         text += std::string(kind) + " " + Escaped(r.yearFile) + " " +
                 (r.offset < 0 ? std::string("-") : std::to_string(r.offset)) + " " + std::string(key, end) + "\n";
     };
+    for (const auto& [name, mark] : state.dataMarks) text += "Y " + Escaped(name) + " " + MarkText(mark) + "\n";
     for (const SyncedRecord& r : state.retire) line("X", r);
     for (const SyncedRecord& r : state.incoming) line("I", r);
     for (const SyncEntry& e : state.entries) {
-        text += "F " + Escaped(e.name) + " " + DigestField(e.digest) + " " + std::to_string(e.mark.size) + " " +
-                std::to_string(e.mark.mtimeNs) + " " + std::to_string(e.mark.inode) + " " +
+        text += "F " + Escaped(e.name) + " " + DigestField(e.digest) + " " + MarkText(e.mark) + " " +
                 (e.pending == Pending::Write ? "w" : e.pending == Pending::Sent ? "s" : "-") + " " + DigestField(e.before) + "\n";
         for (const SyncedRecord& r : e.records) line("R", r);
+        if (e.series) {
+            const auto end = std::to_chars(key, key + 16, e.series->key, 16).ptr;
+            text += "S " + Escaped(e.series->uid) + " " + std::string(key, end) + "\n";
+        }
     }
     return text;
 }

@@ -38,6 +38,13 @@ struct SyncedRecord {
     friend bool operator==(const SyncedRecord&, const SyncedRecord&) = default;
 };
 
+// A series of the rules file (found by its UID) and a digest of all it holds.
+struct SyncedSeries {
+    std::string uid;
+    uint64_t key = 0;
+    friend bool operator==(const SyncedSeries&, const SyncedSeries&) = default;
+};
+
 enum class Pending {
     None,
     Write,  // about to be written: it may not have landed
@@ -51,6 +58,7 @@ struct SyncEntry {
     Pending pending = Pending::None;
     std::string before{};  // Pending::Write: the digest it held before ("" when there was no file)
     std::vector<SyncedRecord> records{};
+    std::optional<SyncedSeries> series{};  // a file holds one series, or records
     friend bool operator==(const SyncEntry&, const SyncEntry&) = default;
 };
 
@@ -63,6 +71,10 @@ struct SyncState {
     // Records about to be appended (year file and key): a run cut short
     // after the append finds them, for their files to take.
     std::vector<SyncedRecord> incoming{};
+    // How the data folder's files (year files, the rules file) stood when the
+    // pass that wrote this state read them: a sync that finds them, and every
+    // event file, as they were has nothing to do.
+    std::vector<std::pair<std::string, FileMark>> dataMarks{};
     friend bool operator==(const SyncState&, const SyncState&) = default;
 };
 
