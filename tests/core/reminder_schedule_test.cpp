@@ -57,6 +57,9 @@ TEST(ReminderSchedule, PausesInWatchingCatchUpWithoutAPile) {
     // The next day starts afresh: the same appointments are new again.
     EXPECT_EQ(Summaries(schedule.Look(At(9, 51, 0, kNextDay), 10, day, 1)), Texts{"10:00 Ana"});
     EXPECT_EQ(Summaries(schedule.Look(At(9, 51, 30, kNextDay), 60, day, 1)), Texts{"Citas en los próximos 60 minutos"});
+    // One notice lists them by time, those of one time in the day's order.
+    const std::vector<Appointment> unsorted = {Record("12:05", "Eva"), Record("12:00", "Rosa"), Record("12:00", "Juan")};
+    EXPECT_EQ(ReminderSchedule().Look(At(11, 55), 10, unsorted, 1).at(0).body.toStdString(), "12:00 Rosa\n12:00 Juan\n12:05 Eva");
 }
 
 TEST(TodayRecords, ReadsAgainOnlyWhenTheYearFileChanged) {

@@ -236,6 +236,10 @@ TEST(RulesFile, TextRoundTripAndRefusedRules) {
         bad.rule = rule;
         EXPECT_FALSE(ParseRules(RulesText({bad})).Whole()) << rule;
     }
+    Series noUid = kept[0], noDate = kept[0];  // nor one without its UID or its first day
+    noUid.uid = "";
+    noDate.first = MakeAppointment("", "10:00", "", "", "");
+    for (const Series& bad : {noUid, noDate}) EXPECT_FALSE(ParseRules(RulesText({bad})).Whole()) << bad.uid;
 }
 
 // Another program's plain rule stays one series, its removed and replaced
