@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libsimpleini-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wine fonts-liberation2 fontconfig qt6-translations-l10n
-  dbus-daemon
+  dbus-daemon dbus-bin
   python3-dateutil
   xvfb xauth xdotool openbox imagemagick hyperfine linux-perf ccache
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev file gzip

@@ -45,6 +45,12 @@ export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
 
 "$launcher" --launch-immediately 2>"$work/launcher.log" &
 pids+=($!)
+# The program asks the session bus for the accessibility bus once, at start:
+# wait until the launcher answers there (a loaded machine starts it slowly).
+for _ in $(seq 1800); do
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1 && break
+  sleep 0.1
+done
 
 # The appointments the reader looks for, stored as a user would beforehand.
 today=$(date +%d/%m/%Y)
