@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     quimbaro::SettingsStore settings{.file = folder / quimbaro::kSettingsFileName};
     quimbaro::LoadSettings(settings);
     quimbaro::ShellContext context(folder, quimbaro::LocalToday, settings);
+    context.dayIndex = quimbaro::ProcessDayIndexPlace();
     quimbaro::MainWindow window(context);
     quimbaro::bench::QuitOnFirstPaint quitter(window);
     window.show();

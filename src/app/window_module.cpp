@@ -27,6 +27,7 @@ extern "C" __attribute__((visibility("default"))) int QuimbaroWindowMain(int arg
     quimbaro::SettingsStore settings{.file = folder / quimbaro::kSettingsFileName};
     quimbaro::LoadSettings(settings);
     quimbaro::ShellContext context(folder, quimbaro::LocalToday, settings);
+    context.dayIndex = quimbaro::ProcessDayIndexPlace();
     quimbaro::MainWindow window(context);
     window.show();
     window.raise();

@@ -154,10 +154,10 @@ bool DrawsPages(const QStringList& arguments) {
 }
 
 int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock& today, QTextStream& out,
-           QTextStream& err, const PdfPages& pdfPages) {
+           QTextStream& err, const PdfPages& pdfPages, const DayIndexPlace& dayIndex) {
     const Invocation invocation = Parse(arguments);
     const QCommandLineParser& parser = *invocation.parser;
-    CliContext context{{}, today, out, err, pdfPages};
+    CliContext context{{}, today, out, err, pdfPages, dayIndex};
     if (!invocation.error.isEmpty()) return Fail(context, kExitUsage, invocation.error);
     if (parser.isSet(kDataOption)) facts.option = std::filesystem::absolute(BytesOfText(parser.value(kDataOption)));
     const DataFolderChoice choice = ChooseDataFolder(facts);
@@ -195,7 +195,8 @@ int RunProcessCli(int argc, char** argv, const PdfPages& pdfPages) {
     QTextStream out(stdout), err(stderr);
     out.setEncoding(LocaleEncoding());
     err.setEncoding(LocaleEncoding());
-    return RunCli(ArgumentList(argc, argv), ProcessDataFolderFacts({}), LocalToday, out, err, pdfPages);
+    return RunCli(ArgumentList(argc, argv), ProcessDataFolderFacts({}), LocalToday, out, err, pdfPages,
+                  ProcessDayIndexPlace());
 }
 
 int CommandLineMain(int argc, char** argv) {

@@ -21,10 +21,11 @@ bool OpensWindow(const QStringList& arguments, QString& dataOption);
 bool DrawsPages(const QStringList& arguments);
 
 // arguments[0] is the program. facts.option is taken from --data; pdfPages
-// draws print's pages (empty: print fails). Returns the exit status
-// (subcommand.h).
+// draws print's pages (empty: print fails); dayIndex is where days of large
+// year files are looked up (empty: files are read whole). Returns the exit
+// status (subcommand.h).
 int RunCli(const QStringList& arguments, DataFolderFacts facts, const TodayClock& today, QTextStream& out,
-           QTextStream& err, const PdfPages& pdfPages = {});
+           QTextStream& err, const PdfPages& pdfPages = {}, const DayIndexPlace& dayIndex = {});
 
 // Runs the process's arguments in the application object already made:
 // stdout and stderr in the locale's encoding, this process's facts and clock.

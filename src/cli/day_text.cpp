@@ -38,6 +38,8 @@ QString Heading(const DayRows& day) {
 }  // namespace
 
 int DisplayWidth(const QString& text) {
+    // Combining marks, the only characters that take no column, start at U+0300.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x300; })) return int(text.size());
     int width = 0;
     for (const char32_t c : text.toUcs4()) {
         const auto category = QChar::category(c);

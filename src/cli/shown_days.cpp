@@ -63,7 +63,7 @@ std::optional<std::vector<DayRows>> ReadShownDays(const QCommandLineParser& pars
     // Every day is read before anything is printed, so a failure prints no half list.
     for (DayRows& day : *days) {
         DayList list;
-        const StoreResult loaded = LoadDay(context.dataFolder, day.key, settings.sortOrder, list);
+        const StoreResult loaded = LoadDay(context.dataFolder, day.key, settings.sortOrder, list, context.dayIndex);
         if (!loaded.Stored())
             return Refuse(context, status, kExitFailure,
                           QString::fromUtf8(kNotLoadedText) + QString::fromStdString(loaded.Reason()));

@@ -33,6 +33,7 @@ struct CliContext {
     QTextStream& out;                  // stdout, locale encoding
     QTextStream& err;                  // stderr
     PdfPages pdfPages;                 // empty in a process without Qt Gui
+    DayIndexPlace dayIndex;            // where list finds a day of a large year file
 };
 
 struct Subcommand {

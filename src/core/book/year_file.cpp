@@ -10,6 +10,8 @@
 #include <cstring>
 
 #include "book/collation.h"
+#include "book/date_matcher.h"
+#include "book/indexed_day_read.h"
 #include "book/locked_file.h"
 #include "book/record_stream.h"
 #include "book/year_file_write.h"
@@ -17,8 +19,6 @@
 
 namespace quimbaro {
 namespace {
-
-constexpr std::size_t kDateWidth = sizeof(Appointment::date);
 
 // The last four characters, or the whole key when it is shorter.
 std::string_view YearPart(std::string_view dateKey) {
@@ -42,32 +42,6 @@ StoreResult Failure(StoreError error, int systemError, const std::string& fileNa
     result.fileName = fileName;
     return result;
 }
-
-// Tests a record's date field against the key: the field reads as the bytes
-// before its first zero, at most 11, so it matches when it starts with the
-// key followed by a zero (no zero when the key fills all 11 bytes). Done as
-// two masked 8-byte compares, as this runs once for every record of the file.
-class DateMatcher {
-public:
-    explicit DateMatcher(std::string_view key) : possible_(key.size() <= kDateWidth) {
-        unsigned char pattern[16] = {};
-        unsigned char mask[16] = {};
-        std::memcpy(pattern, key.data(), std::min(key.size(), kDateWidth));
-        std::memset(mask, 0xFF, std::min(key.size() + 1, kDateWidth));
-        std::memcpy(pattern_, pattern, sizeof pattern_);
-        std::memcpy(mask_, mask, sizeof mask_);
-    }
-    bool operator()(const char* record) const {
-        uint64_t word[2];
-        std::memcpy(word, record, sizeof word);  // within the record: it is 155 bytes long
-        return possible_ && (word[0] & mask_[0]) == pattern_[0] && (word[1] & mask_[1]) == pattern_[1];
-    }
-
-private:
-    bool possible_;
-    uint64_t pattern_[2];
-    uint64_t mask_[2];
-};
 
 void Keep(const char* record, uint64_t offset, DayList& list) {
     ++list.kept;
@@ -145,11 +119,17 @@ std::filesystem::path YearFilePath(const std::filesystem::path& folder, std::str
 
 StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, SortOrder sortOrder,
                     DayList& list) {
+    return LoadDay(folder, dateKey, sortOrder, list, DayIndexPlace{});
+}
+
+StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, SortOrder sortOrder,
+                    DayList& list, const DayIndexPlace& index) {
     list.Clear();
     const std::string fileName = YearFileName(dateKey);
     if (!NamesFileInFolder(dateKey)) return Failure(StoreError::BadDate, 0, fileName);
     const auto keep = [&list](const char* record, uint64_t offset) { Keep(record, offset, list); };
-    StoreResult result = ReadYearFile(folder / fileName, dateKey, keep);
+    StoreResult result = index.folder.empty() ? ReadYearFile(folder / fileName, dateKey, keep)
+                                              : ReadDayRecords(folder / fileName, dateKey, index, keep);
     result.fileName = fileName;
     if (!result.Stored()) {
         list.Clear();

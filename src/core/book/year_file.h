@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "book/appointment.h"
+#include "book/day_index.h"
 #include "book/sort_order.h"
 
 namespace quimbaro {
@@ -56,6 +57,11 @@ inline constexpr int kLockWaitMilliseconds = 2000;
 // and nothing is created.
 StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, SortOrder sortOrder,
                     DayList& list);
+
+// The same, reading a large year file through its day index (book/day_index.h)
+// kept in index.folder, made there when missing or out of date.
+StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, SortOrder sortOrder,
+                    DayList& list, const DayIndexPlace& index);
 
 // Every record whose date equals dateKey, in file order and unsorted, with no
 // limit on their number; the same refusals and failures as LoadDay.

@@ -87,7 +87,7 @@ void Session::Act(const ClassifiedLine& line, std::string_view typed, SessionAns
 }
 
 void Session::ShowDay(const CalendarDate& date, std::string key, SessionAnswer& answer) {
-    const StoreResult loaded = LoadDay(folder_, key, settings_.sortOrder, rows_);
+    const StoreResult loaded = LoadDay(folder_, key, settings_.sortOrder, rows_, dayIndex_);
     shown_ = {date, std::move(key), loaded.Stored()};
     weekShown_ = false;
     rowsUnderLine_.reset();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "book/change_record.h"
+#include "book/day_index.h"
 #include "calendar/dates.h"
 #include "command/classify_line.h"
 #include "repeat/day_occurrences.h"
@@ -28,6 +29,8 @@ public:
     // The settings must outlive the session; the order and the reminder lead
     // are changed and saved in them.
     Session(std::filesystem::path folder, TodayClock today, SettingsStore& settings);
+    // Days of large year files are then looked up in the day index kept there.
+    void UseDayIndex(DayIndexPlace place) { dayIndex_ = std::move(place); }
 
     // Today, as the window first shows it.
     SessionAnswer Start();
@@ -104,6 +107,7 @@ private:
     void RefuseChangedRow(const char* what, SessionAnswer& answer) const;
 
     std::filesystem::path folder_;
+    DayIndexPlace dayIndex_;
     TodayClock today_;
     SettingsStore& settings_;
     ShownDay shown_;

@@ -32,7 +32,7 @@ SessionAnswer Session::BookChanged(bool lineBegun) {
     answer.entry = {Editing(), pendingRow_};
     const DayList before = rows_;
     const bool wasLoaded = shown_.loaded;
-    const StoreResult loaded = LoadDay(folder_, shown_.key, settings_.sortOrder, rows_);
+    const StoreResult loaded = LoadDay(folder_, shown_.key, settings_.sortOrder, rows_, dayIndex_);
     shown_.loaded = loaded.Stored();
     AddShownOccurrences(answer);  // a series changed by another copy shows too
     const bool dayChanged = shown_.loaded != wasLoaded || !SameRows(before, rows_);

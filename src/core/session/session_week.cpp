@@ -51,7 +51,7 @@ bool Session::RedrawShownWeek(SessionAnswer& answer) {
     for (int32_t i = 0; i < kWeekDays; ++i) {
         const CalendarDate date = *DaysAfter(monday, i);
         DayList list;
-        const StoreResult loaded = LoadDay(folder_, DayKey(date), settings_.sortOrder, list);
+        const StoreResult loaded = LoadDay(folder_, DayKey(date), settings_.sortOrder, list, dayIndex_);
         const std::vector<Series>& series = rules_.Read(folder_).series;
         RowSeries occurrences{};
         if (loaded.Stored())

@@ -50,6 +50,7 @@ MainWindow::MainWindow(ShellContext& context)
       context_(context),
       session_(context.dataFolder, context.today, context.settings),
       state_(std::make_unique<ShellState>()) {
+    session_.UseDayIndex(context.dayIndex);
     BuildFrame();
     BuildControls();
     Initialise();

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "calendar/dates.h"
+#include "book/day_index.h"
 #include "calendar/wall_clock.h"
 #include "dialogs/colour_choice.h"
 #include "dialogs/print_choice.h"
@@ -27,6 +28,7 @@ struct ShellContext {
     TodayClock today;
     SettingsStore& settings;
     WallClock now = LocalWallTime;  // the time of day, for reminders
+    DayIndexPlace dayIndex;         // where days of large year files are looked up (empty: none)
     CustomColours customColours = InitialCustomColours();
     std::function<void(int exitCode)> endProcess = EndProcessAtOnce;
     // Called after each step of the entry's fill animation, while the fill is

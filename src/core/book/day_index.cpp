@@ -1,0 +1,149 @@
+#include "book/day_index.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "book/appointment.h"
+#include "book/year_file_write.h"
+#include "files/unique_fd.h"
+
+namespace quimbaro {
+namespace {
+
+constexpr int kSlots = 12 * 31;
+constexpr char kMagic[8] = {'Q', 'D', 'I', 'A', 'S', 0, 0, 1};
+// A change this close before the index is made might share its time stamps
+// with a later change; file system clocks tick in at most 10 ms.
+constexpr auto kSettledFor = std::chrono::milliseconds(200);
+
+struct Header {
+    char magic[8];
+    uint64_t device, inode, size;
+    int64_t changedSeconds, changedNanoseconds, modifiedSeconds, modifiedNanoseconds;
+    uint32_t total;  // record numbers after the header
+    uint32_t unused;
+    std::array<uint32_t, kSlots + 1> start;  // slot s lists numbers [start[s], start[s + 1])
+    std::array<uint32_t, kSlots> check;      // a hash of each slot's numbers
+};
+
+Header HeaderFor(const struct stat& year) {
+    Header header{};
+    std::memcpy(header.magic, kMagic, sizeof kMagic);
+    header.device = year.st_dev;
+    header.inode = year.st_ino;
+    header.size = static_cast<uint64_t>(year.st_size);
+    header.changedSeconds = year.st_ctim.tv_sec;
+    header.changedNanoseconds = year.st_ctim.tv_nsec;
+    header.modifiedSeconds = year.st_mtim.tv_sec;
+    header.modifiedNanoseconds = year.st_mtim.tv_nsec;
+    return header;
+}
+
+// Describes the same file as it was: everything but the tables.
+bool SameFile(const Header& stored, const Header& now) {
+    return std::memcmp(&stored, &now, offsetof(Header, total)) == 0;
+}
+
+uint32_t SlotCheck(int slot, const uint32_t* numbers, std::size_t count) {
+    uint32_t hash = 2166136261u ^ static_cast<uint32_t>(slot);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(numbers);
+    for (std::size_t i = 0; i < count * sizeof(uint32_t); ++i) hash = (hash ^ bytes[i]) * 16777619u;
+    return hash ^ static_cast<uint32_t>(count);
+}
+
+std::filesystem::path IndexPath(const DayIndexPlace& place, const struct stat& year) {
+    return place.folder / ("dias-" + std::to_string(year.st_dev) + "-" + std::to_string(year.st_ino));
+}
+
+bool ReadAt(int fd, void* buffer, std::size_t size, off_t offset) {
+    return ::pread(fd, buffer, size, offset) == static_cast<ssize_t>(size);
+}
+
+int TwoDigits(const char* text) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9' ? c - '0' : -100; };
+    return digit(text[0]) * 10 + digit(text[1]);
+}
+
+bool Settled(const DayIndexPlace& place, const struct stat& year) {
+    const auto changed = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(year.st_ctim.tv_sec) + std::chrono::nanoseconds(year.st_ctim.tv_nsec)));
+    return place.now() - changed > kSettledFor;
+}
+
+}  // namespace
+
+DayIndexPlace ProcessDayIndexPlace() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache && cache[0] == '/') return {.folder = std::filesystem::path(cache) / "quimbaro"};
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return {.folder = std::filesystem::path(home) / ".cache" / "quimbaro"};
+    return {};
+}
+
+std::optional<int> DaySlot(const char* dateField) {
+    const int day = TwoDigits(dateField), month = TwoDigits(dateField + 3);
+    if (dateField[2] != '/' || dateField[5] != '/' || day < 1 || day > 31 || month < 1 || month > 12) return {};
+    return (month - 1) * 31 + day - 1;
+}
+
+std::optional<std::vector<uint32_t>> ReadDayIndex(const DayIndexPlace& place, const struct stat& year, int slot) {
+    if (place.folder.empty() || slot < 0 || slot >= kSlots) return {};
+    const files::UniqueFd fd(::open(IndexPath(place, year).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
+    Header header;
+    if (fd.get() < 0 || fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        !ReadAt(fd.get(), &header, sizeof header, 0) || !SameFile(header, HeaderFor(year)))
+        return {};
+    const uint64_t records = static_cast<uint64_t>(year.st_size) / kRecordSize;
+    const uint32_t first = header.start[slot], end = header.start[slot + 1];
+    if (uint64_t(info.st_size) != sizeof header + uint64_t(header.total) * sizeof(uint32_t) || first > end ||
+        end > header.total || end - first > records)
+        return {};
+    std::vector<uint32_t> numbers(end - first);
+    if (!ReadAt(fd.get(), numbers.data(), numbers.size() * sizeof(uint32_t),
+                static_cast<off_t>(sizeof header + uint64_t(first) * sizeof(uint32_t))) ||
+        SlotCheck(slot, numbers.data(), numbers.size()) != header.check[slot])
+        return {};
+    for (const uint32_t number : numbers)
+        if (number >= records) return {};
+    return numbers;
+}
+
+void DayIndexBuilder::Add(const char* records, std::size_t count, uint64_t firstRecord) {
+    for (std::size_t i = 0; i < count; ++i)
+        if (const auto slot = DaySlot(records + i * kRecordSize))
+            entries_.emplace_back(static_cast<uint16_t>(*slot), static_cast<uint32_t>(firstRecord + i));
+}
+
+void DayIndexBuilder::Write(const DayIndexPlace& place, const struct stat& year) const {
+    if (place.folder.empty() || !Settled(place, year) || uint64_t(year.st_size) / kRecordSize > UINT32_MAX) return;
+    Header header = HeaderFor(year);
+    header.total = static_cast<uint32_t>(entries_.size());
+    // Each slot's numbers in file order, the slots one after another.
+    for (const auto& entry : entries_) ++header.start[entry.first + 1];
+    for (int slot = 0; slot < kSlots; ++slot) header.start[slot + 1] += header.start[slot];
+    std::vector<uint32_t> numbers(entries_.size());
+    std::array<uint32_t, kSlots> next{};
+    for (const auto& [slot, number] : entries_) numbers[header.start[slot] + next[slot]++] = number;
+    for (int slot = 0; slot < kSlots; ++slot)
+        header.check[slot] = SlotCheck(slot, numbers.data() + header.start[slot], next[slot]);
+    // A whole index or none: written aside, then renamed into its place.
+    std::error_code ignored;
+    std::filesystem::create_directories(place.folder, ignored);
+    const std::filesystem::path path = IndexPath(place, year);
+    const std::filesystem::path temporary = path.string() + "." + std::to_string(::getpid());
+    const files::UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (fd.get() < 0) return;
+    const bool written = WriteFully(fd.get(), reinterpret_cast<const char*>(&header), sizeof header, 0) &&
+                         WriteFully(fd.get(), reinterpret_cast<const char*>(numbers.data()),
+                                    numbers.size() * sizeof(uint32_t), sizeof header);
+    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
+}
+
+}  // namespace quimbaro
