@@ -104,5 +104,25 @@ TEST_F(DayIndex, ReadsTheWholeFileAgainWhenTheFileOrTheIndexChanged) {
     }
 }
 
+// Old indexes of year files replaced by rename do not pile up; only "dias-*"
+// entries go, a link among them is removed itself, never followed.
+TEST_F(DayIndex, KeepsOnlyTheNewestIndexes) {
+    fs::create_directories(place.folder);
+    for (std::size_t i = 0; i < kKeptIndexes + 5; ++i) {
+        testing::WriteFile(place.folder / ("dias-0-" + std::to_string(i)), "x");
+        const timespec at[2] = {{long(1000 + i), 0}, {long(1000 + i), 0}};
+        utimensat(AT_FDCWD, (place.folder / ("dias-0-" + std::to_string(i))).c_str(), at, 0);
+    }
+    testing::WriteFile(temp.path() / "target", "kept");
+    fs::create_symlink(temp.path() / "target", place.folder / "dias-link");
+    testing::WriteFile(place.folder / "otro", "kept");
+    Times(place);  // makes this file's index, the newest
+    EXPECT_EQ(IndexFiles(), kKeptIndexes + 1);  // "otro" stays
+    EXPECT_TRUE(fs::exists(place.folder / "otro") && fs::exists(temp.path() / "target"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(place.folder / "dias-link")));
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_FALSE(fs::exists(place.folder / ("dias-0-" + std::to_string(i)))) << i;
+    EXPECT_TRUE(ReadDayIndex(place, Stat(file), *DaySlot("05/12/2026")));
+}
+
 }  // namespace
 }  // namespace quimbaro

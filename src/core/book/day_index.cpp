@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -144,6 +145,24 @@ void DayIndexBuilder::Write(const DayIndexPlace& place, const struct stat& year)
                          WriteFully(fd.get(), reinterpret_cast<const char*>(numbers.data()),
                                     numbers.size() * sizeof(uint32_t), sizeof header);
     if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
+    KeepNewestIndexes(place.folder);
+}
+
+void KeepNewestIndexes(const std::filesystem::path& folder) {
+    // Every rewrite of a year file by rename gives it a new inode and so a new
+    // index; the old ones and a killed write's temporaries would pile up.
+    std::vector<std::pair<std::filesystem::file_time_type, std::filesystem::path>> indexes;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (!entry.path().filename().string().starts_with("dias-")) continue;
+        const auto time = entry.symlink_status(error).type() == std::filesystem::file_type::regular
+                              ? entry.last_write_time(error)
+                              : std::filesystem::file_time_type::min();  // a link or odd entry goes first
+        indexes.emplace_back(time, entry.path());
+    }
+    if (indexes.size() <= kKeptIndexes) return;
+    std::sort(indexes.begin(), indexes.end(), std::greater<>());
+    for (std::size_t i = kKeptIndexes; i < indexes.size(); ++i) ::unlink(indexes[i].second.c_str());
 }
 
 }  // namespace quimbaro

@@ -54,4 +54,10 @@ private:
     std::vector<std::pair<uint16_t, uint32_t>> entries_;  // slot, record number
 };
 
+// The index files kept in the folder: the newest ones, a few per year file.
+inline constexpr std::size_t kKeptIndexes = 32;
+// Removes all but the newest kKeptIndexes "dias-*" entries (links included,
+// never followed); nothing else in the folder is touched.
+void KeepNewestIndexes(const std::filesystem::path& folder);
+
 }  // namespace quimbaro
