@@ -22,6 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 constexpr auto kLockWait = std::chrono::seconds(10);
+// The rules' own temporary files, so that clearing a killed change's leftover
+// never touches another writer's (the settings are written without the lock).
+constexpr std::string_view kRulesTempPrefix = ".repeticiones-tmp-";
 
 std::optional<CalendarDate> DayOf(const icaltimetype& time) {
     if (icaltime_is_null_time(time)) return std::nullopt;
@@ -164,6 +167,7 @@ std::string ChangeRules(const fs::path& folder, const RulesEdit& edit) {
     files::FileResult ready = files::OpenFolder(folder, true, fd);
     if (ready.Done()) ready = lock.Take(fd.get(), folder.string(), kLockWait);
     if (!ready.Done()) return ready.Reason();
+    files::RemoveTemps(fd.get(), kRulesTempPrefix);  // a killed change's; none is being written under the lock
     RulesRead rules = ReadWithin(fd.get(), shown);
     if (!rules.Whole()) return rules.problem;
     if (std::string refused = edit(rules.series); !refused.empty()) return refused;
@@ -171,7 +175,7 @@ std::string ChangeRules(const fs::path& folder, const RulesEdit& edit) {
     std::string temp;
     files::FileResult written = files::WriteTemp(
         fd.get(), [&text](QIODevice& out) { return out.write(text.data(), qint64(text.size())) == qint64(text.size()); },
-        0600, shown, temp);
+        0600, shown, temp, kRulesTempPrefix);
     if (written.Done()) written = files::ReplaceWith(fd.get(), temp, kRulesFileName, shown);
     if (written.Done()) written = files::SyncFolder(fd.get(), shown);
     return written.Done() ? "" : written.Reason();
