@@ -26,7 +26,7 @@ struct Word {
 };
 
 // "mañana" in Windows-1252.
-constexpr std::array<Word, 12> kWords{{{"salir", LineAction::Exit},
+constexpr std::array<Word, 18> kWords{{{"salir", LineAction::Exit},
                                       {"autor", LineAction::Author},
                                       {"ascendente", LineAction::Ascending},
                                       {"descendente", LineAction::Descending},
@@ -37,7 +37,13 @@ constexpr std::array<Word, 12> kWords{{{"salir", LineAction::Exit},
                                       {"siguiente", LineAction::NextMatch},
                                       {"anterior", LineAction::PreviousMatch},
                                       {"deshacer", LineAction::Undo},
-                                      {"exportar", LineAction::Export}}};
+                                      {"exportar", LineAction::Export},
+                                      {"sincronizar", LineAction::Sync},
+                                      {"semana", LineAction::ShowWeek},
+                                      {"semana siguiente", LineAction::NextWeek},
+                                      {"siguiente semana", LineAction::NextWeek},
+                                      {"semana anterior", LineAction::PreviousWeek},
+                                      {"imprimir", LineAction::Print}}};
 
 std::optional<LineAction> WordAction(std::string_view line) {
     const std::string lowered = LowerWin1252(line);

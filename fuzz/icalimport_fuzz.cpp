@@ -1,8 +1,8 @@
 // Any bytes as an iCalendar file to import: no crash, no hang and no blow-up
 // of memory (run.sh gives it a time and memory budget: rules and time zones
 // are checked before libical expands them), every record written names a real
-// day, the file it is in is a year file inside the data folder, and nothing
-// appears anywhere else.
+// day, the file it is in is a year file inside the data folder, a kept rule
+// lands in a rules file that reads back whole, the lock taken for it is empty, and nothing appears anywhere else.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +15,8 @@
 #include "fuzz_folder.h"
 #include "ical/book_import.h"
 #include "ical/event_export.h"
+#include "files/folder_lock.h"
+#include "repeat/rules_file.h"
 
 namespace {
 
@@ -36,6 +38,12 @@ void CheckYearFile(const fs::path& file) {
     }
 }
 
+// A recurring event kept as a rule: the rules file reads back whole.
+void CheckRulesFile(const fs::path& file) {
+    const RulesRead rules = ReadRules(file.parent_path());
+    FUZZ_CHECK(rules.Whole() && !rules.series.empty());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -50,7 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     for (const auto& entry : fs::recursive_directory_iterator(scratch)) {
         if (entry.path() == folder) continue;
         FUZZ_CHECK(entry.path().parent_path() == folder);
-        CheckYearFile(entry.path());
+        const fs::path name = entry.path().filename();
+        if (name == files::kFolderLockName) FUZZ_CHECK(fs::file_size(entry.path()) == 0);
+        else if (name == kRulesFileName) CheckRulesFile(entry.path());
+        else CheckYearFile(entry.path());
     }
     for (const auto& entry : fs::directory_iterator(folder)) fs::remove(entry.path());
     return 0;

@@ -76,7 +76,7 @@ TEST_F(Ical, ExportThenImportIntoAnEmptyFolderGivesBackTheSameYearFilesAndAddsNo
     const std::string longSummary = W("Revisión anual, pago; cuota\\ tres: 100% ñandú ") + std::string(40, 'x');
     const std::vector<Appointment> records{
         MakeAppointment("05/12/2026", "09:30", "600 111 222", W("García, Ana; \"la ñ\""), longSummary),
-        MakeAppointment("05/12/2026", "tarde", "", W("Pérez\\Luis"), "corte\x01\tpelo"),
+        MakeAppointment("05/12/2026", "tarde", " 6 ", W(" Pérez\\Luis "), "corte\x01\tpelo"),  // edge spaces kept
         MakeAppointment("05/12/2026", "09:30", "600 111 222", W("García, Ana; \"la ñ\""), longSummary),
         MakeAppointment("31/02/2026", "10:00", "", "no day", ""), MakeAppointment("", "10:00", "", "deleted", ""),
         MakeAppointment("06/12/2026", "", "", std::string(49, 'n'), std::string(74, 's')),

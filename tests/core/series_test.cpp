@@ -223,7 +223,8 @@ TEST(RulesFile, TextRoundTripAndRefusedRules) {
     const std::vector<Series> kept = {
         {"a", MakeAppointment("31/01/2027", "10:00", "6%0", W("Peña"), "x;y,z"), "FREQ=MONTHLY;COUNT=5",
          {{2027, 3, 31}}},
-        {"b", MakeAppointment("29/02/2028", "tarde", "", "", ""), "FREQ=YEARLY;UNTIL=20400101;INTERVAL=2", {}}};
+        {"b", MakeAppointment("29/02/2028", "tarde", "", "", ""), "FREQ=YEARLY;UNTIL=20400101;INTERVAL=2",
+         {{6028, 2, 29}}}};  // a removed day after 3000, past what libical's own setter writes
     const RulesRead back = ParseRules(RulesText(kept));
     ASSERT_TRUE(back.Whole()) << back.problem;
     ASSERT_EQ(back.series.size(), 2u);
@@ -262,6 +263,19 @@ TEST(SeriesImport, PlainRulesStayRulesOthersAreCopiesUnknownOnesRefused) {
     EXPECT_EQ(rules.series[0].excluded, (std::vector<CalendarDate>{{2026, 12, 8}, {2026, 12, 15}}));
     EXPECT_EQ(AppointmentLineOf(rules.series[0].first), "01/12/2026|18:00|||semanal");
     EXPECT_EQ(ical::ImportCalendarText(temp.path(), text, options).series.alreadyThere, 1);
+}
+
+// A UID that would not read back (a bare CR inside it) gets one of ours, so
+// the rules file stays whole and the book's series can still be changed.
+TEST(SeriesImport, AUidThatWouldNotReadBackIsReplaced) {
+    testing::TempFolder temp;
+    const std::string text = "BEGIN:VCALENDAR\nBEGIN:VEVENT\nUID:a\rb\nDTSTART:20261201T180000\n"
+                             "RRULE:FREQ=WEEKLY;COUNT=3\nSUMMARY:s\nEND:VEVENT\nEND:VCALENDAR\n";
+    EXPECT_EQ(ical::ImportCalendarText(temp.path(), text, ical::MakeImportOptions({2026, 12, 1}, {})).series.added, 1);
+    const RulesRead rules = ReadRules(temp.path());
+    ASSERT_TRUE(rules.Whole()) << rules.problem;
+    ASSERT_EQ(rules.series.size(), 1u);
+    EXPECT_TRUE(rules.series[0].uid.starts_with("quimbaro-serie-"));
 }
 
 }  // namespace

@@ -77,6 +77,13 @@ void AppendReadable(std::string& text, const std::string& field) {
     }
 }
 
+// Readers drop the spaces at either end of a text: the event says it without
+// them, so that what is read back still agrees with what was written.
+void TrimSpaces(std::string& text) {
+    text.erase(0, text.find_first_not_of(' '));
+    text.erase(text.find_last_not_of(' ') + 1);
+}
+
 // Rewrites texts in place, so that a builder reuses their memory.
 void WriteTexts(const std::array<std::string, 5>& f, EventTexts& texts) {
     std::string& summary = texts.summary;
@@ -84,6 +91,7 @@ void WriteTexts(const std::array<std::string, 5>& f, EventTexts& texts) {
     AppendReadable(summary, f[3]);
     if (!f[3].empty() && !f[4].empty()) summary += ": ";
     AppendReadable(summary, f[4]);
+    TrimSpaces(summary);
     if (summary.empty()) summary = "Cita";
     std::string& description = texts.description;
     description.clear();
@@ -95,6 +103,7 @@ void WriteTexts(const std::array<std::string, 5>& f, EventTexts& texts) {
         description += description.empty() ? "Hora: " : "\nHora: ";
         AppendReadable(description, f[1]);
     }
+    TrimSpaces(description);
 }
 
 unsigned MaskOf(const std::array<std::string, 5>& f, const EventTexts& texts, bool allDay) {
@@ -212,7 +221,7 @@ icalcomponent* EventBuilder::Build(const Appointment& record, const std::string&
     for (std::size_t i = 0; i < f.size(); ++i) {
         if (!shape.optional[i + 1]) continue;
         icalvalue* x = icalproperty_get_value(shape.optional[i + 1]);
-        icalvalue_set_x(x, IsPlainAscii(f[i]) ? f[i].c_str() : EncodeField(f[i]).c_str());
+        icalvalue_set_x(x, EncodeField(f[i]).c_str());
     }
     return event;
 }

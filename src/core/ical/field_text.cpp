@@ -24,12 +24,17 @@ bool IsPlainAscii(std::string_view text) {
 }
 
 std::string EncodeField(std::string_view win1252) {
-    if (IsPlainAscii(win1252)) return std::string(win1252);
+    // libical drops the spaces at either end of a value it reads.
+    const bool edgeSpace = !win1252.empty() && (win1252.front() == ' ' || win1252.back() == ' ');
+    if (IsPlainAscii(win1252) && !edgeSpace) return std::string(win1252);
     static constexpr char kHex[] = "0123456789ABCDEF";
+    const QString text = FromWin1252(win1252);
     QString escaped;
-    for (const QChar ch : FromWin1252(win1252)) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
         const char16_t unit = ch.unicode();
-        if (IsControl(unit) || unit == u'%') {
+        const bool atEdge = i == 0 || i == text.size() - 1;
+        if (IsControl(unit) || unit == u'%' || (unit == u' ' && atEdge)) {
             escaped += u'%';
             escaped += QChar(kHex[unit >> 4]);
             escaped += QChar(kHex[unit & 0xF]);

@@ -14,7 +14,8 @@ namespace quimbaro::ical {
 bool IsPlainAscii(std::string_view text);
 
 // A field's exact bytes as UTF-8 for our own X- properties: '%' and the
-// control characters, which iCalendar text cannot carry, become %HH.
+// control characters, which iCalendar text cannot carry, and a space at
+// either end, which readers drop, become %HH.
 std::string EncodeField(std::string_view win1252);
 // The bytes EncodeField was given, or nothing when the text could not have
 // come from it (a character outside Windows-1252, a broken %HH).

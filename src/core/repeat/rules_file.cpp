@@ -5,6 +5,7 @@
 
 #include <QUuid>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 
 #include "files/atomic_write.h"
@@ -68,7 +69,7 @@ std::optional<Series> SeriesOf(icalcomponent* event) {
     const char* uid = icalcomponent_get_uid(event);
     const auto first = Fields(event);
     const auto rule = RuleOf(event);
-    if (!uid || !*uid || !first || !rule) return std::nullopt;
+    if (!uid || !UsableUid(uid) || !first || !rule) return std::nullopt;
     Series series{uid, *first, *rule, {}};
     for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
          p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
@@ -92,6 +93,18 @@ icaltimetype AsStart(const icaltimetype& day, const Series& series, int hour, in
     return time;
 }
 
+// From text: libical's own setter writes a null time for years after 3000,
+// which the book's days reach and its reader takes back as they were.
+icalproperty* ExcludedProperty(const icaltimetype& time) {
+    char text[32];
+    if (time.is_date) std::snprintf(text, sizeof text, "%04d%02d%02d", time.year, time.month, time.day);
+    else std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02d", time.year, time.month, time.day, time.hour,
+                       time.minute, time.second);
+    icalproperty* property = icalproperty_new(ICAL_EXDATE_PROPERTY);
+    icalproperty_set_value_from_string(property, text, time.is_date ? "DATE" : "DATE-TIME");
+    return property;
+}
+
 }  // namespace
 
 icalcomponent* SeriesEvent(const Series& series) {
@@ -101,7 +114,7 @@ icalcomponent* SeriesEvent(const Series& series) {
     if (!icaltime_is_null_time(rule.until)) rule.until = AsStart(rule.until, series, 23, 59, 59);
     icalcomponent_add_property(event, icalproperty_new_rrule(rule));
     for (const CalendarDate& day : series.excluded)
-        icalcomponent_add_property(event, icalproperty_new_exdate(AsStart(IcalDate(day), series, clock.first, clock.second, 0)));
+        icalcomponent_add_property(event, ExcludedProperty(AsStart(IcalDate(day), series, clock.first, clock.second, 0)));
     return event;
 }
 

@@ -1,5 +1,7 @@
 #include "repeat/series.h"
 
+#include <algorithm>
+
 #include <libical/ical.h>
 
 #include "ical/event_export.h"
@@ -52,5 +54,10 @@ std::string SeriesName(const std::string& ruleText) {
 }
 
 std::optional<CalendarDate> FirstDay(const Series& series) { return ical::ValidDay(ReadField(series.first.date)); }
+
+bool UsableUid(std::string_view uid) {
+    const auto control = [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; };
+    return !uid.empty() && uid.size() <= kMaxUidBytes && std::none_of(uid.begin(), uid.end(), control);
+}
 
 }  // namespace quimbaro

@@ -4,8 +4,10 @@
 // its end (UNTIL) as a plain date: the book's days have no time zone, and
 // the time of day is the appointment's own field.
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "book/appointment.h"
@@ -39,6 +41,11 @@ std::string RuleText(const Repetition& repetition);
 
 // How the boxes name a series: "semanal", "cada 2 semanas", ...
 std::string SeriesName(const std::string& rule);
+
+// A UID the rules file keeps as it is: up to kMaxUidBytes, no control bytes
+// (a line break would end the property and the UID would not read back).
+inline constexpr std::size_t kMaxUidBytes = 255;
+bool UsableUid(std::string_view uid);
 
 // The first occurrence's day; nothing for a record date that is no real day.
 std::optional<CalendarDate> FirstDay(const Series& series);
