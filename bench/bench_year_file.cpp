@@ -10,6 +10,7 @@
 #include "book/appointment.h"
 #include "text/win1252.h"
 #include "book/year_file.h"
+#include "repeat/rules_file.h"
 
 namespace quimbaro::bench {
 namespace {
@@ -141,6 +142,21 @@ std::filesystem::path EnsureYearFile(const std::filesystem::path& folder, int64_
     if (std::fclose(out.release()) != 0) throw std::runtime_error("cannot write " + file.string());
     std::ofstream(stamp) << expected;
     return file;
+}
+
+void EnsureWeeklySeries(const std::filesystem::path& folder, int count, std::string_view dayKey) {
+    if (std::filesystem::exists(folder / kRulesFileName)) return;
+    const auto day = ParseDayKey(dayKey);
+    if (!day) throw std::runtime_error("not a day: " + std::string(dayKey));
+    const std::string error = ChangeRules(folder, [&](std::vector<Series>& all) {
+        for (int i = 0; i < count; ++i) {
+            const CalendarDate first = DaysAfter(*day, -(i % 100)).value_or(*day);
+            all.push_back({"bench-" + std::to_string(i), MakeAppointment(DayKey(first), "10:00", "1", "Serie", ""),
+                           "FREQ=WEEKLY", {}});
+        }
+        return std::string();
+    });
+    if (!error.empty()) throw std::runtime_error(error);
 }
 
 }  // namespace quimbaro::bench

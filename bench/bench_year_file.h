@@ -24,4 +24,10 @@ std::string LongSubject(int index);
 std::filesystem::path EnsureYearFile(const std::filesystem::path& folder, int64_t records,
                                      std::string_view dayKey);
 
+// Writes count weekly series without end into the folder's rules file, the
+// first starting on dayKey and each next one a day earlier (so one in seven
+// comes on that day and every one after it), unless the file is there already.
+// Throws std::runtime_error when it cannot be written.
+void EnsureWeeklySeries(const std::filesystem::path& folder, int count, std::string_view dayKey);
+
 }  // namespace quimbaro::bench

@@ -73,6 +73,14 @@ echo "== Start-up to the first painted frame, today's table from a 100,000-recor
 "$bin/quimbaro_bench_make_year" "$bin" 100000 "$(date +%d/%m/%Y)" >/dev/null
 race startup "$runs" 1.5 1.5 "$bin/quimbaro_bench_first_frame" "$bin/quimbaro_bench_bare_frame"
 
+echo "== Start-up to the first painted frame with 1,000 weekly series in force against the same without"
+# A copy of the program in a folder of its own, the same year file beside it, and the series.
+ruled="$bin/series-startup"
+mkdir -p "$ruled"
+cp -f "$bin/quimbaro_bench_first_frame" "$ruled/"
+"$bin/quimbaro_bench_make_year" "$ruled" 100000 "$(date +%d/%m/%Y)" 1000 >/dev/null
+race series_startup "$runs" 1.1 1.5 "$ruled/quimbaro_bench_first_frame" "$bin/quimbaro_bench_first_frame"
+
 echo "== quimbaro list hoy on a 100,000-record year file against a Qt Core program that starts and exits"
 "$bin/quimbaro_bench_make_year" "$data/cli" 100000 "$(date +%d/%m/%Y)" >/dev/null
 program="$(cd "$build" && pwd)/quimbaro"

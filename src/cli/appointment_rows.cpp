@@ -16,10 +16,11 @@ namespace quimbaro::cli {
 namespace {
 
 const QStringList kKeys{"fecha", "hora", "telefono", "nombre", "asunto"};
-const QStringList kPlaceKeys{"fila", "fecha_iso", "repeticion"};
+const QString kRepetitionKey = QStringLiteral("repeticion");
+const QStringList kPlaceKeys{"fila", "fecha_iso", kRepetitionKey};
 
 // A row with, for a listed day, its number in the day's table and its day
-// in ISO form (row 0: a row of no table, such as a search's).
+// in ISO form (unused for a found row).
 struct MachineRow {
     const Appointment* record;
     int row = 0;
@@ -37,22 +38,27 @@ QStringList Columns(const Appointment& appointment, Format format) {
             Field(ReadField(appointment.subject), format)};
 }
 
-void PrintForPrograms(const std::vector<MachineRow>& rows, bool withPlace, Format format, QTextStream& out) {
-    const QStringList keys = withPlace ? kKeys + kPlaceKeys : kKeys;
+// What follows the five fields: a listed day's row number, ISO date and
+// series, or a found row's series alone.
+enum class Extra { Place, Series };
+
+void PrintForPrograms(const std::vector<MachineRow>& rows, Extra extra, Format format, QTextStream& out) {
+    const bool withPlace = extra == Extra::Place;
+    const QStringList keys = kKeys + (withPlace ? kPlaceKeys : QStringList{kRepetitionKey});
     if (format == Format::Tsv) out << keys.join(u'\t') << '\n';
     QJsonArray array;
     for (const MachineRow& row : rows) {
-        const QStringList columns = Columns(*row.record, format);
+        QStringList columns = Columns(*row.record, format);
         QJsonObject object;
         for (qsizetype i = 0; i < kKeys.size(); ++i) object.insert(kKeys[i], columns[i]);
         if (withPlace) {
             object.insert(kPlaceKeys[0], row.row);
             object.insert(kPlaceKeys[1], row.isoDate);
-            object.insert(kPlaceKeys[2], row.repetition);
+            columns << QString::number(row.row) << row.isoDate;
         }
-        if (format == Format::Tsv)
-            out << columns.join(u'\t') << (withPlace ? QStringLiteral("\t%1\t%2\t%3").arg(row.row).arg(row.isoDate, row.repetition) : "")
-                << '\n';
+        object.insert(kRepetitionKey, row.repetition);
+        columns << row.repetition;
+        if (format == Format::Tsv) out << columns.join(u'\t') << '\n';
         array.append(object);
     }
     if (format == Format::Json) out << QString::fromUtf8(QJsonDocument(array).toJson());
@@ -67,18 +73,19 @@ QString PlainField(const std::string& bytes) {
     return text;
 }
 
-void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out) {
+void Print(const std::vector<FoundRow>& rows, Format format, QTextStream& out) {
     if (format == Format::Text) {
-        for (const Appointment& row : rows) {
-            QStringList columns = Columns(row, format);
-            columns[2] = PlainField(GroupPhone(ReadField(row.phone)));
+        for (const FoundRow& row : rows) {
+            QStringList columns = Columns(row.record, format);
+            columns[2] = PlainField(GroupPhone(ReadField(row.record.phone)));
+            if (!row.repetition.empty()) columns[4] += QStringLiteral("  (%1)").arg(QString::fromStdString(row.repetition));
             out << columns.join(QStringLiteral("  ")) << '\n';
         }
         return;
     }
     std::vector<MachineRow> machineRows;
-    for (const Appointment& row : rows) machineRows.push_back({&row, 0, {}, {}});
-    PrintForPrograms(machineRows, false, format, out);
+    for (const FoundRow& row : rows) machineRows.push_back({&row.record, 0, {}, QString::fromStdString(row.repetition)});
+    PrintForPrograms(machineRows, Extra::Series, format, out);
 }
 
 void PrintDays(const std::vector<DayRows>& days, Format format, QTextStream& out) {
@@ -95,7 +102,7 @@ void PrintDays(const std::vector<DayRows>& days, Format format, QTextStream& out
             rows.push_back({&day.rows[i], static_cast<int>(i) + 1, iso, repetition});
         }
     }
-    PrintForPrograms(rows, true, format, out);
+    PrintForPrograms(rows, Extra::Place, format, out);
 }
 
 void AddFormatOption(QCommandLineParser& parser) {

@@ -7,6 +7,7 @@
 #include <QTextStream>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "book/appointment.h"
@@ -22,9 +23,16 @@ void AddFormatOption(QCommandLineParser& parser);
 std::optional<Format> FormatGiven(const QCommandLineParser& parser);
 inline constexpr char kFormatUsageText[] = "--format espera text, tsv o json";
 
-// Date, time, phone, name and subject of each row; a header line first in
-// tsv, one array in json.
-void Print(const std::vector<Appointment>& rows, Format format, QTextStream& out);
+// A row found outside a day's table, such as a search's.
+struct FoundRow {
+    Appointment record;
+    std::string repetition;  // the series' name; empty for a single appointment
+};
+
+// Date, time, phone, name and subject of each row, then (tsv and json) the
+// series it comes from ("repeticion"), as PrintDays gives it; a header line
+// first in tsv, one array in json.
+void Print(const std::vector<FoundRow>& rows, Format format, QTextStream& out);
 
 // The days' rows. Text: each day under its date in words, one line per row
 // with its number and the columns aligned (day_text.h). Tsv and json: the

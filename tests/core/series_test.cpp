@@ -158,6 +158,10 @@ TEST_F(SeriesSession, CadaBorrarEditarAndDeshacerOnOccurrences) {
               Strings{"Se terminó la serie semanal: ya no tiene citas desde el 08/12/2026."});
     EXPECT_EQ(Show("12/01/2027"), "");
     EXPECT_EQ(ParseRules(ReadFile(folder / kRulesFileName)).series.size(), 0u);
+    Enter("cada día 2 veces 09/12/2026|09:00|1|Eva|x");  // deshacer takes back a new series too
+    EXPECT_EQ(Show("10/12/2026"), "09:00 Eva x*,");
+    EXPECT_EQ(Enter("deshacer").messages, Strings{"Se deshizo el cambio de la serie diaria."});
+    EXPECT_EQ(Show("10/12/2026"), "");
     Enter("cada semana 08/12/2026|10:00|600");
     EXPECT_EQ(last.messages, Strings{kBadSeriesText});
     EXPECT_TRUE(last.handBackTyped);

@@ -8,18 +8,19 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <memory>
+#include <vector>
 
+#include "files/folder_entries.h"
 #include "files/unique_fd.h"
 
 namespace quimbaro::files {
 namespace {
 
-constexpr std::string_view kTempPrefix = ".quimbaro-tmp-";
 constexpr int kTempSuffixLength = 12;
 
-std::string NewTempName() {
+std::string NewTempName(std::string_view prefix) {
     static constexpr char kHex[] = "0123456789abcdef";
-    std::string name(kTempPrefix);
+    std::string name(prefix);
     for (int i = 0; i < kTempSuffixLength; ++i) name += kHex[QRandomGenerator::global()->bounded(16)];
     return name;
 }
@@ -84,18 +85,18 @@ qint64 FdWriter::writeData(const char* data, qint64 size) {
     return failure_ == 0 ? done : -1;
 }
 
-bool IsTempName(std::string_view name) {
-    if (name.size() != kTempPrefix.size() + kTempSuffixLength || !name.starts_with(kTempPrefix)) return false;
-    for (const char c : name.substr(kTempPrefix.size()))
+bool IsTempName(std::string_view name, std::string_view prefix) {
+    if (name.size() != prefix.size() + kTempSuffixLength || !name.starts_with(prefix)) return false;
+    for (const char c : name.substr(prefix.size()))
         if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
     return true;
 }
 
 FileResult WriteTemp(int folderFd, const Producer& produce, mode_t mode, const std::string& shown,
-                     std::string& tempName) {
+                     std::string& tempName, std::string_view prefix) {
     UniqueFd fd;
     for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
-        tempName = NewTempName();
+        tempName = NewTempName(prefix);
         fd.Reset(::openat(folderFd, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!fd.valid() && errno != EEXIST) break;
     }
@@ -108,6 +109,13 @@ FileResult WriteTemp(int folderFd, const Producer& produce, mode_t mode, const s
     if (error == 0) return {};
     ::unlinkat(folderFd, tempName.c_str(), 0);
     return FileFailure(failed, error, shown);
+}
+
+void RemoveTemps(int folderFd, std::string_view prefix) {
+    std::vector<std::string> names;
+    ListNames(folderFd, "", names);
+    for (const std::string& name : names)
+        if (IsTempName(name, prefix) && KindOf(folderFd, name) == EntryKind::Plain) ::unlinkat(folderFd, name.c_str(), 0);
 }
 
 FileResult ReplaceWith(int folderFd, const std::string& tempName, const std::string& name, const std::string& shown) {

@@ -40,14 +40,21 @@ private:
     int failure_ = 0;
 };
 
-// Names WriteTemp gives its files: dot names sync tools pass over.
-bool IsTempName(std::string_view name);
+// How WriteTemp names its files: the prefix and twelve hex digits; dot names
+// sync tools pass over. A writer that clears its own leftovers gives its own prefix.
+inline constexpr std::string_view kTempPrefix = ".quimbaro-tmp-";
+bool IsTempName(std::string_view name, std::string_view prefix = kTempPrefix);
 
 // Makes a temporary file in the folder with the given permission bits, fills
-// it and syncs it; tempName then names it. Nothing is left behind on failure.
-// shown names the file being written in errors.
+// it and syncs it; tempName then names it. Nothing is left behind on failure
+// (but a kill leaves it: see RemoveTemps). shown names the file being written in errors.
 FileResult WriteTemp(int folderFd, const Producer& produce, mode_t mode, const std::string& shown,
-                     std::string& tempName);
+                     std::string& tempName, std::string_view prefix = kTempPrefix);
+
+// Removes the folder's plain files named as WriteTemp names them with this
+// prefix; links and anything else stay. Only for a writer that holds a lock
+// every writer with that prefix takes, so that no one is writing them.
+void RemoveTemps(int folderFd, std::string_view prefix);
 
 // Renames the folder's temporary file over name (or to it); the temporary
 // file is removed on failure. The folder is not synced: see SyncFolder.

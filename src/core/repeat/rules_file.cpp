@@ -23,6 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 constexpr auto kLockWait = std::chrono::seconds(10);
+// The rules' own temporary files, so that clearing a killed change's leftover
+// never touches another writer's (the settings are written without the lock).
+constexpr std::string_view kRulesTempPrefix = ".repeticiones-tmp-";
 
 std::optional<CalendarDate> DayOf(const icaltimetype& time) {
     if (icaltime_is_null_time(time)) return std::nullopt;
@@ -189,10 +192,11 @@ RulesRead ReadRulesIn(int folderFd, const fs::path& folder) {
 std::string WriteRulesIn(int folderFd, const fs::path& folder, const std::vector<Series>& series) {
     const std::string shown = (folder / kRulesFileName).string();
     const std::string text = RulesText(series);
+    files::RemoveTemps(folderFd, kRulesTempPrefix);  // a killed change's; none is being written under the lock
     std::string temp;
     files::FileResult written = files::WriteTemp(
         folderFd, [&text](QIODevice& out) { return out.write(text.data(), qint64(text.size())) == qint64(text.size()); },
-        0600, shown, temp);
+        0600, shown, temp, kRulesTempPrefix);
     if (written.Done()) written = files::ReplaceWith(folderFd, temp, kRulesFileName, shown);
     if (written.Done()) written = files::SyncFolder(folderFd, shown);
     return written.Done() ? "" : written.Reason();

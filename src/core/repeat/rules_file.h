@@ -5,7 +5,8 @@
 // the export keeps them. The file is read without following a link and up to
 // a size limit; a change takes the data folder's lock, reads the whole file,
 // and writes the new one aside, syncs it and renames it over the old one, so
-// a kill leaves the old rules or the new ones.
+// a kill leaves the old rules or the new ones (and at most a temporary file,
+// which the next change clears).
 
 #include <array>
 #include <cstddef>

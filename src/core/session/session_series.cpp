@@ -5,6 +5,7 @@
 
 #include "repeat/occurrences.h"
 #include "repeat/rules_file.h"
+#include "search/series_search.h"
 #include "session/session.h"
 #include "text/messages.h"
 
@@ -22,19 +23,12 @@ void Session::AddShownOccurrences(SessionAnswer& answer) {
                        rowSeries_);
 }
 
-// The days of the series whose fields answer the search, within
-// kSeriesSearchYears of today either way, join the days found in the year files.
+// The days of the series whose fields answer the search (near today, as
+// MatchingSeries follows them) join the days found in the year files.
 void Session::AddSeriesMatchDays(const RecordMatcher& matcher, std::vector<CalendarDate>& days) {
-    constexpr int kSeriesSearchYears = 2;
-    const CalendarDate today = today_();
-    const CalendarDate from{int16_t(std::max(1, today.year - kSeriesSearchYears)), 1, 1};
-    const CalendarDate to{int16_t(std::min(9999, today.year + kSeriesSearchYears)), 12, 31};
     const std::size_t found = days.size();
-    for (const Series& series : rules_.Read(folder_).series) {
-        if (!matcher.TextMatches(reinterpret_cast<const char*>(&series.first))) continue;
-        const Occurrences occurrences = OccurrencesIn(series, from, to);
-        days.insert(days.end(), occurrences.days.begin(), occurrences.days.end());
-    }
+    for (const SeriesMatch& match : MatchingSeries(rules_.Read(folder_).series, matcher, today_()))
+        days.insert(days.end(), match.days.begin(), match.days.end());
     if (days.size() == found) return;
     std::sort(days.begin(), days.end());
     days.erase(std::unique(days.begin(), days.end()), days.end());
