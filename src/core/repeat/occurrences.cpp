@@ -64,8 +64,9 @@ icaltimetype IcalDate(const CalendarDate& day) {
 
 bool IsPlainRule(const icalrecurrencetype& rule) { return DayLong(rule.freq) && !HasByParts(rule); }
 
-std::string RuleProblem(const std::string& text) {
-    const icalrecurrencetype rule = icalrecurrencetype_from_string(text.c_str());
+std::string RuleProblem(const std::string& text) { return RuleProblem(icalrecurrencetype_from_string(text.c_str())); }
+
+std::string RuleProblem(const icalrecurrencetype& rule) {
     if (rule.freq == ICAL_NO_RECURRENCE) return "su regla de repetición (RRULE) no se entiende";
     if (!DayLong(rule.freq)) return "se repite más de una vez al día";
     if (!Empty(rule.by_hour) || !Empty(rule.by_minute) || !Empty(rule.by_second))
@@ -79,8 +80,9 @@ Occurrences OccurrencesIn(const Series& series, const CalendarDate& from, const 
     using Iterator = std::unique_ptr<icalrecur_iterator, decltype(&icalrecur_iterator_free)>;
     Occurrences result;
     const auto first = FirstDay(series);
-    if (!first || !RuleProblem(series.rule).empty() || to < from || to < *first) return result;
-    const icalrecurrencetype rule = ical::BoundedRule(icalrecurrencetype_from_string(series.rule.c_str()), to, true);
+    const icalrecurrencetype parsed = icalrecurrencetype_from_string(series.rule.c_str());
+    if (!first || !RuleProblem(parsed).empty() || to < from || to < *first) return result;
+    const icalrecurrencetype rule = ical::BoundedRule(parsed, to, true);
     const icaltimetype start = ical::StartNear(rule, IcalDate(*first), IcalDate(from));
     if (ical::RuleWork(rule, start) > ical::kMaxRuleWork) {
         result.complete = false;
@@ -107,7 +109,7 @@ bool OccursOn(const Series& series, const CalendarDate& day) {
     const bool plain = IsPlainRule(rule);
     if (plain && !OnStep(rule, *first, day)) return false;
     if (plain && !icaltime_is_null_time(rule.until) && DayOf(rule.until) < day) return false;
-    if (plain && rule.count == 0) return RuleProblem(series.rule).empty();
+    if (plain && rule.count == 0) return RuleProblem(rule).empty();
     const Occurrences found = OccurrencesIn(series, day, day);
     return !found.days.empty();
 }

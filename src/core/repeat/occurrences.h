@@ -36,5 +36,7 @@ bool IsPlainRule(const icalrecurrencetype& rule);
 // an interval of 1..kMaxInterval, no BY-part that names hours, minutes or
 // seconds. The reason otherwise, in Spanish; empty when it can.
 std::string RuleProblem(const std::string& rule);
+// The same for a rule already parsed, which spares parsing it twice.
+std::string RuleProblem(const icalrecurrencetype& rule);
 
 }  // namespace quimbaro
