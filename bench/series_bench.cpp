@@ -43,10 +43,13 @@ void ListYear(benchmark::State& state, const std::filesystem::path& folder, bool
     for (auto _ : state) {
         const RulesRead rules = withSeries ? ReadRules(folder) : RulesRead{};
         const auto byDay = SeriesByDay(rules.series, first, *DaysAfter(first, 364));
+        std::vector<std::string> keys;  // as list --days 365 reads them
+        for (int i = 0; i < 365; ++i) keys.push_back(DayKey(*DaysAfter(first, i)));
+        std::vector<DayList> lists;
+        LoadDays(folder, keys, SortOrder::EarliestFirst, lists);
         for (int i = 0; i < 365; ++i) {
             const CalendarDate day = *DaysAfter(first, i);
-            DayList list;
-            LoadDay(folder, DayKey(day), SortOrder::EarliestFirst, list);
+            DayList& list = lists[i];
             RowSeries origin;
             const auto on = byDay.find(day);
             if (on != byDay.end()) AddOccurrences(list, rules.series, on->second, day, SortOrder::EarliestFirst, origin);

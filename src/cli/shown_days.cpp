@@ -61,12 +61,18 @@ std::optional<std::vector<DayRows>> ReadShownDays(const QCommandLineParser& pars
     if (!rules.Whole()) context.err << QStringLiteral("quimbaro: ") << QString::fromStdString(rules.problem) << '\n';
     const auto byDay = SeriesByDay(rules.series, days->front().date, days->back().date);
     // Every day is read before anything is printed, so a failure prints no half list.
-    for (DayRows& day : *days) {
-        DayList list;
-        const StoreResult loaded = LoadDay(context.dataFolder, day.key, settings.sortOrder, list, context.dayIndex);
-        if (!loaded.Stored())
-            return Refuse(context, status, kExitFailure,
-                          QString::fromUtf8(kNotLoadedText) + QString::fromStdString(loaded.Reason()));
+    // One day goes through the day index; several read each year file once.
+    std::vector<DayList> lists(1);
+    std::vector<std::string> keys;
+    for (const DayRows& day : *days) keys.push_back(day.key);
+    const StoreResult loaded = keys.size() == 1
+                                   ? LoadDay(context.dataFolder, keys[0], settings.sortOrder, lists[0], context.dayIndex)
+                                   : LoadDays(context.dataFolder, keys, settings.sortOrder, lists);
+    if (!loaded.Stored())
+        return Refuse(context, status, kExitFailure, QString::fromUtf8(kNotLoadedText) + QString::fromStdString(loaded.Reason()));
+    for (std::size_t i = 0; i < days->size(); ++i) {
+        DayRows& day = (*days)[i];
+        DayList& list = lists[i];
         RowSeries origin;
         const auto on = byDay.find(day.date);
         if (on != byDay.end()) AddOccurrences(list, rules.series, on->second, day.date, settings.sortOrder, origin);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <cerrno>
 #include <future>
 
@@ -79,6 +81,23 @@ TEST_F(YearFile, MatchesTheDateTextExactlyOnBothSidesOfAReadBlockAndAppendsOverA
     EXPECT_EQ(ReadField(list.slots[0].name), std::string(50, 'N'));
     const uint64_t offsets[] = {last * kRecordSize, (edge - 1) * kRecordSize, edge * kRecordSize};
     EXPECT_TRUE(std::equal(offsets, offsets + 3, list.offsets.begin()));  // where each sorted row is in the file
+    // Several days at once: each the same as that day loaded alone, a missing year file as no records.
+    const std::vector<std::string> keys = {"06/12/2026", "05/12/2026", "5/12/2026", "01/01/2027"};
+    std::vector<DayList> lists;
+    ASSERT_TRUE(LoadDays(folder, keys, SortOrder::LatestFirst, lists).Stored());
+    ASSERT_EQ(lists.size(), keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        DayList alone;
+        ASSERT_TRUE(LoadDay(folder, keys[i], SortOrder::LatestFirst, alone).Stored());
+        EXPECT_EQ(lists[i].kept, alone.kept) << keys[i];
+        const int rows = std::min(alone.kept, kDaySlots);
+        EXPECT_EQ(0, std::memcmp(lists[i].slots.data(), alone.slots.data(), rows * kRecordSize)) << keys[i];
+        EXPECT_TRUE(std::equal(alone.offsets.begin(), alone.offsets.begin() + rows, lists[i].offsets.begin())) << keys[i];
+    }
+    EXPECT_EQ(lists[0].kept, int(last + 1 - 7));  // all but the seven put in
+    EXPECT_EQ(lists[2].kept, 1);
+    EXPECT_FALSE(LoadDays(folder, {"05/12/2026", "05/12/202"}, SortOrder::LatestFirst, lists).Stored());  // no file name
+    EXPECT_TRUE(lists.empty());
     ASSERT_TRUE(Append(std::string(60, 'a')));
     EXPECT_EQ(ReadFile(file), bytes + Record("05/12/2026", "09:30", std::string(49, 'a')));
 }

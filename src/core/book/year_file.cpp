@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <map>
+#include <unordered_map>
 
 #include "book/collation.h"
 #include "book/date_matcher.h"
@@ -137,6 +139,37 @@ StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKe
     }
     if (list.kept >= 2) SortDay(list, std::min(list.kept, kDaySlots), sortOrder);
     return result;
+}
+
+StoreResult LoadDays(const std::filesystem::path& folder, const std::vector<std::string>& keys, SortOrder sortOrder,
+                     std::vector<DayList>& lists) {
+    lists.assign(keys.size(), DayList{});
+    std::map<std::string, std::unordered_map<std::string_view, std::size_t>> daysOfFile;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (!NamesFileInFolder(keys[i])) {
+            lists.clear();
+            return Failure(StoreError::BadDate, 0, YearFileName(keys[i]));
+        }
+        daysOfFile[YearFileName(keys[i])].emplace(keys[i], i);
+    }
+    for (const auto& [fileName, days] : daysOfFile) {
+        // A record's date is the bytes before its first zero, as DateMatcher reads it.
+        StoreResult result = StreamYearFile(folder / fileName, [&](const char* records, std::size_t count, uint64_t first) {
+            for (std::size_t i = 0; i < count; ++i) {
+                const char* record = records + i * kRecordSize;
+                const auto day = days.find(std::string_view(record, strnlen(record, sizeof(Appointment::date))));
+                if (day != days.end()) Keep(record, first + i * kRecordSize, lists[day->second]);
+            }
+        });
+        result.fileName = fileName;
+        if (!result.Stored()) {
+            lists.clear();
+            return result;
+        }
+    }
+    for (DayList& list : lists)
+        if (list.kept >= 2) SortDay(list, std::min(list.kept, kDaySlots), sortOrder);
+    return {};
 }
 
 StoreResult LoadWholeDay(const std::filesystem::path& folder, std::string_view dateKey,

@@ -63,6 +63,12 @@ StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKe
 StoreResult LoadDay(const std::filesystem::path& folder, std::string_view dateKey, SortOrder sortOrder,
                     DayList& list, const DayIndexPlace& index);
 
+// Several days, each as LoadDay loads it (lists[i] is keys[i]'s day), every
+// year file read once however many of its days are asked for. The keys are
+// distinct; on a failure lists is empty.
+StoreResult LoadDays(const std::filesystem::path& folder, const std::vector<std::string>& keys, SortOrder sortOrder,
+                     std::vector<DayList>& lists);
+
 // Every record whose date equals dateKey, in file order and unsorted, with no
 // limit on their number; the same refusals and failures as LoadDay.
 StoreResult LoadWholeDay(const std::filesystem::path& folder, std::string_view dateKey,
