@@ -16,7 +16,9 @@ namespace {
 constexpr int kSeries = 1000;
 constexpr int64_t kRecords = 100000;
 constexpr double kDayRatio = 1.3;
-constexpr double kListRatio = 1.5;
+// list --days 365 with 1,000 weekly series: a time a user waits for, so the
+// line is its CPU time over this budget (reading the year itself is a small part).
+constexpr double kListBudgetSeconds = 0.100;
 
 // The series start on the hundred days up to this one, all before the bench
 // day, so that one in seven falls on it and all are in force from April on.
@@ -81,14 +83,17 @@ void RegisterSeries(const BenchData& data) {
 
 // Each pair on its own, so that a filter that runs one pair still gets its line.
 void ReportSeries(const Medians& medians) {
-    const auto pair = [&](const std::string& name, const std::string& what, const std::string& reference, double target) {
+    const auto pair = [&](const std::string& name, const std::string& what, const std::string& reference,
+                          const auto& ratio) {
         if (!medians.contains(name) && !medians.contains(name + "_series")) return;
         const Timing with = MedianOf(medians, name + "_series"), without = MedianOf(medians, name);
         PrintTimeFigure(name, what, with, reference, without);
-        PrintRatio(name, with.cpu / without.cpu, target);
+        ratio(with, without);
     };
-    pair("series_showday", "LoadDay and the occurrences of 1,000 weekly series", "LoadDay alone", kDayRatio);
-    pair("series_list365", "365 days with 1,000 weekly series", "365 days without series", kListRatio);
+    pair("series_showday", "LoadDay and the occurrences of 1,000 weekly series", "LoadDay alone",
+         [](const Timing& with, const Timing& without) { PrintRatio("series_showday", with.cpu / without.cpu, kDayRatio); });
+    pair("series_list365", "365 days with 1,000 weekly series", "365 days without series",
+         [](const Timing& with, const Timing&) { PrintRatio("series_list365", with.cpu / kListBudgetSeconds, 1.0); });
 }
 
 }  // namespace quimbaro::bench
