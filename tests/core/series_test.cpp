@@ -280,6 +280,9 @@ TEST(SeriesImport, AUidThatWouldNotReadBackIsReplaced) {
     ASSERT_TRUE(rules.Whole()) << rules.problem;
     ASSERT_EQ(rules.series.size(), 1u);
     EXPECT_TRUE(rules.series[0].uid.starts_with("quimbaro-serie-"));
+    testing::TempFolder again;  // the same one each time: a sync maps the same file again and again
+    ical::ImportCalendarText(again.path(), text, ical::MakeImportOptions({2026, 12, 1}, {}));
+    EXPECT_EQ(ReadRules(again.path()).series.at(0).uid, rules.series[0].uid);
 }
 
 }  // namespace

@@ -152,7 +152,9 @@ StoreResult LoadDays(const std::filesystem::path& folder, const std::vector<std:
         }
         daysOfFile[YearFileName(keys[i])].emplace(keys[i], i);
     }
-    for (const auto& [fileName, days] : daysOfFile) {
+    for (const auto& file : daysOfFile) {
+        const std::string& fileName = file.first;
+        const auto& days = file.second;  // named, not bound: a lambda below uses it
         // A record's date is the bytes before its first zero, as DateMatcher reads it.
         StoreResult result = StreamYearFile(folder / fileName, [&](const char* records, std::size_t count, uint64_t first) {
             for (std::size_t i = 0; i < count; ++i) {

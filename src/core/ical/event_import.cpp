@@ -279,7 +279,7 @@ std::optional<Series> KeptSeries(icalcomponent* event, const Appointment& first,
     const char* text = icalrecurrencetype_as_string(&*rule);
     if (!text || !RuleProblem(text).empty()) return std::nullopt;
     const std::string uid = Uid(event);
-    Series series{UsableUid(uid) ? uid : NewSeriesUid(), first, text, {}};
+    Series series{KeptUid(uid), first, text, {}};
     // Asked before the walk: libical's getters restart the event's property iterator.
     const icaltimezone* zone = icalcomponent_get_dtstart(event).zone;
     for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;

@@ -15,8 +15,11 @@ bool HasByParts(const icalrecurrencetype& rule) {
              Empty(rule.by_month) && Empty(rule.by_set_pos));
 }
 
+// Fields out of range (a day 0 from another program's UNTIL) are clamped:
+// an estimate off by days beats an invalid date's sentinel day number.
 int64_t Seconds(const icaltimetype& time) {
-    const int64_t day = QDate(time.year, time.month, time.day).toJulianDay();
+    const int year = std::clamp(time.year, 1, 9999), month = std::clamp(time.month, 1, 12);
+    const int64_t day = QDate(year, month, std::clamp(time.day, 1, int{DaysInMonth(month, year)})).toJulianDay();
     return day * 86400 + (time.is_date ? 0 : time.hour * 3600 + time.minute * 60 + time.second);
 }
 

@@ -1,11 +1,13 @@
 #include "repeat/series.h"
 
+#include <QCryptographicHash>
 #include <algorithm>
 
 #include <libical/ical.h>
 
 #include "ical/event_export.h"
 #include "repeat/occurrences.h"
+#include "repeat/rules_file.h"
 
 namespace quimbaro {
 
@@ -58,6 +60,13 @@ std::optional<CalendarDate> FirstDay(const Series& series) { return ical::ValidD
 bool UsableUid(std::string_view uid) {
     const auto control = [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; };
     return !uid.empty() && uid.size() <= kMaxUidBytes && std::none_of(uid.begin(), uid.end(), control);
+}
+
+std::string KeptUid(const std::string& uid) {
+    if (UsableUid(uid)) return uid;
+    if (uid.empty()) return NewSeriesUid();
+    const QByteArray digest = QCryptographicHash::hash(QByteArray::fromStdString(uid), QCryptographicHash::Sha1);
+    return "quimbaro-serie-" + digest.toHex().toStdString();
 }
 
 }  // namespace quimbaro

@@ -46,6 +46,10 @@ std::string SeriesName(const std::string& rule);
 // (a line break would end the property and the UID would not read back).
 inline constexpr std::size_t kMaxUidBytes = 255;
 bool UsableUid(std::string_view uid);
+// The UID a series from another program is kept under: its own when usable,
+// else one made from it, the same every time (a sync maps the file again and
+// again), and a new one when it has none.
+std::string KeptUid(const std::string& uid);
 
 // The first occurrence's day; nothing for a record date that is no real day.
 std::optional<CalendarDate> FirstDay(const Series& series);

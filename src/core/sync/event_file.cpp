@@ -199,6 +199,10 @@ std::string SeriesBytes(std::string_view existing, const Series& series) {
     const Appointment old = was.series.size() == 1 ? was.series[0].first : was.records.size() == 1 ? was.records[0] : Appointment{};
     WriteInto(event, fresh.get(), old, series.first);
     WriteRepetition(event, fresh.get(), series);
+    // A UID the book could not keep was replaced on the way in (KeptUid): the
+    // file takes the replacement, so that it still maps to this series.
+    if (const char* uid = icalcomponent_get_uid(event); !uid || !UsableUid(uid))
+        icalcomponent_set_uid(event, series.uid.c_str());
     return Text(icalcomponent_as_ical_string_r(root.get()), free).get();
 }
 
