@@ -31,6 +31,13 @@ struct Desks {
     SyncReport Sync(const TempFolder& desk, std::string command = "") {
         return RunSync({desk.path(), server.path(), std::move(command), kToday});
     }
+    // Settled: another sync at either desk has nothing more to do.
+    void ExpectSettled() {
+        for (const TempFolder* desk : {&a, &b}) {
+            const SyncCounts n = Sync(*desk).counts;
+            EXPECT_EQ(n.written + n.added + n.changed + n.deleted + n.conflicts + n.refused, 0);
+        }
+    }
 };
 
 void Add(const TempFolder& desk, const std::string& subject, const std::string& date = "07/12/2026") {
@@ -103,10 +110,7 @@ TEST(Sync, EachPairOfChangesEndsTheSameOnBothDesksWithNothingLost) {
         EXPECT_EQ(Subjects(desks.a), c.book);
         EXPECT_EQ(Subjects(desks.b), c.book);
         EXPECT_EQ(conflicts, c.conflicts);
-        for (const TempFolder* desk : {&desks.a, &desks.b}) {  // settled: nothing more to do
-            const SyncCounts n = desks.Sync(*desk).counts;
-            EXPECT_EQ(n.written + n.added + n.changed + n.deleted + n.conflicts + n.refused, 0);
-        }
+        desks.ExpectSettled();
     }
 }
 
@@ -201,10 +205,7 @@ TEST(Sync, ASeriesTravelsAsOneFileAndEachPairOfChangesEndsTheSameOnBothDesks) {
         EXPECT_EQ(SeriesOf(desks.b), c.series);
         EXPECT_EQ(EventFiles(desks.server).size(), c.series.size());
         EXPECT_EQ(conflicts, c.conflicts);
-        for (const TempFolder* desk : {&desks.a, &desks.b}) {
-            const SyncCounts n = desks.Sync(*desk).counts;
-            EXPECT_EQ(n.written + n.added + n.changed + n.deleted + n.conflicts + n.refused, 0);
-        }
+        desks.ExpectSettled();
     }
 }
 
