@@ -60,6 +60,8 @@ quimbaro print --pdf |carpeta semana.pdf
 quimbaro --data |carpeta
 quimbaro import |carpeta notas.txt semana.pdf
 quimbaro add |
+quimbaro add --every w|week
+quimbaro --every week --until hoy l|list
 quimbaro --h|--help
 TABLE
 echo "completion checks passed"
