@@ -31,6 +31,14 @@ struct Desks {
     SyncReport Sync(const TempFolder& desk, std::string command = "") {
         return RunSync({desk.path(), server.path(), std::move(command), kToday});
     }
+    // A, B, then A again, as two desks meet after changing; counts the conflicts.
+    void SyncInTurn(int& conflicts) {
+        for (const TempFolder* desk : {&a, &b, &a}) {
+            const SyncReport report = Sync(*desk);
+            ASSERT_FALSE(report.Failed()) << SyncReportText(report);
+            conflicts += report.counts.conflicts;
+        }
+    }
     // Settled: another sync at either desk has nothing more to do.
     void ExpectSettled() {
         for (const TempFolder* desk : {&a, &b}) {
@@ -102,11 +110,7 @@ TEST(Sync, EachPairOfChangesEndsTheSameOnBothDesksWithNothingLost) {
         c.a(desks.a);
         c.b(desks.b);
         int conflicts = 0;
-        for (const TempFolder* desk : {&desks.a, &desks.b, &desks.a}) {
-            const SyncReport report = desks.Sync(*desk);
-            ASSERT_FALSE(report.Failed()) << SyncReportText(report);
-            conflicts += report.counts.conflicts;
-        }
+        ASSERT_NO_FATAL_FAILURE(desks.SyncInTurn(conflicts));
         EXPECT_EQ(Subjects(desks.a), c.book);
         EXPECT_EQ(Subjects(desks.b), c.book);
         EXPECT_EQ(conflicts, c.conflicts);
@@ -196,11 +200,7 @@ TEST(Sync, ASeriesTravelsAsOneFileAndEachPairOfChangesEndsTheSameOnBothDesks) {
         c.a(desks.a);
         c.b(desks.b);
         int conflicts = 0;
-        for (const TempFolder* desk : {&desks.a, &desks.b, &desks.a}) {
-            const SyncReport report = desks.Sync(*desk);
-            ASSERT_FALSE(report.Failed()) << SyncReportText(report);
-            conflicts += report.counts.conflicts;
-        }
+        ASSERT_NO_FATAL_FAILURE(desks.SyncInTurn(conflicts));
         EXPECT_EQ(SeriesOf(desks.a), c.series);
         EXPECT_EQ(SeriesOf(desks.b), c.series);
         EXPECT_EQ(EventFiles(desks.server).size(), c.series.size());
