@@ -1,7 +1,8 @@
 // Processes changing the book are killed with SIGKILL at random moments, over
 // and over. The files must hold only what was whole before each kill: every
 // record intact or deleted (date zeroed), an edit's replacement stored before
-// its original went, the settings old or new.
+// its original went, the settings and the rules old or new, and temporary
+// files of killed changes must not pile up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,8 +10,11 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <thread>
 
 #include "book/change_record.h"
+#include "repeat/rules_file.h"
+#include "repeat/series_change.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
 
@@ -23,8 +27,8 @@ using testing::ReadFile;
 
 // Forks work(round), kills it a random delay (up to about a few of its steps)
 // after it began, then checks; at least `rounds` times and on until enough()
-// says the kills left enough behind, however slowly the machine runs. The cap
-// only stops work that gets nowhere, and fails.
+// says the kills left enough behind, however slowly the machine runs: past
+// `rounds`, the delays grow. The cap only stops work that gets nowhere, and fails.
 void KillRepeatedly(unsigned seed, int longestDelayMicroseconds, const std::function<void(int)>& work,
                     const std::function<void(int)>& check, const std::function<bool()>& enough, int rounds = 100) {
     std::mt19937 random(seed);
@@ -42,7 +46,8 @@ void KillRepeatedly(unsigned seed, int longestDelayMicroseconds, const std::func
         char byte;
         ASSERT_EQ(read(began[0], &byte, 1), 1);
         close(began[0]), close(began[1]);
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % longestDelayMicroseconds));
+        const int stretch = 1 + std::max(0, round - rounds) / 50;
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % (stretch * longestDelayMicroseconds)));
         kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -164,6 +169,65 @@ TEST(Crash, KilledAppendsAndChangesLeaveEveryRecordWholeOrDeletedAndNoEditLost) 
             return deletedSeen > 2000 && ReadFile(folder / "2026.log").size() > (kOriginals + 20) * kRecordSize;
         },
         200);
+}
+
+// Each change removes the series' next week; the folder starts with the
+// temporary file a killed change leaves.
+TEST(Crash, KilledRuleChangesLeaveTheOldOrTheNewRules) {
+    testing::TempFolder temp;
+    const fs::path folder = temp.path();
+    const auto added = AddSeries(folder, MakeAppointment("07/12/2026", "10:00", "1", "Ana", "x"),
+                                 {Frequency::Weekly, 1, std::nullopt, 0});
+    ASSERT_TRUE(added.Done()) << added.error;
+    const std::string uid = added.undo->states[0].uid;
+    const auto week = [](std::size_t n) { return *DaysAfter({2026, 12, 7}, 7 * int(n)); };
+    testing::WriteFile(folder / ".repeticiones-tmp-0123456789ab", "BEGIN:VCALENDAR");
+    std::size_t previous = 0;
+    int grew = 0;
+    KillRepeatedly(
+        20261207, 20000,  // a change renames and syncs
+        [&](int) {
+            for (std::size_t n = previous + 1;; ++n)
+                if (!SkipOccurrence(folder, {uid, week(n), ""}).Done()) _exit(3);
+        },
+        [&](int round) {
+            const RulesRead rules = ReadRules(folder);
+            ASSERT_TRUE(rules.Whole()) << rules.problem;
+            ASSERT_EQ(rules.series.size(), 1u);
+            const std::vector<CalendarDate>& gone = rules.series[0].excluded;
+            ASSERT_GE(gone.size(), previous);
+            for (std::size_t n = 0; n < gone.size(); ++n) ASSERT_EQ(gone[n], week(n + 1));
+            grew += gone.size() > previous;
+            previous = gone.size();
+            // The rules, the lock, and the last kill's temporary file at most.
+            ASSERT_LE(std::distance(fs::directory_iterator(folder), {}), 3) << "round " << round;
+        },
+        [&] { return grew >= 10; });
+}
+
+// The next change clears a killed change's temporary file, and nothing else:
+// not another writer's, not a name of another shape, not a link named like
+// ours (nor what it points to).
+TEST(Crash, TheNextChangeClearsOnlyOurLeftoverTemporaryFile) {
+    testing::TempFolder temp, outside;
+    const fs::path folder = temp.path(), target = outside.path() / "target";
+    testing::WriteFile(target, "kept");
+    const std::string leftover = ".repeticiones-tmp-0123456789ab", link = ".repeticiones-tmp-ffffffffffff";
+    const std::vector<std::string> others = {".quimbaro-tmp-0123456789ab", ".repeticiones-tmp-0123456789AB",
+                                             ".repeticiones-tmp-0123456789abc", "repeticiones-tmp-0123456789ab"};
+    for (const std::string& name : others) testing::WriteFile(folder / name, "x");
+    testing::WriteFile(folder / leftover, "BEGIN:VCALENDAR");
+    fs::create_symlink(target, folder / link);
+    const auto added = AddSeries(folder, MakeAppointment("07/12/2026", "10:00", "1", "Ana", "x"), {});
+    ASSERT_TRUE(added.Done()) << added.error;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(folder / leftover)));
+    for (const std::string& name : others) EXPECT_EQ(ReadFile(folder / name), "x") << name;
+    EXPECT_TRUE(fs::is_symlink(folder / link));
+    EXPECT_EQ(ReadFile(target), "kept");
+    EXPECT_EQ(std::count_if(fs::directory_iterator(folder), {}, [](const auto& entry) {  // the link and two other shapes
+                  return entry.path().filename().string().starts_with(".repeticiones-tmp-");
+              }), 3);
+    EXPECT_EQ(ReadRules(folder).series.size(), 1u);
 }
 
 }  // namespace

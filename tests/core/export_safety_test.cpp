@@ -132,6 +132,7 @@ TEST_F(ExportSafety, AFifoInTheFolderIsPassedOverWithoutWaiting) {
     EXPECT_TRUE(EndsWell([&] { return ToVdir().notOurs == 1; }));
 }
 
+// The file export's own faults and texts: system_faults_test.
 TEST_F(ExportSafety, AFullDiskLeavesThePreviousExportAsItWasAndTheNextRunWorks) {
     const fs::path file = temp.path() / "out.ics";
     ASSERT_TRUE(ExportBookToFile(book, {}, file).Done());
@@ -139,15 +140,10 @@ TEST_F(ExportSafety, AFullDiskLeavesThePreviousExportAsItWasAndTheNextRunWorks) 
     EXPECT_EQ(fs::status(vdir).permissions() & fs::perms::all, fs::perms::owner_all);
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(fs::status(vdir / OurNames()[0]).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-    const std::string previous = ReadFile(file);
     for (int day = 10; day < 28; ++day) Add((std::to_string(day) + "/12/2026").c_str());
-    const auto folder = Snapshot(vdir), around = Snapshot(temp.path());
-    EXPECT_TRUE(testing::WithFileSizeLimit(previous.size() / 2, [&] {
-        return !ExportBookToFile(book, {}, file).Done() && !ToVdir().error.empty();
-    }));
-    EXPECT_EQ(ReadFile(file), previous);
+    const auto folder = Snapshot(vdir);
+    EXPECT_TRUE(testing::WithFileSizeLimit(ReadFile(file).size() / 2, [&] { return !ToVdir().error.empty(); }));
     EXPECT_EQ(Snapshot(vdir), folder);
-    EXPECT_EQ(Snapshot(temp.path()), around);  // no temporary file left beside the export
     WriteFile(vdir / ".quimbaro-tmp-0123456789ab", "left by a run that stopped");
     const VdirOutcome next = ToVdir();
     EXPECT_EQ(next.error, "");

@@ -2,14 +2,12 @@
 // rows, borrar/editar (serie) and deshacer on them, and the rules file.
 #include <gtest/gtest.h>
 
-#include "book/year_file.h"
 #include "command/classify_line.h"
 #include "command/row_commands.h"
 #include "ical/book_import.h"
 #include "reminders/today_records.h"
 #include "repeat/rules_file.h"
-#include "session/session.h"
-#include "temp_folder.h"
+#include "session_fixture.h"
 #include "text/messages.h"
 
 namespace quimbaro {
@@ -18,7 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ReadFile;
 using testing::W;
-using Strings = std::vector<std::string>;
 using enum LineAction;
 
 TEST(SeriesLine, FormsAndTheirRepetition) {
@@ -70,15 +67,13 @@ TEST(SeriesLine, FormsAndTheirRepetition) {
     }
 }
 
-class SeriesSession : public ::testing::Test {
+class SeriesSession : public SessionTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(AppendAppointment(folder, "08/12/2026", "11:00", "1", "Bea", "Visita").Stored());
-        LoadSettings(settings);
-        session = std::make_unique<Session>(folder, [] { return CalendarDate{2026, 12, 7}; }, settings);
-        last = session->Start();
+        today = {2026, 12, 7};
+        Open();
     }
-    SessionAnswer& Enter(const char* utf8) { return last = session->Enter(W(utf8)); }
     // "time name subject" of each row, an * for an occurrence, then the date.
     std::string Show(const char* day) {
         Enter(day);
@@ -90,12 +85,6 @@ protected:
         }
         return rows;
     }
-
-    testing::TempFolder temp;
-    const fs::path folder = temp.path();
-    SettingsStore settings{folder / kSettingsFileName};
-    std::unique_ptr<Session> session;
-    SessionAnswer last;
 };
 
 // Each change says what it did, and deshacer puts back what was there.

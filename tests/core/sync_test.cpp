@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,7 +16,9 @@
 #include "ical/vdir_export.h"
 #include "repeat/rules_file.h"
 #include "repeat/series_change.h"
+#include "sync/book_snapshot.h"
 #include "sync/sync_run.h"
+#include "sync/unchanged_check.h"
 #include "temp_folder.h"
 
 namespace quimbaro::sync {
@@ -26,18 +29,49 @@ using testing::TempFolder;
 
 const CalendarDate kToday{2026, 12, 1};
 
+SyncState StateOf(const TempFolder& desk) {
+    std::string error;
+    const auto state = ParseSyncState(testing::ReadFile(desk.path() / kStateFileName), error);
+    EXPECT_TRUE(state) << error;
+    return state.value_or(SyncState{});
+}
+
+// Set back in time: a mark of this very moment is never trusted.
+void Age(const TempFolder& folder) {
+    const struct timespec past[2] = {{1700000000, 0}, {1700000000, 0}};
+    for (const auto& e : fs::directory_iterator(folder.path())) utimensat(AT_FDCWD, e.path().c_str(), past, 0);
+}
+
+FileMark MarkNow(const fs::path& file) {
+    struct stat info {};
+    EXPECT_EQ(stat(file.c_str(), &info), 0) << file;
+    return sync::MarkOf(info);
+}
+
+std::vector<fs::path> EventFiles(const TempFolder& folder) {
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(folder.path()))
+        if (e.path().extension() == ".ics") files.push_back(e.path());
+    return files;
+}
+
+using Step = std::function<void(const TempFolder&)>;
+
 struct Desks {
     TempFolder a, b, server;
     SyncReport Sync(const TempFolder& desk, std::string command = "") {
         return RunSync({desk.path(), server.path(), std::move(command), kToday});
     }
-    // A, B, then A again, as two desks meet after changing; counts the conflicts.
-    void SyncInTurn(int& conflicts) {
+    // Each desk changes, then A, B and A again sync, as two desks meet; the conflicts.
+    int MeetAfter(const Step& atA, const Step& atB) {
+        atA(a), atB(b);
+        int conflicts = 0;
         for (const TempFolder* desk : {&a, &b, &a}) {
             const SyncReport report = Sync(*desk);
-            ASSERT_FALSE(report.Failed()) << SyncReportText(report);
+            EXPECT_FALSE(report.Failed()) << SyncReportText(report);
             conflicts += report.counts.conflicts;
         }
+        return conflicts;
     }
     // Settled: another sync at either desk has nothing more to do.
     void ExpectSettled() {
@@ -79,7 +113,6 @@ std::vector<std::string> Subjects(const TempFolder& desk) {
     return subjects;
 }
 
-using Step = std::function<void(const TempFolder&)>;
 Step Edits(std::string to) { return [to](const TempFolder& d) { Edit(d, "Cita", to); }; }
 Step Deletes() { return [](const TempFolder& d) { Delete(d, "Cita"); }; }
 Step Adds(std::string what) { return [what](const TempFolder& d) { Add(d, what); }; }
@@ -107,13 +140,9 @@ TEST(Sync, EachPairOfChangesEndsTheSameOnBothDesksWithNothingLost) {
         Add(desks.a, "Cita");
         ASSERT_EQ(desks.Sync(desks.a).error, "");
         ASSERT_EQ(desks.Sync(desks.b).counts.added, 1);
-        c.a(desks.a);
-        c.b(desks.b);
-        int conflicts = 0;
-        ASSERT_NO_FATAL_FAILURE(desks.SyncInTurn(conflicts));
+        EXPECT_EQ(desks.MeetAfter(c.a, c.b), c.conflicts);
         EXPECT_EQ(Subjects(desks.a), c.book);
         EXPECT_EQ(Subjects(desks.b), c.book);
-        EXPECT_EQ(conflicts, c.conflicts);
         desks.ExpectSettled();
     }
 }
@@ -157,13 +186,6 @@ std::string OnlySeriesUid(const TempFolder& desk) {
     return rules.series.size() == 1 ? rules.series[0].uid : "";
 }
 
-std::vector<fs::path> EventFiles(const TempFolder& folder) {
-    std::vector<fs::path> files;
-    for (const auto& e : fs::directory_iterator(folder.path()))
-        if (e.path().extension() == ".ics") files.push_back(e.path());
-    return files;
-}
-
 Step Skips(int day) {
     return [day](const TempFolder& d) { ASSERT_TRUE(SkipOccurrence(d.path(), {OnlySeriesUid(d), {2026, 12, int16_t(day)}, ""}).Done()); };
 }
@@ -197,14 +219,10 @@ TEST(Sync, ASeriesTravelsAsOneFileAndEachPairOfChangesEndsTheSameOnBothDesks) {
         ASSERT_EQ(desks.Sync(desks.b).counts.added, 1);
         EXPECT_EQ(SeriesOf(desks.b), std::vector<std::string>{rule});
         EXPECT_EQ(Subjects(desks.b), std::vector<std::string>{});  // no loose copies
-        c.a(desks.a);
-        c.b(desks.b);
-        int conflicts = 0;
-        ASSERT_NO_FATAL_FAILURE(desks.SyncInTurn(conflicts));
+        EXPECT_EQ(desks.MeetAfter(c.a, c.b), c.conflicts);
         EXPECT_EQ(SeriesOf(desks.a), c.series);
         EXPECT_EQ(SeriesOf(desks.b), c.series);
         EXPECT_EQ(EventFiles(desks.server).size(), c.series.size());
-        EXPECT_EQ(conflicts, c.conflicts);
         desks.ExpectSettled();
     }
 }
@@ -255,13 +273,8 @@ TEST(Sync, TheVdirExportWritesEachSeriesAsOneFileThatASyncTakesAsTheBooksOwn) {
 }
 
 // Marks that still hold are trusted, but any change to any of them, or a
-// new file, is seen. Files are set back in time: a mark of this very moment
-// is never trusted.
+// new file, is seen.
 TEST(Sync, ASyncWithNothingNewReadsNothingButSeesEveryKindOfChange) {
-    const auto age = [](const TempFolder& folder) {
-        const struct timespec past[2] = {{1700000000, 0}, {1700000000, 0}};
-        for (const auto& e : fs::directory_iterator(folder.path())) utimensat(AT_FDCWD, e.path().c_str(), past, 0);
-    };
     const std::string other = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:n\r\nDTSTAMP:20261201T000000Z\r\n"
                               "DTSTART:20261207T100000\r\nSUMMARY:Nueva\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
     // A year file last written at the very moment its mark is taken, then
@@ -295,9 +308,11 @@ TEST(Sync, ASyncWithNothingNewReadsNothingButSeesEveryKindOfChange) {
         Desks desks;
         Add(desks.a, "Cita");
         for (int i = 0; i < 2; ++i) desks.Sync(desks.a);
-        age(desks.a), age(desks.server);
+        Age(desks.a), Age(desks.server);
         if (c.inTheSameMoment) sameMoment(desks.a);
         desks.Sync(desks.a);  // notes the marks as they are now
+        const FileMark mark = c.inTheSameMoment ? FileMark{} : MarkNow(desks.a.path() / "2026.log");
+        EXPECT_EQ(StateOf(desks.a).dataMarks, (std::vector<std::pair<std::string, FileMark>>{{"2026.log", mark}}));
         const fs::path state = desks.a.path() / kStateFileName;
         const auto noted = fs::last_write_time(state);
         desks.Sync(desks.a);
@@ -310,6 +325,29 @@ TEST(Sync, ASyncWithNothingNewReadsNothingButSeesEveryKindOfChange) {
             EXPECT_EQ(Subjects(*desk), c.book);
             EXPECT_EQ(SeriesOf(*desk), c.series);
         }
+    }
+}
+
+// A run cut short leaves old versions to delete, or records it added that no
+// file took: the next sync deletes them though no file changed since.
+TEST(Sync, WhatARunCutShortLeftToDeleteGoesAtTheNextSyncWithNothingNew) {
+    for (const bool retire : {true, false}) {
+        SCOPED_TRACE(retire ? "old version" : "record added");
+        Desks desks;
+        Add(desks.a, "Cita");
+        for (int i = 0; i < 2; ++i) desks.Sync(desks.a);
+        Age(desks.a), Age(desks.server);
+        desks.Sync(desks.a);
+        Add(desks.a, "Suelta");
+        Age(desks.a);
+        const StoredRecord loose = Row(desks.a, "Suelta");
+        SyncState state = StateOf(desks.a);
+        state.dataMarks = {{"2026.log", MarkNow(desks.a.path() / "2026.log")}};
+        const SyncedRecord left{"2026.log", retire ? int64_t(loose.offset) : -1, RecordDigest(loose.record)};
+        (retire ? state.retire : state.incoming).push_back(left);
+        testing::WriteFile(desks.a.path() / kStateFileName, FormatSyncState(state));
+        EXPECT_FALSE(desks.Sync(desks.a).Failed());
+        EXPECT_EQ(Subjects(desks.a), std::vector<std::string>{"Cita"});
     }
 }
 
@@ -338,6 +376,42 @@ TEST(Sync, ASyncWithNothingNewTouchesNoFileAndAFailedCommandLeavesTheBook) {
     EXPECT_TRUE(failed.commandFailed);
     EXPECT_NE(SyncReportText(failed).find("el servidor no contesta"), std::string::npos);
     EXPECT_EQ(Subjects(desks.a), std::vector<std::string>{"Cita"});
+}
+
+// A pass alone (a sync runs two, and the second forgets what the first left):
+// the state it leaves names exactly the folder's files.
+TEST(SyncPass, AFileRemovedOrReplacedInAPassIsForgottenInThatPass) {
+    const struct {
+        const char* what;
+        Step here;
+        bool fileGone;
+        std::size_t filesLeft;
+    } cases[] = {{"edited, its file gone: sent as a new file", Edits("Nueva"), true, 1},
+                 {"deleted here: its file removed", Deletes(), false, 0},
+                 {"its file gone: deleted here", Nothing(), true, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Desks desks;
+        Add(desks.a, "Cita");
+        for (int i = 0; i < 2; ++i) desks.Sync(desks.a);  // the second takes our file as the server's
+        if (c.fileGone) fs::remove(EventFiles(desks.server).at(0));
+        c.here(desks.a);
+        const int data = open(desks.a.path().c_str(), O_RDONLY | O_DIRECTORY);
+        const int vdir = open(desks.server.path().c_str(), O_RDONLY | O_DIRECTORY);
+        const PassPlace place{desks.a.path(), data, fs::canonical(desks.server.path()).string(), vdir,
+                              ical::MakeImportOptions(kToday, {})};
+        SyncState state;
+        SyncCounts counts;
+        std::string error;
+        EXPECT_TRUE(LoadState(place, state, error)) << error;
+        EXPECT_EQ(RunPass(place, PassMode::Both, Confirm::No, state, counts), "");
+        close(data), close(vdir);
+        std::set<std::string> named, files;
+        for (const SyncEntry& entry : state.entries) named.insert(entry.name);
+        for (const fs::path& file : EventFiles(desks.server)) files.insert(file.filename());
+        EXPECT_EQ(named, files);
+        EXPECT_EQ(files.size(), c.filesLeft);
+    }
 }
 
 TEST(SyncState, ReadsWhatItWritesAndRefusesAnythingElse) {

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <future>
 
+#include "book/change_record.h"
 #include "book/locked_file.h"
 #include "book/record_stream.h"
 #include "temp_folder.h"
@@ -169,6 +170,38 @@ TEST_F(YearFile, AnAppendThatFailsPartWayLeavesTheFileAsItWas) {
     WriteFile(file, bytes);
     EXPECT_TRUE(testing::WithFileSizeLimit(4096, [&] { return !Append("Eva"); }));
     EXPECT_EQ(ReadFile(file), bytes);
+}
+
+// Deleting and editing refuse a record that is no longer what the user saw,
+// a place that holds no record and a date that is no day, and a full disk
+// keeps the old record (the changes themselves and their undo: session_test).
+TEST_F(YearFile, ChangesRefuseChangedRecordsBadPlacesAndBadDatesAndAFullDiskKeepsTheOldRecord) {
+    const auto make = [](const char* date, const char* time, const char* name) { return MakeAppointment(date, time, "1", name, "x"); };
+    std::string original;  // four records of 05/12/2026 among others, in an order the sort changes
+    for (const Appointment& record : {make("05/12/2026", "12:00", "Ana"), make("04/12/2026", "10:00", "Otra"),
+                                      make("05/12/2026", "09:00", "Bea"), make("05/12/2026", "08:00", "Dora")})
+        original += Bytes(record);
+    WriteFile(file, original);
+    DayList day;
+    ASSERT_TRUE(LoadDay(folder, "05/12/2026", SortOrder::EarliestFirst, day).Stored());
+    const StoredRecord dora = RowRecord(day, 1);
+    StoredRecord added;
+    std::string changed = original;  // another copy edited Dora's subject meanwhile
+    changed[dora.offset + 80] = 'y';
+    WriteFile(file, changed);
+    EXPECT_EQ(DeleteRecord(folder, dora).error, StoreError::Changed);
+    EXPECT_EQ(ReplaceRecord(folder, dora, make("06/12/2026", "09:00", "Dora"), added).error, StoreError::Changed);
+    EXPECT_EQ(ReadFile(file), changed);
+    WriteFile(file, original);
+    for (const uint64_t offset : {uint64_t{4} * kRecordSize, dora.offset + 1, ~uint64_t{0} - 154})
+        EXPECT_EQ(DeleteRecord(folder, {dora.record, offset}).error, StoreError::Changed) << offset;
+    EXPECT_EQ(ReplaceRecord(folder, dora, make("5/12/2026", "09:00", "Dora"), added).error, StoreError::BadDate);
+    EXPECT_EQ(DeleteRecord(folder, {make("../x/2026", "", ""), 0}).error, StoreError::BadDate);
+    EXPECT_TRUE(testing::WithFileSizeLimit(original.size() + 66, [&] {  // room for part of the record
+        return ReplaceRecord(folder, dora, make("06/12/2026", "09:00", "Dora"), added).error == StoreError::WriteFailed;
+    }));
+    EXPECT_EQ(ReadFile(file), original);
+    EXPECT_EQ(fs::directory_iterator(folder)->path(), file);  // nothing else was made
 }
 
 }  // namespace quimbaro

@@ -10,7 +10,7 @@
 namespace quimbaro::testing {
 namespace {
 
-constexpr QRgb kRed = 0xFF0000, kWhite = 0xFFFFFF, kGreen = 0x00FF00, kGold = 0xFFD700;
+constexpr QRgb kRed = 0xFF0000, kGreen = 0x00FF00;
 constexpr int kTop = 50;
 
 QImage RenderStrip(int16_t year, int16_t month, int16_t day, Colour userColour = Rgb(0, 255, 0)) {

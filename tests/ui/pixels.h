@@ -8,6 +8,10 @@
 
 namespace quimbaro::testing {
 
+inline constexpr QRgb kSilver = 0xC0C0C0, kWhite = 0xFFFFFF, kGold = 0xFFD700;  // outlines, rows, the default colour
+// The day table's and the week's columns, x from .. to.
+inline constexpr int kColumns[4][2] = {{4, 52}, {56, 145}, {149, 548}, {552, 1154}};
+
 inline QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
 inline QImage Grab(QWidget& widget) { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
@@ -22,6 +26,12 @@ int Count(const QImage& image, const QRect& region, Test test) {
 }
 inline int CountColour(const QImage& im, const QRect& r, QRgb c) { return Count(im, r, [c](QRgb p) { return p == c; }); }
 inline int CountOther(const QImage& im, const QRect& r, QRgb c) { return Count(im, r, [c](QRgb p) { return p != c; }); }
+
+// Silver all along the box's border.
+inline bool Outlined(const QImage& image, const QRect& box) {
+    return CountColour(image, box, kSilver) - CountColour(image, box.adjusted(1, 1, -1, -1), kSilver) ==
+           2 * (box.width() + box.height()) - 4;
+}
 
 // Smoothed text over black: an edge pixel of a glyph is its colour scaled
 // down, every channel in the same proportion. Faint pixels are left out.

@@ -19,7 +19,6 @@
 
 namespace quimbaro::testing {
 
-inline constexpr QRgb kGold = 0xFFD700;  // the default colour
 // The text of every message box seen while open; each is closed by its OK.
 class BoxCatcher {
 public:
