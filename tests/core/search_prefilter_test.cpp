@@ -95,6 +95,29 @@ TEST(SearchPrefilter, FindsExactlyWhatFoldingEveryFieldFinds) {
     }
 }
 
+// Phones of few digits, so that the query turns up often: digits only (the
+// exact quick test), with separators, ending anywhere, digits after the end.
+TEST(SearchPrefilter, PhoneNumbersAreFoundWhereverTheFieldHoldsThem) {
+    std::mt19937 random(11);
+    for (const std::string query : {"612 34", "6", "1-2", "4444", "6123461234612", "61234612346123"}) {
+        const RecordMatcher matcher(query);
+        int found = 0;
+        for (int round = 0; round < 4000; ++round) {
+            Appointment record;
+            const std::size_t length = random() % (sizeof record.phone + 1);
+            const std::string alphabet = round % 3 ? "61234" : "61234-";
+            for (std::size_t i = 0; i < sizeof record.phone; ++i)
+                record.phone[i] = i == length ? '\0' : alphabet[random() % (i < length ? alphabet.size() : 5)];
+            if (round == 0) std::memcpy(record.phone, "6123461234612", sizeof record.phone);  // the whole width
+            const bool plain = PlainTextMatch(query, record);
+            found += plain;
+            EXPECT_EQ(matcher.TextMatches(reinterpret_cast<const char*>(&record)), plain)
+                << query << " in " << std::string(record.phone, sizeof record.phone);
+        }
+        EXPECT_EQ(found > 0, query.size() <= sizeof(Appointment::phone)) << query;
+    }
+}
+
 TEST(SearchPrefilter, EveryScanWidthStopsAtTheFirstWantedPairOfEitherCase) {
     std::mt19937 random(7);
     const auto pick = [&random] {
