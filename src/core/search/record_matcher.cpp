@@ -71,6 +71,7 @@ RecordMatcher::RecordMatcher(std::string_view query)
     gap_ = second_.count ? second_.at - first_.at : 0;
     if (gap_ + 16 > kTextWidth) second_ = {}, gap_ = 0;  // too far apart to look at both in one pass
     rarest_ = RarestCharacters(folded_);
+    for (std::size_t i = 0; i < kLeadDigits && i < digits_.size(); ++i) leadDigits_[i].fill(digits_[i]);
 }
 
 // The two query characters least common in records whose folding bytes fit
@@ -159,10 +160,10 @@ bool RecordMatcher::MayHoldQuery(const char* record) const {
 }
 
 // The phone's digits must hold the query's. Lanes of the field (before its
-// first zero) equal to each digit, shifted by the digit's place in the query
-// and ANDed, leave a bit where the whole number starts; that is exact while
-// the field is digits only. With separators in it, every digit of the query
-// must at least be somewhere in it. No branch depends on the record's bytes
+// first zero) equal to each of the query's first digits, shifted by the
+// digit's place in the query and ANDed, leave a bit where the number can
+// start while the field is digits only. With separators in it, every digit
+// of the query must at least be somewhere in it. No branch depends on the record's bytes
 // but the rare one for separators: this runs on every record.
 bool RecordMatcher::MayHoldDigits(const char* record) const {
     constexpr std::size_t kWidth = sizeof(Appointment::phone);
@@ -181,8 +182,11 @@ bool RecordMatcher::MayHoldDigits(const char* record) const {
         for (const char ch : distinctDigits_) all &= (lanes(ch) & field) != 0;
         return all;
     }
-    unsigned starts = field;
-    for (std::size_t i = 0; i < digits_.size(); ++i) starts &= lanes(digits_[i]) >> i;
+    unsigned starts = field >> (digits_.size() - 1);  // room for the whole number
+    for (std::size_t i = 0; i < kLeadDigits && i < digits_.size(); ++i) {
+        const __m128i lead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(leadDigits_[i].data()));
+        starts &= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(phone, lead))) >> i;
+    }
     return starts != 0;
 }
 #else

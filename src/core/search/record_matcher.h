@@ -70,6 +70,10 @@ private:
     std::size_t gap_ = 0;
     CaselessPair rarest_;  // first empty: no character rules a record out
     std::string distinctDigits_;  // each digit of the query once
+    // The query's first digits, each in all 16 lanes, for the quick look at
+    // a phone of digits only; more would cost more than they rule out.
+    static constexpr std::size_t kLeadDigits = 3;
+    std::array<std::array<char, 16>, kLeadDigits> leadDigits_{};
 };
 
 template <typename Visit>
