@@ -71,7 +71,8 @@ RecordMatcher::RecordMatcher(std::string_view query)
     gap_ = second_.count ? second_.at - first_.at : 0;
     if (gap_ + 16 > kTextWidth) second_ = {}, gap_ = 0;  // too far apart to look at both in one pass
     rarest_ = RarestCharacters(folded_);
-    for (std::size_t i = 0; i < kLeadDigits && i < digits_.size(); ++i) leadDigits_[i].fill(digits_[i]);
+    for (std::size_t i = 0; i < kLeadDigits; ++i)
+        i < digits_.size() ? leadDigits_[i].fill(digits_[i]) : void(leadUnused_[i] = ~0u);
 }
 
 // The two query characters least common in records whose folding bytes fit
@@ -183,9 +184,9 @@ bool RecordMatcher::MayHoldDigits(const char* record) const {
         return all;
     }
     unsigned starts = field >> (digits_.size() - 1);  // room for the whole number
-    for (std::size_t i = 0; i < kLeadDigits && i < digits_.size(); ++i) {
+    for (std::size_t i = 0; i < kLeadDigits; ++i) {  // a fixed count, so the loop unrolls
         const __m128i lead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(leadDigits_[i].data()));
-        starts &= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(phone, lead))) >> i;
+        starts &= (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(phone, lead))) >> i) | leadUnused_[i];
     }
     return starts != 0;
 }

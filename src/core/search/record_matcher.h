@@ -74,6 +74,7 @@ private:
     // a phone of digits only; more would cost more than they rule out.
     static constexpr std::size_t kLeadDigits = 3;
     std::array<std::array<char, 16>, kLeadDigits> leadDigits_{};
+    std::array<unsigned, kLeadDigits> leadUnused_{};  // all ones past the query's digits
 };
 
 template <typename Visit>
