@@ -183,14 +183,21 @@ bool RecordMatcher::MayHoldDigits(const char* record) const {
         for (const char ch : distinctDigits_) all &= (lanes(ch) & field) != 0;
         return all;
     }
-    unsigned starts = field >> (digits_.size() - 1);  // room for the whole number
-    for (std::size_t i = 0; i < kLeadDigits; ++i) {  // a fixed count, so the loop unrolls
+    const auto starts = [&](std::size_t i) {  // where the number can start, by its i-th digit
         const __m128i lead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(leadDigits_[i].data()));
-        starts &= (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(phone, lead))) >> i) | leadUnused_[i];
-    }
-    return starts != 0;
+        return (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(phone, lead))) >> i) | leadUnused_[i];
+    };
+    static_assert(kLeadDigits == 3);
+    const unsigned room = field >> (digits_.size() - 1);  // for the whole number
+    return (room & starts(0) & starts(1) & starts(2)) != 0;
+}
+
+std::size_t RecordMatcher::NextPhoneCandidate(const char* records, std::size_t count, std::size_t from) const {
+    while (from < count && !MayHoldDigits(records + from * kRecordSize)) ++from;
+    return from;
 }
 #else
+std::size_t RecordMatcher::NextPhoneCandidate(const char*, std::size_t, std::size_t from) const { return from; }
 bool RecordMatcher::MayHoldQuery(const char*) const { return true; }
 bool RecordMatcher::MayHoldDigits(const char*) const { return true; }
 #endif
