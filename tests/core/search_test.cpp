@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <set>
 
@@ -15,6 +17,7 @@
 #include "search/book_search.h"
 #include "search/caseless_scan.h"
 #include "search/folding.h"
+#include "search/matched_days.h"
 #include "temp_folder.h"
 
 namespace quimbaro {
@@ -197,6 +200,55 @@ TEST(SearchPrefilter, FindsExactlyWhatFoldingEveryFieldFinds) {
                 days.insert(*day);
         const DaySearch found = FindMatchingDays(temp.path(), matcher);
         EXPECT_EQ(std::set<CalendarDate>(found.days.begin(), found.days.end()), days) << query;
+    }
+}
+
+// Runs where the query is in half the records (the date looked at first)
+// and where it is rare (the scan), each run on days of its own, fed in
+// blocks of many sizes: the same days as checking every record.
+TEST(SearchPrefilter, BothWaysThroughTheBlocksFindTheSameDays) {
+    std::mt19937 random(5);
+    constexpr std::size_t kRecords = 3000, kRun = 600;
+    std::string records;
+    std::set<CalendarDate> plain;
+    for (std::size_t i = 0; i < kRecords; ++i) {
+        const int run = int(i / kRun);
+        const CalendarDate day{int16_t(random() % 8 ? 2026 : 2027), int16_t(2 * run + 1 + random() % 2),
+                               int16_t(1 + random() % 28)};
+        const bool named = random() % (run % 2 ? 40 : 2) == 0, dated = i % 97 != 0;
+        records += testing::Bytes(
+            MakeAppointment(dated ? DayKey(day) : "", "10:00", "600", named ? "GUADALUPE" : "MARIA", ""));
+        if (named && dated && day.year == 2026) plain.insert(day);
+    }
+    const RecordMatcher matcher("lupe");
+    MatchedDays days(matcher, "2026.log");
+    for (std::size_t at = 0, size = 1; at < kRecords; at += size, size = size * 7 % 601)
+        days.Add(records.data() + at * kRecordSize, std::min(size, kRecords - at));
+    const std::vector<CalendarDate> found = days.Days();
+    EXPECT_EQ(std::set<CalendarDate>(found.begin(), found.end()), plain);
+    EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
+}
+
+// Phones of few digits, so that the query turns up often: digits only (the
+// exact quick test), with separators, ending anywhere, digits after the end.
+TEST(SearchPrefilter, PhoneNumbersAreFoundWhereverTheFieldHoldsThem) {
+    std::mt19937 random(11);
+    for (const std::string query : {"612 34", "6", "1-2", "4444", "6123461234612", "61234612346123"}) {
+        const RecordMatcher matcher(query);
+        int found = 0;
+        for (int round = 0; round < 4000; ++round) {
+            Appointment record;
+            const std::size_t length = random() % (sizeof record.phone + 1);
+            const std::string alphabet = round % 3 ? "61234" : "61234-";
+            for (std::size_t i = 0; i < sizeof record.phone; ++i)
+                record.phone[i] = i == length ? '\0' : alphabet[random() % (i < length ? alphabet.size() : 5)];
+            if (round == 0) std::memcpy(record.phone, "6123461234612", sizeof record.phone);  // the whole width
+            const bool plain = PlainTextMatch(query, record);
+            found += plain;
+            EXPECT_EQ(matcher.TextMatches(reinterpret_cast<const char*>(&record)), plain)
+                << query << " in " << std::string(record.phone, sizeof record.phone);
+        }
+        EXPECT_EQ(found > 0, query.size() <= sizeof(Appointment::phone)) << query;
     }
 }
 

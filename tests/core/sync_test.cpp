@@ -161,9 +161,9 @@ TEST(Sync, AnEventMadeElsewhereIsFollowedByItsUidAndKeepsWhatTheBookDoesNotMap) 
     EXPECT_NE(SyncReportText(first).find("\n1 citas traídas a una hora que otra cita del día ya tiene."), std::string::npos);
     Delete(desks.a, "Otra");
     desks.Sync(desks.a);
-    std::string moved = event;  // changed there: it does not clash with its own old version
-    moved.replace(moved.find("SUMMARY:Cita"), 12, "SUMMARY:Nota");
-    testing::WriteFile(desks.server.path() / "phone-1.ics", moved);
+    std::string renamed = event;  // changed there: it does not clash with its own old version
+    renamed.replace(renamed.find("SUMMARY:Cita"), 12, "SUMMARY:Nota");
+    testing::WriteFile(desks.server.path() / "phone-1.ics", renamed);
     const SyncCounts changed = desks.Sync(desks.a).counts;
     EXPECT_EQ(std::pair(changed.changed, changed.clashes), std::pair(1, 0));
     testing::WriteFile(desks.server.path() / "phone-1.ics", event);
@@ -175,6 +175,15 @@ TEST(Sync, AnEventMadeElsewhereIsFollowedByItsUidAndKeepsWhatTheBookDoesNotMap) 
         EXPECT_NE(now.find(kept), std::string::npos) << kept << " not in\n" << now;
     EXPECT_EQ(std::count_if(fs::directory_iterator(desks.server.path()), {},
                             [](const auto& e) { return e.path().extension() == ".ics"; }), 1);
+    const StoredRecord seen = Row(desks.a, "Cambiada");  // an hour later: its end moves with it
+    Appointment later = seen.record;
+    StoreField(later.time, "11:00");
+    ASSERT_TRUE(ReplaceChange(desks.a.path(), seen, later).result.Stored());
+    desks.Sync(desks.a);
+    const std::string moved = testing::ReadFile(desks.server.path() / "phone-1.ics");
+    for (const char* wanted : {"DTSTART:20261207T110000\r\n", "DTEND:20261207T120000\r\n"})
+        EXPECT_NE(moved.find(wanted), std::string::npos) << wanted << " not in\n" << moved;
+    EXPECT_EQ(moved.find("DTEND", moved.find("DTEND") + 1), std::string::npos) << moved;
     desks.Sync(desks.a);  // the server took our change: a deletion now is the server's own
     fs::remove(desks.server.path() / "phone-1.ics");
     EXPECT_EQ(desks.Sync(desks.a).counts.deleted, 1);

@@ -2,6 +2,9 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+
+#include <array>
+#include <utility>
 #define QUIMBARO_X86 1
 #endif
 
@@ -36,40 +39,72 @@ std::size_t VectorEnd(std::size_t size, const CaselessPair& wanted) {
 #if QUIMBARO_X86
 #define QUIMBARO_WIDE __attribute__((target("avx2"), always_inline)) inline
 
-// A mask of the 32 bytes at `at` that are wanted; values[0] is the 0x20 bit.
-QUIMBARO_WIDE unsigned WideHits(const char* at, const __m256i* values, std::size_t count) {
-    const __m256i chunk = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), values[0]);
-    __m256i found = _mm256_cmpeq_epi8(chunk, values[1]);
-    for (std::size_t i = 2; i <= count; ++i) found = _mm256_or_si256(found, _mm256_cmpeq_epi8(chunk, values[i]));
-    return static_cast<unsigned>(_mm256_movemask_epi8(found));
+// The set's bytes, each in every lane; Count is fixed so that the compares
+// unroll and no loop runs inside the scan.
+template <std::size_t Count>
+struct WideSet {
+    __m256i values[Count == 0 ? 1 : Count];
+    QUIMBARO_WIDE explicit WideSet(const CaselessBytes& wanted) {
+        for (std::size_t i = 0; i < Count; ++i) values[i] = _mm256_set1_epi8(static_cast<char>(wanted.bytes[i]));
+    }
+    // 0xFF in each of the 32 lanes at `at` whose byte is wanted.
+    QUIMBARO_WIDE __m256i Hits(const char* at) const {
+        const __m256i chunk = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)),
+                                              _mm256_set1_epi8(static_cast<char>(kCaseBit)));
+        __m256i found = _mm256_cmpeq_epi8(chunk, values[0]);
+        for (std::size_t i = 1; i < Count; ++i) found = _mm256_or_si256(found, _mm256_cmpeq_epi8(chunk, values[i]));
+        return found;
+    }
+};
+
+template <std::size_t First, std::size_t Second>
+QUIMBARO_WIDE __m256i PairHits(const char* at, std::size_t gap, const WideSet<First>& first,
+                               const WideSet<Second>& second) {
+    if constexpr (Second == 0) return first.Hits(at);
+    else return _mm256_and_si256(first.Hits(at), second.Hits(at + gap));
 }
 
-QUIMBARO_WIDE unsigned PairHits(const char* data, std::size_t at, const CaselessPair& wanted, const __m256i* first,
-                                const __m256i* second) {
-    const unsigned found = WideHits(data + at, first, wanted.first.count);
-    if (found == 0 || wanted.second.count == 0) return found;
-    return found & WideHits(data + at + wanted.gap, second, wanted.second.count);
-}
+QUIMBARO_WIDE unsigned Mask(__m256i hits) { return static_cast<unsigned>(_mm256_movemask_epi8(hits)); }
 
-// 64 bytes at a time, then 32; the last few go to the plain loop.
+// 128 bytes a round with one test of them all, since hits are rare; then 32
+// at a time; the last few go to the plain loop.
+template <std::size_t First, std::size_t Second>
 __attribute__((target("avx2"))) std::size_t FindWide(const char* data, std::size_t size, std::size_t at,
                                                      const CaselessPair& wanted) {
-    __m256i first[CaselessBytes::kMax + 1], second[CaselessBytes::kMax + 1];
-    first[0] = second[0] = _mm256_set1_epi8(static_cast<char>(kCaseBit));
-    for (std::size_t i = 0; i < wanted.first.count; ++i)
-        first[i + 1] = _mm256_set1_epi8(static_cast<char>(wanted.first.bytes[i]));
-    for (std::size_t i = 0; i < wanted.second.count; ++i)
-        second[i + 1] = _mm256_set1_epi8(static_cast<char>(wanted.second.bytes[i]));
-    const std::size_t end = VectorEnd(size, wanted);
-    for (; at + 64 <= end; at += 64) {
-        const unsigned low = PairHits(data, at, wanted, first, second);
-        const unsigned high = PairHits(data, at + 32, wanted, first, second);
-        if (low != 0) return at + static_cast<std::size_t>(__builtin_ctz(low));
-        if (high != 0) return at + 32 + static_cast<std::size_t>(__builtin_ctz(high));
+    const WideSet<First> first(wanted.first);
+    const WideSet<Second> second(wanted.second);
+    const std::size_t gap = wanted.gap, end = VectorEnd(size, wanted);
+    for (; at + 128 <= end; at += 128) {
+        const __m256i a = PairHits(data + at, gap, first, second), b = PairHits(data + at + 32, gap, first, second),
+                      c = PairHits(data + at + 64, gap, first, second), d = PairHits(data + at + 96, gap, first, second);
+        const __m256i any = _mm256_or_si256(_mm256_or_si256(a, b), _mm256_or_si256(c, d));
+        if (_mm256_testz_si256(any, any)) continue;
+        std::size_t base = at;
+        for (const __m256i found : {a, b, c, d}) {
+            if (const unsigned mask = Mask(found); mask != 0) return base + static_cast<std::size_t>(__builtin_ctz(mask));
+            base += 32;
+        }
     }
     for (; at + 32 <= end; at += 32)
-        if (const unsigned found = PairHits(data, at, wanted, first, second); found != 0) return at + static_cast<std::size_t>(__builtin_ctz(found));
+        if (const unsigned mask = Mask(PairHits(data + at, gap, first, second)); mask != 0) return at + static_cast<std::size_t>(__builtin_ctz(mask));
     return FindPlain(data, size, at, wanted);
+}
+
+using WideScan = std::size_t (*)(const char*, std::size_t, std::size_t, const CaselessPair&);
+
+// The scan made for the two sets' sizes (first 1..kMax, second 0..kMax).
+template <std::size_t First, std::size_t... Seconds>
+constexpr std::array<WideScan, CaselessBytes::kMax + 1> WideRow(std::index_sequence<Seconds...>) {
+    return {&FindWide<First, Seconds>...};
+}
+constexpr std::array<std::array<WideScan, CaselessBytes::kMax + 1>, CaselessBytes::kMax> kWideScans = [] {
+    constexpr auto seconds = std::make_index_sequence<CaselessBytes::kMax + 1>();
+    return std::array{WideRow<1>(seconds), WideRow<2>(seconds), WideRow<3>(seconds), WideRow<4>(seconds)};
+}();
+static_assert(CaselessBytes::kMax == 4, "one row of kWideScans per size of the first set");
+
+std::size_t FindWide(const char* data, std::size_t size, std::size_t at, const CaselessPair& wanted) {
+    return kWideScans[wanted.first.count - 1][wanted.second.count](data, size, at, wanted);
 }
 
 // 16 bytes at a time, for processors without the wide vectors.

@@ -71,6 +71,8 @@ RecordMatcher::RecordMatcher(std::string_view query)
     gap_ = second_.count ? second_.at - first_.at : 0;
     if (gap_ + 16 > kTextWidth) second_ = {}, gap_ = 0;  // too far apart to look at both in one pass
     rarest_ = RarestCharacters(folded_);
+    for (std::size_t i = 0; i < kLeadDigits; ++i)
+        i < digits_.size() ? leadDigits_[i].fill(digits_[i]) : void(leadUnused_[i] = ~0u);
 }
 
 // The two query characters least common in records whose folding bytes fit
@@ -158,16 +160,44 @@ bool RecordMatcher::MayHoldQuery(const char* record) const {
     return _mm_movemask_epi8(seen) != 0;
 }
 
-// Every digit of the query must be somewhere in the phone's 13 bytes.
+// The phone's digits must hold the query's. Lanes of the field (before its
+// first zero) equal to each of the query's first digits, shifted by the
+// digit's place in the query and ANDed, leave a bit where the number can
+// start while the field is digits only. With separators in it, every digit
+// of the query must at least be somewhere in it. No branch depends on the record's bytes
+// but the rare one for separators: this runs on every record.
 bool RecordMatcher::MayHoldDigits(const char* record) const {
+    constexpr std::size_t kWidth = sizeof(Appointment::phone);
+    if (digits_.size() > kWidth) return false;
     const __m128i phone =
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(record + offsetof(Appointment, phone)));
-    constexpr int kPhoneLanes = (1 << sizeof(Appointment::phone)) - 1;
-    for (const char digit : distinctDigits_)
-        if ((_mm_movemask_epi8(_mm_cmpeq_epi8(phone, _mm_set1_epi8(digit))) & kPhoneLanes) == 0) return false;
-    return true;
+    const auto lanes = [&phone](char ch) {
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(phone, _mm_set1_epi8(ch))));
+    };
+    const unsigned ends = lanes('\0') | ~((1u << kWidth) - 1);
+    const unsigned field = (ends & (~ends + 1)) - 1;  // the lanes before the first zero
+    const __m128i digit = _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(phone, _mm_set1_epi8('0')), phone),
+                                        _mm_cmpeq_epi8(_mm_min_epu8(phone, _mm_set1_epi8('9')), phone));
+    if ((static_cast<unsigned>(_mm_movemask_epi8(digit)) & field) != field) {
+        bool all = true;
+        for (const char ch : distinctDigits_) all &= (lanes(ch) & field) != 0;
+        return all;
+    }
+    const auto starts = [&](std::size_t i) {  // where the number can start, by its i-th digit
+        const __m128i lead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(leadDigits_[i].data()));
+        return (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(phone, lead))) >> i) | leadUnused_[i];
+    };
+    static_assert(kLeadDigits == 3);
+    const unsigned room = field >> (digits_.size() - 1);  // for the whole number
+    return (room & starts(0) & starts(1) & starts(2)) != 0;
+}
+
+std::size_t RecordMatcher::NextPhoneCandidate(const char* records, std::size_t count, std::size_t from) const {
+    while (from < count && !MayHoldDigits(records + from * kRecordSize)) ++from;
+    return from;
 }
 #else
+std::size_t RecordMatcher::NextPhoneCandidate(const char*, std::size_t, std::size_t from) const { return from; }
 bool RecordMatcher::MayHoldQuery(const char*) const { return true; }
 bool RecordMatcher::MayHoldDigits(const char*) const { return true; }
 #endif
