@@ -7,6 +7,7 @@
 
 #include "ical/event_export.h"
 #include "repeat/occurrences.h"
+#include "repeat/plain_rule.h"
 #include "repeat/rules_file.h"
 
 namespace quimbaro {
@@ -26,27 +27,16 @@ constexpr FrequencyWords kWords[] = {
     {ICAL_YEARLY_RECURRENCE, "anual", "años"},
 };
 
-icalrecurrencetype_frequency KindOf(Frequency frequency) {
-    return kWords[static_cast<int>(frequency)].kind;
-}
-
 }  // namespace
 
 std::string RuleText(const Repetition& repetition) {
-    icalrecurrencetype rule;
-    icalrecurrencetype_clear(&rule);
-    rule.freq = KindOf(repetition.frequency);
-    rule.interval = static_cast<short>(repetition.interval);
-    rule.count = repetition.count;
-    if (repetition.until) {
-        rule.until = IcalDate(*repetition.until);
-    }
+    icalrecurrencetype rule = RecurrenceOf(repetition);
     const char* text = icalrecurrencetype_as_string(&rule);
     return text ? text : "";
 }
 
 std::string SeriesName(const std::string& ruleText) {
-    const icalrecurrencetype rule = icalrecurrencetype_from_string(ruleText.c_str());
+    const icalrecurrencetype rule = ParseRule(ruleText);
     for (const FrequencyWords& words : kWords) {
         if (words.kind != rule.freq) continue;
         if (rule.interval <= 1) return words.single;
