@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 
@@ -38,19 +40,33 @@ constexpr KnownProperty kKnown[] = {
 // The lines without their ends; nothing unless every line ends in CRLF, the
 // last one too, and holds no other control byte and no more than
 // kMaxLineBytes.
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+// Eight bytes at a time: a byte below 0x20 or equal to 0x7F sets its top bit
+// in the mask (exact for every byte value).
+bool HasControlByte(std::string_view line) {
+    constexpr uint64_t kOnes = 0x0101010101010101, kTops = 0x8080808080808080;
+    std::size_t i = 0;
+    for (; i + 8 <= line.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, line.data() + i, sizeof word);
+        const uint64_t del = word ^ (kOnes * 0x7F);
+        if ((((word - kOnes * 0x20) & ~word) | ((del - kOnes) & ~del)) & kTops) return true;
+    }
+    return std::any_of(line.begin() + i, line.end(), IsControl);
+}
+
 std::optional<std::vector<std::string_view>> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     lines.reserve(text.size() / 24);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte >= 0x20 && byte != 0x7F) continue;
-        if (byte != '\r' || i + 1 == text.size() || text[i + 1] != '\n' || i - start > kMaxLineBytes)
-            return std::nullopt;
-        lines.push_back(text.substr(start, i - start));
-        start = ++i + 1;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find('\r', start);
+        if (end == std::string_view::npos || end + 1 == text.size() || text[end + 1] != '\n') return std::nullopt;
+        const std::string_view line = text.substr(start, end - start);
+        if (line.size() > kMaxLineBytes || HasControlByte(line)) return std::nullopt;
+        lines.push_back(line);
+        start = end + 2;
     }
-    if (start != text.size()) return std::nullopt;
     return lines;
 }
 
@@ -58,28 +74,32 @@ const KnownProperty* Known(std::string_view line) {
     std::size_t end = 0;
     while (end < line.size() && line[end] != ':' && line[end] != ';') ++end;
     if (end == line.size()) return nullptr;
-    const auto found = std::find_if(std::begin(kKnown), std::end(kKnown),
-                                    [&](const KnownProperty& p) { return p.name == line.substr(0, end); });
+    const auto found = std::find_if(std::begin(kKnown), std::end(kKnown), [&](const KnownProperty& p) {
+        return p.name.size() == end && p.name[0] == line[0] && p.name == line.substr(0, end);
+    });
     return found == std::end(kKnown) ? nullptr : found;
 }
 
-// The value as libical gives it back, for the escapes the export writes
-// (a comma, a semicolon, a backslash); nothing for any other escape or a
-// space at either end, which libical drops.
-std::optional<std::string> Unescaped(std::string_view value) {
+// Text is the value as libical gives it back, for the escapes the export
+// writes (a comma, a semicolon, a backslash); false for any other escape or
+// a space at either end, which libical drops.
+bool Unescape(std::string_view value, std::string& text) {
     const auto edge = [](char c) { return c == ' ' || c == '\t'; };
-    if (!value.empty() && (edge(value.front()) || edge(value.back()))) return std::nullopt;
-    std::string text;
-    text.reserve(value.size());
+    if (!value.empty() && (edge(value.front()) || edge(value.back()))) return false;
+    text.clear();
+    if (value.find('\\') == std::string_view::npos) {
+        text.assign(value);
+        return true;
+    }
     for (std::size_t i = 0; i < value.size(); ++i) {
         if (value[i] != '\\') {
             text += value[i];
             continue;
         }
-        if (++i == value.size() || (value[i] != ',' && value[i] != ';' && value[i] != '\\')) return std::nullopt;
+        if (++i == value.size() || (value[i] != ',' && value[i] != ';' && value[i] != '\\')) return false;
         text += value[i];
     }
-    return text;
+    return true;
 }
 
 bool Digits(std::string_view text) {
@@ -111,6 +131,7 @@ struct EventParts {
     std::optional<std::string> uid, rule;
     std::array<std::optional<std::string>, 5> fields;
     std::vector<CalendarDate> excluded;
+    std::string value;  // the last value unescaped, its memory reused
 };
 
 // One unfolded line into parts; false when libical is to judge the event.
@@ -130,14 +151,13 @@ bool TakeLine(std::string_view line, const KnownProperty& known, EventParts& par
         if (const std::size_t second = parts.rule->find("T235959"); second != std::string::npos) parts.rule->erase(second, 7);
         return true;
     }
-    auto value = Unescaped(raw);
-    if (!value) return false;
+    if (!Unescape(raw, parts.value)) return false;
     if (known.kind == Property::Uid) {
-        if (parts.uid || !UsableUid(*value)) return false;
-        parts.uid = std::move(value);
+        if (parts.uid || !UsableUid(parts.value)) return false;
+        parts.uid = parts.value;
         return true;
     }
-    auto bytes = ical::DecodeField(*value);
+    auto bytes = ical::DecodeField(parts.value);
     if (parts.fields[known.field] || !bytes) return false;
     parts.fields[known.field] = std::move(bytes);
     return true;
