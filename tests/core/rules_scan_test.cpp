@@ -82,6 +82,7 @@ TEST(RulesScan, AnythingElseReadsAsLibicalReadsIt) {
         {head + good + event("RRULE:FREQ=WEEKLY\r\n") + tail + "x\r\n", false},
         {head + good + "BEGIN:VEVENT\r\nUID:x\r\n" + tail, false},
         {head + good, false},
+        {head + good + "VERSION:2.0\r\n", false},
         {"", false},
     };
     for (const Case& one : cases) {

@@ -166,7 +166,6 @@ bool TakeLine(std::string_view line, const KnownProperty& known, EventParts& par
 // False when a line is none of the known properties: the file is not one
 // of ours. Else the series, or nothing when libical is to judge the event.
 bool SeriesOf(Lines body, std::optional<Series>& series) {
-    if (!body.empty() && body.front().starts_with(' ')) return false;  // would continue BEGIN:VEVENT
     EventParts parts;
     bool taken = true;
     std::string unfolded;
