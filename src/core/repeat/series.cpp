@@ -49,7 +49,8 @@ std::optional<CalendarDate> FirstDay(const Series& series) { return ical::ValidD
 
 bool UsableUid(std::string_view uid) {
     const auto control = [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; };
-    return !uid.empty() && uid.size() <= kMaxUidBytes && std::none_of(uid.begin(), uid.end(), control);
+    const bool spaceAtEnd = !uid.empty() && (uid.front() == ' ' || uid.back() == ' ');  // libical drops it on reading
+    return !uid.empty() && !spaceAtEnd && uid.size() <= kMaxUidBytes && std::none_of(uid.begin(), uid.end(), control);
 }
 
 std::string KeptUid(const std::string& uid) {
