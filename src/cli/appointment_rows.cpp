@@ -96,11 +96,8 @@ void PrintDays(const std::vector<DayRows>& days, Format format, QTextStream& out
     std::vector<MachineRow> rows;
     for (const DayRows& day : days) {
         const QString iso = QString::fromStdString(IsoDate(day.date));
-        for (std::size_t i = 0; i < day.rows.size(); ++i) {
-            const QString repetition =
-                i < day.repetition.size() ? QString::fromStdString(day.repetition[i]) : QString();
-            rows.push_back({&day.rows[i], static_cast<int>(i) + 1, iso, repetition});
-        }
+        for (std::size_t i = 0; i < day.rows.size(); ++i)
+            rows.push_back({&day.rows[i], static_cast<int>(i) + 1, iso, QString::fromStdString(RepetitionOf(day, i))});
     }
     PrintForPrograms(rows, Extra::Place, format, out);
 }

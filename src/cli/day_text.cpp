@@ -24,10 +24,6 @@ Line LineOf(int row, const Appointment& record, const std::string& repetition) {
             PlainField(ReadField(record.name)), subject};
 }
 
-std::string RepetitionOf(const DayRows& day, std::size_t row) {
-    return row < day.repetition.size() ? day.repetition[row] : std::string();
-}
-
 QString Padding(const QString& text, int width) { return QString(std::max(0, width - DisplayWidth(text)), u' '); }
 
 QString Heading(const DayRows& day) {

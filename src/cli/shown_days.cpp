@@ -76,8 +76,7 @@ std::optional<std::vector<DayRows>> ReadShownDays(const QCommandLineParser& pars
         RowSeries origin;
         const auto on = byDay.find(day.date);
         if (on != byDay.end()) AddOccurrences(list, rules.series, on->second, day.date, settings.sortOrder, origin);
-        day.rows.assign(list.slots.begin(), list.slots.begin() + std::min(list.kept, kDaySlots));
-        for (std::size_t i = 0; i < day.rows.size(); ++i) day.repetition.push_back(origin[i] ? origin[i]->name : "");
+        day = ShownDayRows(day.date, day.key, list, origin);
         if (list.kept > kDaySlots)
             context.err << QStringLiteral("quimbaro: el día %1 tiene %2 citas; como en la ventana, se muestran %3\n")
                                .arg(FromWin1252(day.key)).arg(list.kept).arg(kDaySlots);

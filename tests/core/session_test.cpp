@@ -342,7 +342,10 @@ protected:
         std::string text;
         for (const DayRows& day : last.showWeek->days) {
             text += day.key.substr(0, 5) + ":";
-            for (const Appointment& row : day.rows) text += ReadField(row.name) + ",";
+            for (std::size_t row = 0; row < day.rows.size(); ++row) {
+                const std::string series = RepetitionOf(day, row);
+                text += ReadField(day.rows[row].name) + (series.empty() ? "" : "(" + series + ")") + ",";
+            }
             text += " ";
         }
         return text + "shown " + DayKey(last.showWeek->shown);
@@ -393,6 +396,13 @@ TEST_F(SessionWeek, SemanaShowsMondayToSundayMovesByWeeksAndAnyDayEndsIt) {
         Enter(shown);
         EXPECT_EQ(Enter("imprimir").messages.back(), kNotPrintedText) << shown;
         EXPECT_TRUE(last.requests.empty() && last.print.empty()) << shown;
+    }
+    Enter("cada año 01/01/2030|10:00|1|Serie|x");  // an occurrence names its series in the week and on paper
+    EXPECT_EQ((Enter("01/01/2030"), Enter("semana"), Week()), "31/12: 01/01:Serie(anual), 02/01: 03/01: 04/01: 05/01: 06/01: shown 01/01/2030");
+    for (const auto& [shown, day] : {std::pair{"semana", 1}, std::pair{"01/01/2030", 0}}) {
+        Enter(shown);
+        ASSERT_GT(Enter("imprimir").print.size(), std::size_t(day)) << shown;
+        EXPECT_EQ(last.print[day].repetition, Strings{"anual"}) << shown;
     }
 }
 

@@ -114,4 +114,8 @@ status=0
 "$program" --data "$data" print 07/12/2026 --pdf "$work/no/such.pdf" 2>"$work/err" || status=$?
 [[ $status == 1 && $(<"$work/err") == "quimbaro: No se pudo imprimir: "*"$work/no"* ]] ||
   fail "a missing folder ended with $status: $(<"$work/err")"
+# An occurrence of a series says which after its subject, as list does.
+"$program" --data "$data" add "14/12/2026|09:00|600111222|Serie Ñ|Masaje" --every week >/dev/null
+"$program" --data "$data" print 21/12/2026 --pdf "$work/serie.pdf" >/dev/null
+pdftotext -layout "$work/serie.pdf" - | grep -Eq 'Serie Ñ +Masaje +\(semanal\)$' || fail "the occurrence does not name its series"
 echo "print checks passed"

@@ -84,6 +84,10 @@ TEST_F(ScreenAccessTest, TheWeekIsReadDayByDay) {
     Type("semana siguiente");
     EXPECT_EQ(Name(table), "Semana del lunes 14 de diciembre de 2026");
     EXPECT_TRUE(StripDay(14)->state().selected);
+    BoxCatcher boxes;  // the box that says the series was stored
+    Type("cada semana 16/12/2026|10:00|1|Serie|x");
+    Type("semana");
+    EXPECT_EQ(Table()->rowDescription(5), "Fila 1, se repite");
     Type("hoy");
     EXPECT_EQ(Name(table), "Citas del lunes 7 de diciembre de 2026");
     EXPECT_EQ(Table()->rowCount(), 2);

@@ -78,6 +78,19 @@ TEST_F(WeekViewTest, HeadingsRowsAndEmptyDaysStackInTheTableColumns) {
     EXPECT_EQ(CountColour(Paint(week, 0, Rgb(0, 0, 255)), QRect(5, 24 * 5 + 2, 2, 20), 0x0000FF), 40);
 }
 
+// An occurrence ends its subject with the day table's grey square, and a
+// long subject stops short of it.
+TEST_F(WeekViewTest, AnOccurrenceCarriesTheRepeatMark) {
+    WeekView week = Week({Row("07/12/2026", "09:30", "Ana"), Row("07/12/2026", "10:00", "Bea", std::string(300, 'W'))});
+    week.days[0].repetition = {"", "semanal"};
+    const QImage image = Paint(week);
+    const QRect mark(1145, 24 * 2 + 9, 5, 5), single = mark.translated(0, -24);
+    EXPECT_EQ(CountColour(image, mark, 0x808080), 16);
+    EXPECT_EQ(CountColour(image, mark.adjusted(1, 1, -1, -1), kWhite), 9);
+    EXPECT_EQ(CountColour(image, QRect(1141, 24 * 2 + 2, 4, 20), kWhite), 80);
+    EXPECT_EQ(CountColour(image, single, kWhite), 25);
+}
+
 TEST_F(WeekViewTest, HeadingsSayTheDateTodayAndTheCount) {
     const WeekView week = Week({Row("07/12/2026", "09:30", "Ana"), Row("07/12/2026", "10:00", "Bea")},
                                {Row("09/12/2026", "11:00", "Carla")});

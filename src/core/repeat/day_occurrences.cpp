@@ -1,6 +1,8 @@
 #include "repeat/day_occurrences.h"
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "book/collation.h"
 #include "repeat/occurrences.h"
@@ -64,6 +66,14 @@ MatchedRows RepeatingRows(const RowSeries& origin) {
     MatchedRows rows;
     for (std::size_t i = 0; i < origin.size(); ++i) rows.set(i, origin[i].has_value());
     return rows;
+}
+
+DayRows ShownDayRows(const CalendarDate& date, std::string key, const DayList& list, const RowSeries& origin) {
+    DayRows day{date, std::move(key), {}};
+    const int kept = std::min(list.kept, kDaySlots);
+    day.rows.assign(list.slots.begin(), list.slots.begin() + kept);
+    for (int i = 0; i < kept; ++i) day.repetition.push_back(origin[i] ? origin[i]->name : std::string());
+    return day;
 }
 
 }  // namespace quimbaro

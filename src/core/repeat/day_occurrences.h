@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "book/appointment.h"
+#include "book/day_rows.h"
 #include "book/sort_order.h"
 #include "calendar/dates.h"
 #include "repeat/series.h"
@@ -46,5 +47,8 @@ void AddOccurrences(DayList& list, const std::vector<Series>& series, const std:
 
 // Bit r - 1 set: row r shows an occurrence.
 MatchedRows RepeatingRows(const RowSeries& origin);
+
+// The day as its table shows it: the rows kept, each with its series' name.
+DayRows ShownDayRows(const CalendarDate& date, std::string key, const DayList& list, const RowSeries& origin);
 
 }  // namespace quimbaro

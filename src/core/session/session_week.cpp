@@ -20,12 +20,6 @@ std::optional<CalendarDate> MondayOf(const CalendarDate& date) {
     return DaysAfter(date, 1 - DayOfWeek(date.year, date.month, date.day));
 }
 
-DayRows RowsOf(const CalendarDate& date, std::string key, const DayList& list) {
-    DayRows day{date, std::move(key), {}};
-    day.rows.assign(list.slots.begin(), list.slots.begin() + std::min(list.kept, kDaySlots));
-    return day;
-}
-
 }  // namespace
 
 // The shown day moves by whole weeks, so that "semana siguiente" and a day
@@ -58,7 +52,7 @@ bool Session::RedrawShownWeek(SessionAnswer& answer) {
             AddOccurrences(list, series, SeriesOn(series, date), date, settings_.sortOrder, occurrences);
         if (!loaded.Stored() && !std::exchange(told, true))
             answer.messages.push_back(kNotLoadedText + loaded.Reason());
-        week.days.push_back(RowsOf(date, DayKey(date), list));
+        week.days.push_back(ShownDayRows(date, DayKey(date), list, occurrences));
     }
     answer.showWeek = std::move(week);
     return !told;
@@ -76,7 +70,7 @@ void Session::Print(SessionAnswer& answer) {
         answer.print = std::move(days);
     } else {
         if (!shown_.loaded) return answer.messages.push_back(kNotPrintedText);
-        answer.print.push_back(RowsOf(shown_.date, shown_.key, rows_));
+        answer.print.push_back(ShownDayRows(shown_.date, shown_.key, rows_, rowSeries_));
     }
     answer.requests.push_back(WindowRequest::Print);
 }

@@ -44,7 +44,9 @@ TextCellFacts WeekTableCell(const WeekView& week, int row, int column) {
 QString WeekRowText(const WeekView& week, int row) {
     const WeekBand band = BandAt(week, row);
     if (band.kind == WeekBandKind::Heading) return QStringLiteral("Día");
-    return band.kind == WeekBandKind::Row ? RowDescription(band.row + 1, false) : QString();
+    if (band.kind != WeekBandKind::Row) return QString();
+    const DayRows& day = week.days[static_cast<std::size_t>(band.day)];
+    return RowDescription(band.row + 1, false, !RepetitionOf(day, static_cast<std::size_t>(band.row)).empty());
 }
 
 }  // namespace quimbaro

@@ -63,9 +63,14 @@ QString CellText(const std::string& bytes) {
     return text;
 }
 
-std::array<QString, kCells> RowTexts(const Appointment& record) {
+// An occurrence of a series says which after its subject, as the list does.
+std::array<QString, kCells> RowTexts(const DayRows& day, std::size_t row) {
+    const Appointment& record = day.rows[row];
+    QString subject = CellText(ReadField(record.subject));
+    if (const std::string series = RepetitionOf(day, row); !series.empty())
+        subject += (subject.isEmpty() ? QStringLiteral("(%1)") : QStringLiteral("  (%1)")).arg(QString::fromStdString(series));
     return {CellText(ReadField(record.time)), CellText(GroupPhone(ReadField(record.phone))),
-            CellText(ReadField(record.name)), CellText(ReadField(record.subject))};
+            CellText(ReadField(record.name)), subject};
 }
 
 QString HeadingText(const DayRows& day, bool continued) {
@@ -132,7 +137,7 @@ qreal DayPages::TextHeight(const QFont& font, const QString& text, qreal width) 
 }
 
 qreal DayPages::RowHeight(std::size_t day, std::size_t row) const {
-    const auto texts = RowTexts(days_[day].rows[row]);
+    const auto texts = RowTexts(days_[day], row);
     qreal tallest = 0;
     for (int cell = 0; cell < kCells; ++cell)
         tallest = std::max(tallest, TextHeight(fonts_.text, texts[cell], CellWidth(cell)));
@@ -207,7 +212,7 @@ void DayPages::PaintBlock(const Block& block) {
         PaintCells(kColumnHeads, fonts_.columnHead, block.top);
         break;
     case BlockKind::Row:
-        PaintCells(RowTexts(days_[block.day].rows[block.row]), fonts_.text, block.top);
+        PaintCells(RowTexts(days_[block.day], block.row), fonts_.text, block.top);
         painter_.setPen(QPen(kRule, 0.5 * g.point));
         painter_.drawLine(QPointF(0, box.bottom()), QPointF(g.width, box.bottom()));
         break;

@@ -18,9 +18,7 @@ constexpr int kRowHeight = 22;
 constexpr int kSpacing = 2;
 constexpr int kMaxLines = 100;
 constexpr int kRowNumberPoints = 7;
-constexpr Colour kRowNumberColour = Rgb(128, 128, 128);
 constexpr int kRowNumberMargin = 2;
-constexpr int kRepeatMarkSize = 5;
 
 struct ColumnLayout {
     const char* header;  // UTF-8

@@ -46,6 +46,9 @@ inline constexpr int32_t kTableOriginX = 3;
 inline constexpr int32_t kTableOriginY = 1;
 // The fill of a row that answers the search in force, as a highlighter would.
 inline constexpr Colour kMatchRowFill = Rgb(255, 255, 150);
+// Row numbers, and the square that marks an occurrence of a series.
+inline constexpr Colour kRowNumberColour = Rgb(128, 128, 128);
+inline constexpr int kRepeatMarkSize = 5;
 
 // What column 0..3 shows of an appointment (the phone grouped as drawn),
 // the header over the column, and a cell's box on the unscrolled picture

@@ -51,13 +51,20 @@ void PaintHeading(Surface& surface, const WeekView& week, const DayRows& day, Co
     PrintInBox(surface, box, WeekHeading(week, day), kBlack, true, false);
 }
 
-// The day table's four cells, so the columns line up with it.
-void PaintRow(Surface& surface, const Appointment& appointment, int32_t y) {
+// The day table's four cells, so the columns line up with it. An occurrence
+// of a series ends its subject with the day table's mark.
+void PaintRow(Surface& surface, const DayRows& day, std::size_t row, int32_t y) {
+    const bool repeating = !RepetitionOf(day, row).empty();
     for (int column = 0; column < 4; ++column) {
         const QRect cell = CellBox(column, 1);
         surface.DrawBox(cell.left(), y, cell.right(), y + kWeekBandHeight, kOutlineSilver, kWhite);
-        const QRect box(QPoint(cell.left(), y), QPoint(cell.right() - 1, y + kWeekBandHeight - 1));
-        PrintInBox(surface, box, ShownFieldText(appointment, column), kBlack, true, column < 2);
+        QRect box(QPoint(cell.left(), y), QPoint(cell.right() - 1, y + kWeekBandHeight - 1));
+        if (column == 3 && repeating) {
+            const int32_t markRight = box.right() - kTextInset, markTop = y + (kWeekBandHeight - kRepeatMarkSize) / 2;
+            surface.DrawBox(markRight - kRepeatMarkSize, markTop, markRight, markTop + kRepeatMarkSize, kRowNumberColour, kWhite);
+            box.setRight(markRight - kRepeatMarkSize);
+        }
+        PrintInBox(surface, box, ShownFieldText(day.rows[row], column), kBlack, true, column < 2);
     }
 }
 
@@ -107,7 +114,7 @@ void PaintWeek(Surface& surface, Picture& table, const WeekView& week, Colour us
         const DayRows& day = week.days[band.day];
         switch (band.kind) {
         case WeekBandKind::Heading: PaintHeading(surface, week, day, userColour, y); break;
-        case WeekBandKind::Row: PaintRow(surface, day.rows[band.row], y); break;
+        case WeekBandKind::Row: PaintRow(surface, day, static_cast<std::size_t>(band.row), y); break;
         case WeekBandKind::NoAppointments: PaintNoAppointments(surface, y); break;
         }
     }
