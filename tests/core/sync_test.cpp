@@ -125,7 +125,20 @@ TEST(Sync, AnEventMadeElsewhereIsFollowedByItsUidAndKeepsWhatTheBookDoesNotMap) 
         "DTSTART:20261207T100000\r\nDTEND:20261207T110000\r\nLOCATION:Consulta 2\r\nSUMMARY:Cita\r\n"
         "END:VEVENT\r\nEND:VCALENDAR\r\n";
     testing::WriteFile(desks.server.path() / "phone-1.ics", event);
-    EXPECT_EQ(desks.Sync(desks.a).counts.added, 1);
+    ASSERT_TRUE(AppendAppointment(desks.a.path(), "07/12/2026", "10:00", "", "Bea", "Otra").Stored());  // its hour
+    const SyncReport first = desks.Sync(desks.a);
+    EXPECT_EQ(first.counts.added, 1);
+    EXPECT_EQ(first.counts.clashes, 1);
+    EXPECT_NE(SyncReportText(first).find("\n1 citas traídas a una hora que otra cita del día ya tiene."), std::string::npos);
+    Delete(desks.a, "Otra");
+    desks.Sync(desks.a);
+    std::string moved = event;  // changed there: it does not clash with its own old version
+    moved.replace(moved.find("SUMMARY:Cita"), 12, "SUMMARY:Nota");
+    testing::WriteFile(desks.server.path() / "phone-1.ics", moved);
+    const SyncCounts changed = desks.Sync(desks.a).counts;
+    EXPECT_EQ(std::pair(changed.changed, changed.clashes), std::pair(1, 0));
+    testing::WriteFile(desks.server.path() / "phone-1.ics", event);
+    desks.Sync(desks.a);
     Edit(desks.a, "Cita", "Cambiada");
     EXPECT_EQ(desks.Sync(desks.a).counts.written, 1);
     const std::string now = testing::ReadFile(desks.server.path() / "phone-1.ics");

@@ -13,6 +13,7 @@
 
 #include "book/append_records.h"
 #include "book/change_record.h"
+#include "book/double_booking.h"
 #include "files/atomic_write.h"
 #include "files/folder_entries.h"
 #include "ical/book_import.h"
@@ -89,6 +90,7 @@ public:
         if (error_.empty()) AddRecords();
         if (!error_.empty()) return error_;  // records not added: the state is left as noted
         RetireOldVersions();
+        if (error_.empty()) CountClashes();
         if (error_.empty()) WriteNewRecords();
         if (error_.empty() && series_.Whole()) WriteNewSeries();
         if (error_.empty()) WriteFiles();
@@ -479,6 +481,14 @@ private:
         }
     }
 
+    // Once the old versions are gone, so that a changed appointment does not
+    // clash with what it was; a count, never a box per appointment.
+    void CountClashes() {
+        std::map<std::string, std::vector<Appointment>> byYear;
+        for (const Append& a : appends_) byYear[YearFileOf(a.record)].push_back(a.record);
+        for (const auto& [year, records] : byYear) counts_.clashes += CountSameTimeInYearFile(place_.data / year, records);
+    }
+
     bool Delete(const SyncedRecord& r) {
         return Stored(DeleteRecord(place_.data, {*book_.At(r.yearFile, r.offset), uint64_t(r.offset)}));
     }
@@ -682,7 +692,7 @@ private:
 
 SyncCounts& SyncCounts::operator+=(const SyncCounts& o) {
     written += o.written, added += o.added, changed += o.changed;
-    deleted += o.deleted, conflicts += o.conflicts, refused += o.refused;
+    deleted += o.deleted, conflicts += o.conflicts, refused += o.refused, clashes += o.clashes;
     return *this;
 }
 

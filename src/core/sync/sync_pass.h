@@ -22,6 +22,7 @@ struct SyncCounts {
     int deleted = 0;    // appointments deleted from the book
     int conflicts = 0;  // changed on both sides: both kept
     int refused = 0;    // events or files that could not be taken
+    int clashes = 0;    // appointments brought in at an HH:MM time another of their day holds
     SyncCounts& operator+=(const SyncCounts& other);
 };
 

@@ -95,6 +95,7 @@ std::string SyncReportText(const SyncReport& report) {
                        Number(c.changed, "cambiadas, ") + Number(c.deleted, "borradas, ") +
                        Number(c.conflicts, "conflictos (se guardaron las dos versiones), ") +
                        Number(c.refused, "rechazados.");
+    if (c.clashes > 0) text += "\n" + Number(c.clashes, "citas traídas a una hora que otra cita del día ya tiene.");
     if (!report.seriesProblem.empty()) text += "\n" + report.seriesProblem + ": sus citas no se sincronizaron.";
     if (!report.error.empty()) {
         text += "\nNo se pudo sincronizar: " + report.error + ".";
