@@ -10,6 +10,7 @@
 
 #include "ical/event_import.h"
 #include "ical/rule_work.h"
+#include "repeat/plain_rule.h"
 
 namespace quimbaro {
 
@@ -91,7 +92,7 @@ icaltimetype IcalDate(const CalendarDate& day) {
 
 bool IsPlainRule(const icalrecurrencetype& rule) { return DayLong(rule.freq) && !HasByParts(rule); }
 
-std::string RuleProblem(const std::string& text) { return RuleProblem(icalrecurrencetype_from_string(text.c_str())); }
+std::string RuleProblem(const std::string& text) { return RuleProblem(ParseRule(text)); }
 
 std::string RuleProblem(const icalrecurrencetype& rule) {
     if (rule.freq == ICAL_NO_RECURRENCE) return "su regla de repetición (RRULE) no se entiende";
@@ -107,7 +108,7 @@ Occurrences OccurrencesIn(const Series& series, const CalendarDate& from, const 
     using Iterator = std::unique_ptr<icalrecur_iterator, decltype(&icalrecur_iterator_free)>;
     Occurrences result;
     const auto first = FirstDay(series);
-    const icalrecurrencetype parsed = icalrecurrencetype_from_string(series.rule.c_str());
+    const icalrecurrencetype parsed = ParseRule(series.rule);
     if (!first || !RuleProblem(parsed).empty() || to < from || to < *first) return result;
     if (auto counted = FixedStepDays(series, parsed, *first, from, to)) return std::move(*counted);
     const icalrecurrencetype rule = ical::BoundedRule(parsed, to, true);
@@ -133,7 +134,7 @@ Occurrences OccurrencesIn(const Series& series, const CalendarDate& from, const 
 bool OccursOn(const Series& series, const CalendarDate& day) {
     const auto first = FirstDay(series);
     if (!first || day < *first || Excluded(series, day)) return false;
-    const icalrecurrencetype rule = icalrecurrencetype_from_string(series.rule.c_str());
+    const icalrecurrencetype rule = ParseRule(series.rule);
     const bool plain = IsPlainRule(rule);
     if (plain && !OnStep(rule, *first, day)) return false;
     if (plain && !icaltime_is_null_time(rule.until) && DayOf(rule.until) < day) return false;

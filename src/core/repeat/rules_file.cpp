@@ -16,6 +16,7 @@
 #include "ical/field_text.h"
 #include "ical/parse_calendar.h"
 #include "repeat/occurrences.h"
+#include "repeat/rules_scan.h"
 
 namespace quimbaro {
 
@@ -136,20 +137,56 @@ RulesRead ReadWithin(int folderFd, const std::string& shown) {
 
 }  // namespace
 
-RulesRead ParseRules(std::string_view text) {
-    RulesRead rules;
-    const ical::Component root = ical::ParseCalendar(text);
-    if (!root || icalcomponent_isa(root.get()) != ICAL_VCALENDAR_COMPONENT) return {{}, "no es un archivo iCalendar"};
-    int damaged = 0;
-    for (icalcomponent* event : ical::ComponentsOf(root.get(), ICAL_VEVENT_COMPONENT)) {
+namespace {
+
+// The events found under root, each read or counted as damaged.
+void AddEvents(icalcomponent* root, RulesRead& rules, int& damaged) {
+    for (icalcomponent* event : ical::ComponentsOf(root, ICAL_VEVENT_COMPONENT)) {
         std::optional<Series> series;
         if (rules.series.size() < kMaxSeries) series = SeriesOf(event);
         if (series) rules.series.push_back(std::move(*series));
         else ++damaged;
     }
+}
+
+// An event the scan left to libical, read on its own.
+void AddLeftEvent(std::string_view text, RulesRead& rules, int& damaged) {
+    std::string calendar = "BEGIN:VCALENDAR\r\n";
+    calendar.append(text).append("END:VCALENDAR\r\n");
+    const ical::Component root = ical::ParseCalendar(calendar);
+    if (root) AddEvents(root.get(), rules, damaged);
+    else ++damaged;
+}
+
+void SayDamaged(int damaged, RulesRead& rules) {
     if (damaged > 0)
         rules.problem = std::to_string(damaged) + (damaged == 1 ? " evento no se entiende" : " eventos no se entienden") +
                         " (sin UID, fecha, regla de repetición válida o con demasiados)";
+}
+
+}  // namespace
+
+RulesRead ParseRulesWithLibical(std::string_view text) {
+    RulesRead rules;
+    const ical::Component root = ical::ParseCalendar(text);
+    if (!root || icalcomponent_isa(root.get()) != ICAL_VCALENDAR_COMPONENT) return {{}, "no es un archivo iCalendar"};
+    int damaged = 0;
+    AddEvents(root.get(), rules, damaged);
+    SayDamaged(damaged, rules);
+    return rules;
+}
+
+RulesRead ParseRules(std::string_view text) {
+    auto events = ScanRules(text);
+    if (!events) return ParseRulesWithLibical(text);
+    RulesRead rules;
+    int damaged = 0;
+    for (ScannedEvent& event : *events) {
+        if (rules.series.size() >= kMaxSeries) ++damaged;
+        else if (event.series) rules.series.push_back(std::move(*event.series));
+        else AddLeftEvent(event.text, rules, damaged);
+    }
+    SayDamaged(damaged, rules);
     return rules;
 }
 

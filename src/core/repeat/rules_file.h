@@ -37,6 +37,9 @@ struct RulesRead {
 RulesRead ReadRules(const std::filesystem::path& folder);
 // The events of the file's text; problem names no file.
 RulesRead ParseRules(std::string_view text);
+// The same read by libical alone, which ParseRules gives what it does not
+// recognise; the two agree on every text.
+RulesRead ParseRulesWithLibical(std::string_view text);
 std::string RulesText(const std::vector<Series>& series);
 // The series' VEVENT, the caller's to free.
 icalcomponent* SeriesEvent(const Series& series);

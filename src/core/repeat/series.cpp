@@ -7,6 +7,7 @@
 
 #include "ical/event_export.h"
 #include "repeat/occurrences.h"
+#include "repeat/plain_rule.h"
 #include "repeat/rules_file.h"
 
 namespace quimbaro {
@@ -26,27 +27,16 @@ constexpr FrequencyWords kWords[] = {
     {ICAL_YEARLY_RECURRENCE, "anual", "años"},
 };
 
-icalrecurrencetype_frequency KindOf(Frequency frequency) {
-    return kWords[static_cast<int>(frequency)].kind;
-}
-
 }  // namespace
 
 std::string RuleText(const Repetition& repetition) {
-    icalrecurrencetype rule;
-    icalrecurrencetype_clear(&rule);
-    rule.freq = KindOf(repetition.frequency);
-    rule.interval = static_cast<short>(repetition.interval);
-    rule.count = repetition.count;
-    if (repetition.until) {
-        rule.until = IcalDate(*repetition.until);
-    }
+    icalrecurrencetype rule = RecurrenceOf(repetition);
     const char* text = icalrecurrencetype_as_string(&rule);
     return text ? text : "";
 }
 
 std::string SeriesName(const std::string& ruleText) {
-    const icalrecurrencetype rule = icalrecurrencetype_from_string(ruleText.c_str());
+    const icalrecurrencetype rule = ParseRule(ruleText);
     for (const FrequencyWords& words : kWords) {
         if (words.kind != rule.freq) continue;
         if (rule.interval <= 1) return words.single;
@@ -59,7 +49,8 @@ std::optional<CalendarDate> FirstDay(const Series& series) { return ical::ValidD
 
 bool UsableUid(std::string_view uid) {
     const auto control = [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; };
-    return !uid.empty() && uid.size() <= kMaxUidBytes && std::none_of(uid.begin(), uid.end(), control);
+    const bool spaceAtEnd = !uid.empty() && (uid.front() == ' ' || uid.back() == ' ');  // libical drops it on reading
+    return !uid.empty() && !spaceAtEnd && uid.size() <= kMaxUidBytes && std::none_of(uid.begin(), uid.end(), control);
 }
 
 std::string KeptUid(const std::string& uid) {

@@ -43,7 +43,8 @@ std::string RuleText(const Repetition& repetition);
 std::string SeriesName(const std::string& rule);
 
 // A UID the rules file keeps as it is: up to kMaxUidBytes, no control bytes
-// (a line break would end the property and the UID would not read back).
+// (a line break would end the property and the UID would not read back), no
+// space at either end (dropped when read back).
 inline constexpr std::size_t kMaxUidBytes = 255;
 bool UsableUid(std::string_view uid);
 // The UID a series from another program is kept under: its own when usable,
