@@ -17,8 +17,9 @@ done
 
 work=$(mktemp -d)
 pids=()
+source "$(dirname "${BASH_SOURCE[0]}")/../stop_children.sh"
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  stop_children
   rm -rf "$work"
 }
 trap cleanup EXIT

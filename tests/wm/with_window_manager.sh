@@ -7,8 +7,9 @@ command -v openbox >/dev/null || { echo "openbox is missing (scripts/install-dep
 
 work=$(mktemp -d)
 pids=()
+source "$(dirname "${BASH_SOURCE[0]}")/../stop_children.sh"
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  stop_children
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -45,7 +46,7 @@ for attempt in 1 2 3; do
   start_display && break
   echo "attempt $attempt: the display or its window manager did not start"
   cat "$work/xvfb.log" "$work/openbox.log" 2>/dev/null || true
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  stop_children
   pids=()
   [[ $attempt != 3 ]] || exit 1
 done
