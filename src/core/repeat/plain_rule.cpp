@@ -44,19 +44,25 @@ std::optional<int> TakeNumber(std::string_view& text, int first, int last) {
     return value;
 }
 
-// Years of four digits that libical keeps as they are.
 std::optional<CalendarDate> TakeDay(std::string_view& text, RuleEnd end) {
     if (text.size() < 8) return std::nullopt;
-    const std::string key = std::string(text.substr(6, 2)) + "/" + std::string(text.substr(4, 2)) + "/" +
-                            std::string(text.substr(0, 4));
-    const auto day = ical::ValidDay(key);
-    if (!day || day->year < 1000 || day->year > 2999) return std::nullopt;
+    const auto day = CompactDay(text.substr(0, 8));
+    if (!day) return std::nullopt;
     text.remove_prefix(8);
     if (end == RuleEnd::DayOrLastSecond) Take(text, "T235959");
     return day;
 }
 
 }  // namespace
+
+std::optional<CalendarDate> CompactDay(std::string_view digits) {
+    const bool plain = digits.size() == 8 && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!plain) return std::nullopt;
+    const auto day = ical::ValidDay(std::string(digits.substr(6, 2)) + "/" + std::string(digits.substr(4, 2)) + "/" +
+                                    std::string(digits.substr(0, 4)));
+    if (!day || day->year < 1000 || day->year > 2999) return std::nullopt;
+    return day;
+}
 
 std::optional<Repetition> ReadPlainRule(std::string_view text, RuleEnd end) {
     Repetition rule;

@@ -21,6 +21,9 @@ enum class RuleEnd { Day, DayOrLastSecond };
 // other text, which is libical's to read.
 std::optional<Repetition> ReadPlainRule(std::string_view text, RuleEnd end);
 
+// "YYYYMMDD" as a real day of a four-digit year libical keeps as it is.
+std::optional<CalendarDate> CompactDay(std::string_view digits);
+
 // The repetition as libical holds a rule.
 icalrecurrencetype RecurrenceOf(const Repetition& repetition);
 

@@ -120,11 +120,7 @@ std::optional<CalendarDate> ExcludedDay(std::string_view line) {
     } else {
         return std::nullopt;
     }
-    if (!Digits(value.substr(0, 8))) return std::nullopt;
-    const auto day = ical::ValidDay(std::string(value.substr(6, 2)) + "/" + std::string(value.substr(4, 2)) + "/" +
-                                    std::string(value.substr(0, 4)));
-    if (!day || day->year < 1000 || day->year > 2999) return std::nullopt;
-    return day;
+    return CompactDay(value.substr(0, 8));
 }
 
 struct EventParts {
