@@ -117,6 +117,20 @@ TEST_F(IcalBounds, ZonesChangingMoreThanYearlyAreDroppedWithTheirEventsAndPathLi
     EXPECT_EQ(times, "01/07/2026 08:00;02/12/2026 10:00;03/12/2026 10:00;");
 }
 
+// A rule for every Sunday of a month changes the zone five times a year:
+// from year 1 that is 10,200 changes, so nineteen such zones fit in the
+// budget and the twentieth does not.
+TEST_F(IcalBounds, AZoneRuleForEverySundayCountsFiveChangesAMonth) {
+    std::string text;
+    for (int i = 1; i <= 20; ++i) {
+        const std::string tzid = "Semanal " + std::to_string(i);
+        text += "BEGIN:VTIMEZONE\nTZID:" + tzid + "\nBEGIN:STANDARD\nDTSTART:00011025T030000\nTZOFFSETFROM:+0100\n"
+                "TZOFFSETTO:+0100\nRRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=SU\nEND:STANDARD\nEND:VTIMEZONE\n" +
+                Event("DTSTART;TZID=" + tzid + ":20261201T100000", i);
+    }
+    EXPECT_EQ(Counts(Import(Calendar(text))), std::pair(19, 1));
+}
+
 TEST_F(IcalBounds, DeepNestingIsWalkedWithoutRecursion) {
     std::string begins, ends;
     for (int depth = 0; depth < 200000; ++depth) begins += "BEGIN:X\n", ends += "END:X\n";

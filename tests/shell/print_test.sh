@@ -101,6 +101,14 @@ for name in sys.argv[1:]:
             if not inside and pixels[y * width + x] != 255: sys.exit("%s: ink at %d,%d" % (name, x, y))
 PY
 
+# Each day's heading is set larger than the rows: its words stand taller
+# than the first row's time.
+pdftotext -bbox -f 1 -l 1 "$pdf" - | python3 -c '
+import re, sys
+words = {w: float(y1) - float(y0) for y0, y1, w in re.findall(r"yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" yMax=\"([0-9.]+)\">([^<]*)<", sys.stdin.read())}
+sys.exit(0 if words["Lunes"] > 1.2 * words["08:00"] else "heading %.1f, row %.1f" % (words["Lunes"], words["08:00"]))
+' || fail "the heading is not larger than the rows"
+
 # The foot is printed in grey, lighter than the table's black text: the
 # lowest 2 mm of ink on the first page hold no pixel darker than its grey.
 pdftoppm -r 150 -gray -f 1 -l 1 "$pdf" "$work/foot"

@@ -15,6 +15,8 @@ TEST_F(ShellTest, StartUpShowsTodaysAppointmentsSortedInTheColourOfTheIni) {
     Store({"15/03/2026 10:00 Carlos", "16/03/2026 07:00 Otro", "15/03/2026 08:15 Ana", "15/03/2026 09:30 Bea"});
     std::ofstream(settings.file) << "[Colores]\nmean=16711680\n";  // blue
     MainWindow& w = Open();
+    EXPECT_EQ(w.frameGeometry().topLeft(), QPoint(96, 13));
+    EXPECT_EQ(w.size(), QSize(1160, 955));
     EXPECT_EQ(w.focusWidget(), &w.CommandLine());
     EXPECT_EQ(QStringList({Cell(0, 1), Cell(1, 1), Cell(2, 1), Cell(2, 2), Cell(2, 3), Cell(2, 4)}),
               QStringList({"08:15", "600 11 12 22", "Ana", "Bea", "Carlos", ""}));
