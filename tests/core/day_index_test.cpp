@@ -70,7 +70,7 @@ TEST_F(DayIndex, ListsEachDaysRecordsAndIsMadeOnlyForAFileThatChangedLongEnoughA
     EXPECT_EQ(ReadDayIndex(place, Stat(file), *DaySlot("05/12/2026")), expected);
     EXPECT_EQ(ReadDayIndex(place, Stat(file), *DaySlot("06/12/2026"))->size(), kRecords - kDayAt.size());
     EXPECT_EQ(ReadDayIndex(place, Stat(file), *DaySlot("07/12/2026"))->size(), 0u);
-    for (const char* notADate : {"5/12/2026\0", "05-12-2026", "32/12/2026", "05/13/2026", "\0\0\0\0\0\0\0\0\0\0"})
+    for (const char* notADate : {"5/12/2026\0", "05-12-2026", "00/01/2026", "32/12/2026", "05/13/2026", "\0\0\0\0\0\0\0\0\0\0"})
         EXPECT_FALSE(DaySlot(notADate)) << notADate;
 }
 
