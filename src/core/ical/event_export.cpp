@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <unordered_map>
 
 #include "ical/field_text.h"
 
@@ -70,11 +69,7 @@ icalproperty* FieldProperty(const char* name) {
 // Which optional properties a record's event has: bit 0 DESCRIPTION, bits
 // 1..5 the X- fields (an empty field has none), bit 6 an all-day start.
 void AppendReadable(std::string& text, const std::string& field) {
-    if (IsPlainAscii(field)) {
-        text += field;
-    } else {
-        text += ReadableUtf8(field);
-    }
+    AppendReadableUtf8(text, field);
 }
 
 // Readers drop the spaces at either end of a text: the event says it without
@@ -139,7 +134,7 @@ const std::string& UidMaker::Next(const Appointment& record) {
         for (int shift = 60; shift >= 0; shift -= 4) uid_ += kHex[(half >> shift) & 0xF];
     }
     uid_ += '-';
-    uid_ += std::to_string(++seen_[a]);  // ranks by the first half: unique enough to count copies
+    uid_ += std::to_string(seen_.Add(a));  // ranks by the first half: unique enough to count copies
     return uid_;
 }
 
@@ -221,7 +216,9 @@ icalcomponent* EventBuilder::Build(const Appointment& record, const std::string&
     for (std::size_t i = 0; i < f.size(); ++i) {
         if (!shape.optional[i + 1]) continue;
         icalvalue* x = icalproperty_get_value(shape.optional[i + 1]);
-        icalvalue_set_x(x, EncodeField(f[i]).c_str());
+        encoded_.clear();
+        AppendEncodedField(encoded_, f[i]);
+        icalvalue_set_x(x, encoded_.c_str());
     }
     return event;
 }
