@@ -1,6 +1,7 @@
 #include "ical/event_export.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -129,12 +130,16 @@ std::optional<std::pair<int, int>> ClockTime(std::string_view time) {
 const std::string& UidMaker::Next(const Appointment& record) {
     static constexpr char kHex[] = "0123456789abcdef";
     const auto [a, b] = FieldsDigest(record);
-    uid_.assign("quimbaro-");
+    // Written into one buffer: a UID is made for every event of a book.
+    std::array<char, 64> text;  // "quimbaro-", 32 hex digits, '-' and a rank of at most 10 digits
+    char* at = std::copy_n("quimbaro-", 9, text.data());
     for (const uint64_t half : {a, b}) {
-        for (int shift = 60; shift >= 0; shift -= 4) uid_ += kHex[(half >> shift) & 0xF];
+        for (int shift = 60; shift >= 0; shift -= 4) *at++ = kHex[(half >> shift) & 0xF];
     }
-    uid_ += '-';
-    uid_ += std::to_string(seen_.Add(a));  // ranks by the first half: unique enough to count copies
+    *at++ = '-';
+    // Ranked by the first half: unique enough to count copies.
+    at = std::to_chars(at, text.data() + text.size(), seen_.Add(a)).ptr;
+    uid_.assign(text.data(), at);
     return uid_;
 }
 
