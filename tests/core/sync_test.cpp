@@ -62,16 +62,18 @@ struct Desks {
     SyncReport Sync(const TempFolder& desk, std::string command = "") {
         return RunSync({desk.path(), server.path(), std::move(command), kToday});
     }
-    // Each desk changes, then A, B and A again sync, as two desks meet; the conflicts.
-    int MeetAfter(const Step& atA, const Step& atB) {
+    // Each desk changes, then A, B and A again sync, as two desks meet; the
+    // conflicts and the appointments the reports call added.
+    std::pair<int, int> MeetAfter(const Step& atA, const Step& atB) {
         atA(a), atB(b);
-        int conflicts = 0;
+        std::pair<int, int> told;
         for (const TempFolder* desk : {&a, &b, &a}) {
             const SyncReport report = Sync(*desk);
             EXPECT_FALSE(report.Failed()) << SyncReportText(report);
-            conflicts += report.counts.conflicts;
+            told.first += report.counts.conflicts;
+            told.second += report.counts.added;
         }
-        return conflicts;
+        return told;
     }
     // Settled: another sync at either desk has nothing more to do.
     void ExpectSettled() {
@@ -123,16 +125,16 @@ TEST(Sync, EachPairOfChangesEndsTheSameOnBothDesksWithNothingLost) {
         const char* name;
         Step a, b;  // A syncs first, then B, then A again
         std::vector<std::string> book;
-        int conflicts;
+        std::pair<int, int> conflictsAndAdded;
     } cases[] = {
-        {"A edits", Edits("Nueva"), Nothing(), {"Nueva"}, 0},
-        {"A deletes", Deletes(), Nothing(), {}, 0},
-        {"B adds", Nothing(), Adds("Otra"), {"Cita", "Otra"}, 0},
-        {"both edit: both kept", Edits("De A"), Edits("De B"), {"De A", "De B"}, 1},
-        {"A edits, B deletes: the change wins", Edits("De A"), Deletes(), {"De A"}, 0},
-        {"A deletes, B edits: the change wins", Deletes(), Edits("De B"), {"De B"}, 0},
-        {"both delete", Deletes(), Deletes(), {}, 0},
-        {"both make the same edit", Edits("Igual"), Edits("Igual"), {"Igual"}, 0},
+        {"A edits", Edits("Nueva"), Nothing(), {"Nueva"}, {0, 0}},
+        {"A deletes", Deletes(), Nothing(), {}, {0, 0}},
+        {"B adds", Nothing(), Adds("Otra"), {"Cita", "Otra"}, {0, 1}},
+        {"both edit: both kept", Edits("De A"), Edits("De B"), {"De A", "De B"}, {1, 2}},
+        {"A edits, B deletes: the change wins", Edits("De A"), Deletes(), {"De A"}, {0, 1}},
+        {"A deletes, B edits: the change wins", Deletes(), Edits("De B"), {"De B"}, {0, 1}},
+        {"both delete", Deletes(), Deletes(), {}, {0, 0}},
+        {"both make the same edit", Edits("Igual"), Edits("Igual"), {"Igual"}, {0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -140,7 +142,7 @@ TEST(Sync, EachPairOfChangesEndsTheSameOnBothDesksWithNothingLost) {
         Add(desks.a, "Cita");
         ASSERT_EQ(desks.Sync(desks.a).error, "");
         ASSERT_EQ(desks.Sync(desks.b).counts.added, 1);
-        EXPECT_EQ(desks.MeetAfter(c.a, c.b), c.conflicts);
+        EXPECT_EQ(desks.MeetAfter(c.a, c.b), c.conflictsAndAdded);
         EXPECT_EQ(Subjects(desks.a), c.book);
         EXPECT_EQ(Subjects(desks.b), c.book);
         desks.ExpectSettled();
@@ -221,12 +223,12 @@ TEST(Sync, ASeriesTravelsAsOneFileAndEachPairOfChangesEndsTheSameOnBothDesks) {
         const char* name;
         Step a, b;
         std::vector<std::string> series;
-        int conflicts;
+        std::pair<int, int> conflictsAndAdded;
     } cases[] = {
-        {"A skips a day", Skips(14), Nothing(), {rule + " -14/12/2026"}, 0},
-        {"B ends it", Nothing(), Ends(), {}, 0},
-        {"both change: both kept", Skips(14), Skips(21), {rule + " -14/12/2026", rule + " -21/12/2026"}, 1},
-        {"A ends it, B changes it: the change wins", Ends(), Skips(21), {rule + " -21/12/2026"}, 0},
+        {"A skips a day", Skips(14), Nothing(), {rule + " -14/12/2026"}, {0, 0}},
+        {"B ends it", Nothing(), Ends(), {}, {0, 0}},
+        {"both change: both kept", Skips(14), Skips(21), {rule + " -14/12/2026", rule + " -21/12/2026"}, {1, 2}},
+        {"A ends it, B changes it: the change wins", Ends(), Skips(21), {rule + " -21/12/2026"}, {0, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -241,7 +243,7 @@ TEST(Sync, ASeriesTravelsAsOneFileAndEachPairOfChangesEndsTheSameOnBothDesks) {
         ASSERT_EQ(desks.Sync(desks.b).counts.added, 1);
         EXPECT_EQ(SeriesOf(desks.b), std::vector<std::string>{rule});
         EXPECT_EQ(Subjects(desks.b), std::vector<std::string>{});  // no loose copies
-        EXPECT_EQ(desks.MeetAfter(c.a, c.b), c.conflicts);
+        EXPECT_EQ(desks.MeetAfter(c.a, c.b), c.conflictsAndAdded);
         EXPECT_EQ(SeriesOf(desks.a), c.series);
         EXPECT_EQ(SeriesOf(desks.b), c.series);
         EXPECT_EQ(EventFiles(desks.server).size(), c.series.size());

@@ -101,6 +101,21 @@ for name in sys.argv[1:]:
             if not inside and pixels[y * width + x] != 255: sys.exit("%s: ink at %d,%d" % (name, x, y))
 PY
 
+# The foot is printed in grey, lighter than the table's black text: the
+# lowest 2 mm of ink on the first page hold no pixel darker than its grey.
+pdftoppm -r 150 -gray -f 1 -l 1 "$pdf" "$work/foot"
+python3 - "$work"/foot-*.pgm <<'PY' || fail "the foot is not grey"
+import sys
+data = open(sys.argv[1], "rb").read()
+head = data.split(b"\n", 3)
+width, height = map(int, head[1].split())
+rows = [head[3][y * width:(y + 1) * width] for y in range(height)]
+lowest = max(y for y in range(height) if min(rows[y]) < 255)
+darkest = min(min(rows[y]) for y in range(lowest - round(2 / 25.4 * 150), lowest + 1))
+if not 0x48 <= darkest <= 0x58: sys.exit("darkest foot pixel %d" % darkest)
+PY
+rm "$work"/foot-*.pgm
+
 # A failure leaves the previous file: an unreadable book, a missing folder.
 cp "$pdf" "$work/previous.pdf"
 mv "$data/2026.log" "$data/kept" && mkdir "$data/2026.log"

@@ -124,32 +124,41 @@ TEST_F(SyncFromWindow, SincronizarRunsInTheBackgroundAndSaysWhatItDid) {
                             [](const auto& e) { return e.path().extension() == ".ics"; }), 1);
 }
 
+// The command's outcome and the user's typing are files the test sets: a
+// sync may start at any tick, so no step may depend on which one runs when.
 TEST_F(SyncFromWindow, TheTimerTellsOfAFailureOnceAndNotWhileTyping) {
     QStringList told;
-    // The user starts typing while a sync runs: the timer asks before the
-    // sync (not typing), the end of the sync asks again (typing).
-    bool typingMeanwhile = false;
-    int asked = 0;
-    const auto typing = [&] { return typingMeanwhile && ++asked % 2 == 0; };
-    WriteFile(settings.file, "[Sincronizar]\ncarpeta=vdir\norden=test -e " + go.string() + "\n");
-    BackgroundSync syncing({folder, settings.file, [] { return CalendarDate{2026, 12, 31}; }, typing,
+    const std::filesystem::path typing = folder / "typing", failTyping = folder / "fail-typing";
+    // With fail-typing, the user starts typing during the sync, which fails.
+    WriteFile(settings.file, "[Sincronizar]\ncarpeta=vdir\norden=if [ -e " + failTyping.string() + " ]; then touch " +
+                                 typing.string() + "; exit 1; fi; test -e " + go.string() + "\n");
+    int askedWhileTyping = 0;
+    const auto isTyping = [&] { return std::filesystem::exists(typing) && ++askedWhileTyping > 0; };
+    BackgroundSync syncing({folder, settings.file, [] { return CalendarDate{2026, 12, 31}; }, isTyping,
                             [&](const QString& text) { told << text; }},
                            std::chrono::milliseconds(20), nullptr);
     QSignalSpy finished(&syncing, &BackgroundSync::Finished);
     const auto runs = [&](int n) {
         for (const int start = int(finished.size()); finished.size() < start + n;) ASSERT_TRUE(finished.wait(60000));
     };
-    runs(3);  // failing each time
+    runs(3);  // failing each time: told once
     EXPECT_EQ(told.size(), 1);
     EXPECT_TRUE(told.value(0).contains("la orden terminó con el código 1")) << told.value(0).toStdString();
     WriteFile(go, "");
-    runs(2);
-    typingMeanwhile = true;  // no sync runs right after one ended
+    runs(2);  // the second began after go was there: a success, so the next failure is news
+    WriteFile(failTyping, "");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(typing); }, kPatience));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !syncing.Running(); }, kPatience));
+    const qsizetype finishes = finished.size();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return askedWhileTyping >= 3; }, kPatience));  // ticks that saw the typing
+    EXPECT_EQ(finished.size(), finishes);  // started no sync
+    EXPECT_EQ(told.size(), 1);  // and held the failure back
     std::filesystem::remove(go);
-    runs(1);  // failing again, ending while a line is typed: held back
-    EXPECT_EQ(told.size(), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(told.size(), 2, 60000);  // told once the entry is empty
-    runs(2);
+    std::filesystem::remove(failTyping);
+    std::filesystem::remove(typing);  // the entry emptied
+    EXPECT_TRUE(QTest::qWaitFor([&] { return told.size() == 2; }, kPatience));
+    EXPECT_TRUE(told.value(1).contains("la orden terminó con el código 1"));
+    runs(2);  // failing on: not told again
     EXPECT_EQ(told.size(), 2);
 }
 
