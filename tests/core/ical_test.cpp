@@ -7,10 +7,12 @@
 #include <QProcess>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 
 #include "book/append_records.h"
 #include "ical/book_export.h"
 #include "ical/book_import.h"
+#include "ical/event_export.h"
 #include "temp_folder.h"
 
 namespace quimbaro::ical {
@@ -205,6 +207,35 @@ TEST_F(Ical, CalcursesExportComesInWithTheSameDaysTimesAndTexts) {
     EXPECT_EQ(Lines(other.path()), W("24/12/2026||||Nochebuena, cena; «familia»\n"  // calcurse puts all-day events first
                                      "05/12/2026|09:30|||Revisión, anual; tipo\\barra ñandú\n"
                                      "02/01/2027|23:45|||Año nuevo \\ cañón\n"));
+}
+
+// Identical records share the digest and are told apart by their rank,
+// counted right however many records came before.
+TEST(StableUidsTest, IdenticalRecordsAreRankedInOrderAcrossThousands) {
+    std::vector<Appointment> records;
+    for (int i = 0; i < 5000; ++i)  // one record again and again among thousands of others
+        records.push_back(MakeAppointment("01/02/2026", "10:00", "", i % 3 == 0 ? "Ana" : std::to_string(i), ""));
+    const std::vector<std::string> uids = StableUids(records);
+    std::map<std::string, int> seen;
+    for (const std::string& uid : uids) {
+        const std::string digest = uid.substr(0, uid.rfind('-'));
+        EXPECT_EQ(uid, digest + "-" + std::to_string(++seen[digest]));
+        EXPECT_TRUE(IsStableUid(uid)) << uid;
+    }
+    EXPECT_EQ(seen.size(), 3334u);
+}
+
+// Our own fields that a record could not hold whole (too long, a zero byte)
+// make the event another program's: it keeps only what it shows.
+TEST(OwnFieldsTest, FieldsARecordCannotHoldMakeAForeignEvent) {
+    const std::pair<std::string, std::string> cases[] = {{"10:300", "10:300"}, {"1%000", "1 0"}};  // ours, shown
+    for (const auto& [time, shown] : cases) {
+        testing::TempFolder folder;
+        const std::string event = Event("DTSTART;VALUE=DATE:20260201\nSUMMARY:Cita\nDESCRIPTION:Hora: " + shown +
+                                        "\nX-QUIMBARO-DATE:01/02/2026\nX-QUIMBARO-TIME:" + time);
+        Import(folder.path(), "BEGIN:VCALENDAR\n" + event + "END:VCALENDAR\n");
+        EXPECT_EQ(Lines(folder.path()), "01/02/2026||||Cita\n") << time;
+    }
 }
 
 }  // namespace

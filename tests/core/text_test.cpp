@@ -10,6 +10,7 @@
 #include "book/collation.h"
 #include "book/phone_groups.h"
 #include "text/byte_text.h"
+#include "ical/field_text.h"
 #include "text/win1252.h"
 
 namespace quimbaro {
@@ -148,3 +149,31 @@ TEST(GroupPhone, FourGroupsSeparatedBySpacesWhateverTheLength) {
 }
 
 }  // namespace quimbaro
+
+namespace quimbaro::ical {
+
+// Fields as iCalendar text, byte by byte: what each kind of byte becomes and
+// which texts are no encoded field at all.
+TEST(FieldText, EncodesReadsAndDecodesEveryKindOfByte) {
+    const std::tuple<std::string, std::string, std::string> encoded[] = {
+        // field bytes, as our own X- value, as text a reader sees
+        {"Pe\xF1" "a \x80" "5", "Pe\xC3\xB1" "a \xE2\x82\xAC" "5", "Pe\xC3\xB1" "a \xE2\x82\xAC" "5"},
+        {" a%b\t\x81 ", "%20a%25b%09%81%20", " a%b   "},
+        {"\x7F\x9F\x8D", "%7F\xC5\xB8%8D", " \xC5\xB8 "},
+        {"x", "x", "x"},
+    };
+    for (const auto& [field, ours, readable] : encoded) {
+        EXPECT_EQ(EncodeField(field), ours) << field;
+        EXPECT_EQ(ReadableUtf8(field), readable) << field;
+        EXPECT_EQ(DecodeField(ours), field) << ours;
+    }
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte) all += static_cast<char>(byte);
+    EXPECT_EQ(DecodeField(EncodeField(" " + all + " ")), " " + all + " ");
+    EXPECT_EQ(DecodeField("\xEF\xBB\xBF" "\xC3\xB1"), "\xF1");  // a leading byte-order mark reads as nothing
+    for (const std::string broken : {"%80", "%4", "%G1", "%6a", "\xC3", "\xC3(", "\xC0\x80", "\xE0\x81\xB1",
+                                     "\xED\xA0\x80", "\xF0\x9F\x98\x80", "\xE2\x82", "\xCE\xA9", "a\xEF\xBB\xBF"})
+        EXPECT_FALSE(DecodeField(broken).has_value()) << broken;
+}
+
+}  // namespace quimbaro::ical

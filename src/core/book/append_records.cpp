@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 
@@ -95,12 +96,24 @@ StoreResult WriteBatch(int fd, off_t end, const std::vector<Appointment>& fresh,
     return result;
 }
 
+// Zeroes what follows the field's text, the last byte always.
+template <std::size_t Width>
+void ClearAfterText(char (&field)[Width]) {
+    const std::size_t text = strnlen(field, Width - 1);
+    std::memset(field + text, 0, Width - text);
+}
+
 }  // namespace
 
+// The record as MakeAppointment would store its fields again, made in place:
+// a key is taken for every incoming and every held record.
 std::string RecordKey(const Appointment& record) {
-    const Appointment clean = MakeAppointment(ReadField(record.date), ReadField(record.time),
-                                              ReadField(record.phone), ReadField(record.name),
-                                              ReadField(record.subject));
+    Appointment clean = record;
+    ClearAfterText(clean.date);
+    ClearAfterText(clean.time);
+    ClearAfterText(clean.phone);
+    ClearAfterText(clean.name);
+    ClearAfterText(clean.subject);
     return std::string(reinterpret_cast<const char*>(&clean), kRecordSize);
 }
 

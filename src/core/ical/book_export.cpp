@@ -22,6 +22,7 @@ namespace {
 // Keeps the records of one year file that belong there and are in range.
 void KeepRecords(const std::vector<Appointment>& records, const std::string& fileName, const DateRange& range,
                  BookRecords& book) {
+    book.records.reserve(book.records.size() + records.size());
     for (const Appointment& record : records) {
         const std::string date = ReadField(record.date);
         if (date.empty()) continue;  // a deleted appointment: no longer part of the book

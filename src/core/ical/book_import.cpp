@@ -88,7 +88,10 @@ ImportReport ImportCalendarText(const std::filesystem::path& folder, std::string
     report.mapped.series.clear();
     for (const auto& [fileName, records] : ByYearFile(report.mapped.records))
         report.years[fileName] = Store(folder, records);
-    report.mapped.records.clear();
+    // Given back while the parsed tree is still held: freed after the tree's
+    // many small pieces, this large block would have the allocator sort them
+    // all at once.
+    std::vector<Appointment>().swap(report.mapped.records);
     return report;
 }
 

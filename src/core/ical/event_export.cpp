@@ -1,10 +1,10 @@
 #include "ical/event_export.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <unordered_map>
 
 #include "ical/field_text.h"
 
@@ -70,11 +70,7 @@ icalproperty* FieldProperty(const char* name) {
 // Which optional properties a record's event has: bit 0 DESCRIPTION, bits
 // 1..5 the X- fields (an empty field has none), bit 6 an all-day start.
 void AppendReadable(std::string& text, const std::string& field) {
-    if (IsPlainAscii(field)) {
-        text += field;
-    } else {
-        text += ReadableUtf8(field);
-    }
+    AppendReadableUtf8(text, field);
 }
 
 // Readers drop the spaces at either end of a text: the event says it without
@@ -134,12 +130,16 @@ std::optional<std::pair<int, int>> ClockTime(std::string_view time) {
 const std::string& UidMaker::Next(const Appointment& record) {
     static constexpr char kHex[] = "0123456789abcdef";
     const auto [a, b] = FieldsDigest(record);
-    uid_.assign("quimbaro-");
+    // Written into one buffer: a UID is made for every event of a book.
+    std::array<char, 64> text;  // "quimbaro-", 32 hex digits, '-' and a rank of at most 10 digits
+    char* at = std::copy_n("quimbaro-", 9, text.data());
     for (const uint64_t half : {a, b}) {
-        for (int shift = 60; shift >= 0; shift -= 4) uid_ += kHex[(half >> shift) & 0xF];
+        for (int shift = 60; shift >= 0; shift -= 4) *at++ = kHex[(half >> shift) & 0xF];
     }
-    uid_ += '-';
-    uid_ += std::to_string(++seen_[a]);  // ranks by the first half: unique enough to count copies
+    *at++ = '-';
+    // Ranked by the first half: unique enough to count copies.
+    at = std::to_chars(at, text.data() + text.size(), seen_.Add(a)).ptr;
+    uid_.assign(text.data(), at);
     return uid_;
 }
 
@@ -221,7 +221,9 @@ icalcomponent* EventBuilder::Build(const Appointment& record, const std::string&
     for (std::size_t i = 0; i < f.size(); ++i) {
         if (!shape.optional[i + 1]) continue;
         icalvalue* x = icalproperty_get_value(shape.optional[i + 1]);
-        icalvalue_set_x(x, EncodeField(f[i]).c_str());
+        encoded_.clear();
+        AppendEncodedField(encoded_, f[i]);
+        icalvalue_set_x(x, encoded_.c_str());
     }
     return event;
 }

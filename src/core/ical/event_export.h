@@ -16,10 +16,10 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "book/appointment.h"
+#include "ical/digest_counter.h"
 #include "calendar/dates.h"
 
 namespace quimbaro::ical {
@@ -41,7 +41,7 @@ public:
     const std::string& Next(const Appointment& record);  // valid until the next call
 
 private:
-    std::unordered_map<uint64_t, int> seen_;
+    DigestCounter seen_;
     std::string uid_;
 };
 std::vector<std::string> StableUids(std::span<const Appointment> records);
@@ -76,6 +76,7 @@ private:
     std::map<unsigned, Shape> shapes_;
     std::array<std::string, 5> fields_;  // kept, with their memory, between builds
     EventTexts texts_;
+    std::string encoded_;  // one X- value at a time
 };
 
 // An event of its own; the caller frees it.

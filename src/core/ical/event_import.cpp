@@ -85,6 +85,12 @@ bool IsRecurring(icalcomponent* event) {
            icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
 }
 
+// Whether a field of that width keeps the text as it is: no zero byte ends
+// it early and it leaves room for the terminator.
+bool StoredWhole(const std::string& text, std::size_t width) {
+    return text.size() < width && text.find('\0') == std::string::npos;
+}
+
 // The record our own X- fields hold (an empty field has none), when the date
 // is there, all decode, and they still agree with what the event shows.
 std::optional<Appointment> OwnRecord(icalcomponent* event, bool series = false) {
@@ -92,10 +98,10 @@ std::optional<Appointment> OwnRecord(icalcomponent* event, bool series = false) 
     std::size_t found = 0;
     for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_X_PROPERTY); p;
          p = icalcomponent_get_next_property(event, ICAL_X_PROPERTY)) {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            const char* name = icalproperty_get_x_name(p);
+        const char* name = icalproperty_get_x_name(p);
+        for (std::size_t i = 0; i < fields.size() && name; ++i) {
+            if (std::string_view(name) != kFieldProperties[i]) continue;
             const char* value = icalproperty_get_x(p);  // null when empty
-            if (!name || std::string_view(name) != kFieldProperties[i]) continue;
             const auto bytes = DecodeField(value ? value : "");
             if (!bytes) return std::nullopt;
             fields[i] = *bytes;
@@ -103,11 +109,11 @@ std::optional<Appointment> OwnRecord(icalcomponent* event, bool series = false) 
         }
     }
     if (!(found & 1) || IsRecurring(event) != series || !ValidDay(fields[0])) return std::nullopt;
-    const Appointment record = MakeAppointment(fields[0], fields[1], fields[2], fields[3], fields[4]);
-    if (std::array{ReadField(record.time), ReadField(record.phone), ReadField(record.name),
-                   ReadField(record.subject)} != std::array{fields[1], fields[2], fields[3], fields[4]})
+    if (!StoredWhole(fields[1], sizeof(Appointment::time)) || !StoredWhole(fields[2], sizeof(Appointment::phone)) ||
+        !StoredWhole(fields[3], sizeof(Appointment::name)) || !StoredWhole(fields[4], sizeof(Appointment::subject)))
         return std::nullopt;  // longer than the fields: not ours
-    const EventTexts texts = TextsOf(record);
+    const Appointment record = MakeAppointment(fields[0], fields[1], fields[2], fields[3], fields[4]);
+    const EventTexts texts = TextsOf(fields);  // the record's own, since every field was stored whole
     const auto start = ToLocal(icalcomponent_get_dtstart(event));
     const auto clock = ClockTime(fields[1]);
     const bool same = start && start->day == *ValidDay(fields[0]) && start->clock == clock &&

@@ -17,6 +17,7 @@ bool IsPlainAscii(std::string_view text);
 // control characters, which iCalendar text cannot carry, and a space at
 // either end, which readers drop, become %HH.
 std::string EncodeField(std::string_view win1252);
+void AppendEncodedField(std::string& out, std::string_view win1252);
 // The bytes EncodeField was given, or nothing when the text could not have
 // come from it (a character outside Windows-1252, a broken %HH).
 std::optional<std::string> DecodeField(std::string_view utf8);
@@ -35,5 +36,6 @@ std::string FitField(const QString& text, std::size_t width, TextFixes& fixes);
 
 // Field bytes as readable UTF-8 text: control characters become spaces.
 std::string ReadableUtf8(std::string_view win1252);
+void AppendReadableUtf8(std::string& out, std::string_view win1252);
 
 }  // namespace quimbaro::ical

@@ -1,19 +1,24 @@
 #include "ical/parse_calendar.h"
 
+#include <algorithm>
+
 namespace quimbaro::ical {
 
+// Copied a line at a time: most lines need no fold at all.
 std::string FoldLongLines(std::string_view text) {
     std::string folded;
     folded.reserve(text.size() + text.size() / kFoldAt * 2);
-    std::size_t run = 0;
-    for (const char c : text) {
-        if (c == '\n') {
-            run = 0;
-        } else if (++run > kFoldAt) {
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size() - 1) + 1;  // the line with its end
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end);
+        const std::size_t ending = line.back() == '\n' ? 1 : 0;
+        while (line.size() - ending > kFoldAt) {
+            folded += line.substr(0, kFoldAt);
             folded += "\n ";  // unfolding takes out the line end and the space
-            run = 1;
+            line.remove_prefix(kFoldAt);
         }
-        folded += c;
+        folded += line;
     }
     return folded;
 }

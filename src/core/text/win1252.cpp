@@ -56,6 +56,15 @@ QString FromWin1252(std::string_view bytes) {
     return text;
 }
 
+char16_t Win1252CodePoint(unsigned char byte) { return CodePointOf(byte); }
+
+std::optional<char> Win1252Byte(char32_t character) {
+    if (character > 0xFFFF || (character >= 0xD800 && character <= 0xDFFF)) return std::nullopt;
+    const char byte = ByteOf(static_cast<char16_t>(character));
+    if (byte == '?' && character != U'?') return std::nullopt;
+    return byte;
+}
+
 char LowerWin1252(char ch) {
     const auto byte = static_cast<unsigned char>(ch);
     if (byte >= 'A' && byte <= 'Z') return static_cast<char>(byte + 32);
