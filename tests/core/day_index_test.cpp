@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "book/year_file.h"
 #include "temp_folder.h"
@@ -102,6 +103,21 @@ TEST_F(DayIndex, ReadsTheWholeFileAgainWhenTheFileOrTheIndexChanged) {
         fs::remove_all(place.folder);
         fs::remove_all(folder);
     }
+}
+
+// The cache folder comes from absolute paths only, as the desktop's rules say.
+TEST(DayIndexPlaceChoice, AnAbsoluteCacheFolderElseHomesElseNone) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"/c", "/h", "/c/quimbaro"}, {"c", "/h", "/h/.cache/quimbaro"}, {"", "/h", "/h/.cache/quimbaro"},
+        {nullptr, "/h", "/h/.cache/quimbaro"}, {"c", "h", ""}};
+    const std::string keptHome = std::getenv("HOME") ? std::getenv("HOME") : "/";
+    for (const auto& [cache, home, folder] : cases) {
+        cache ? setenv("XDG_CACHE_HOME", cache, 1) : unsetenv("XDG_CACHE_HOME");
+        setenv("HOME", home, 1);
+        EXPECT_EQ(ProcessDayIndexPlace().folder, fs::path(folder)) << (cache ? cache : "(unset)") << " " << home;
+    }
+    setenv("HOME", keptHome.c_str(), 1);
+    unsetenv("XDG_CACHE_HOME");
 }
 
 // Old indexes of year files replaced by rename do not pile up; only "dias-*"
