@@ -95,6 +95,15 @@ TEST_F(IcalBounds, AFilesRulesShareOneBudget) {
     EXPECT_EQ(Counts(report).second, 3) << ImportReportText(report);
 }
 
+// A rule from long ago is followed from a start near the range, also when
+// that start falls on a month's last day: fifty cost a fraction of the budget.
+TEST_F(IcalBounds, RulesFromLongAgoStartNearTheRangeEvenOnAMonthsLastDay) {
+    std::string events;
+    for (int i = 0; i < 50; ++i) events += Event("DTSTART:00010131T100000\nRRULE:FREQ=MONTHLY;BYMONTHDAY=31;BYHOUR=10", i);
+    const ImportReport report = Import(Calendar(events));
+    EXPECT_EQ(Counts(report).second, 0) << ImportReportText(report);
+}
+
 TEST_F(IcalBounds, ZonesChangingMoreThanYearlyAreDroppedWithTheirEventsAndPathLikeNamesReadAsFloating) {
     const std::string fifo = (book.path() / "zona").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
