@@ -67,12 +67,6 @@ icalproperty* FieldProperty(const char* name) {
     return property;
 }
 
-// Which optional properties a record's event has: bit 0 DESCRIPTION, bits
-// 1..5 the X- fields (an empty field has none), bit 6 an all-day start.
-void AppendReadable(std::string& text, const std::string& field) {
-    AppendReadableUtf8(text, field);
-}
-
 // Readers drop the spaces at either end of a text: the event says it without
 // them, so that what is read back still agrees with what was written.
 void TrimSpaces(std::string& text) {
@@ -84,24 +78,26 @@ void TrimSpaces(std::string& text) {
 void WriteTexts(const std::array<std::string, 5>& f, EventTexts& texts) {
     std::string& summary = texts.summary;
     summary.clear();
-    AppendReadable(summary, f[3]);
+    AppendReadableUtf8(summary, f[3]);
     if (!f[3].empty() && !f[4].empty()) summary += ": ";
-    AppendReadable(summary, f[4]);
+    AppendReadableUtf8(summary, f[4]);
     TrimSpaces(summary);
     if (summary.empty()) summary = "Cita";
     std::string& description = texts.description;
     description.clear();
     if (!f[2].empty()) {
         description += "Teléfono: ";
-        AppendReadable(description, f[2]);
+        AppendReadableUtf8(description, f[2]);
     }
     if (!ClockTime(f[1]) && !f[1].empty()) {
         description += description.empty() ? "Hora: " : "\nHora: ";
-        AppendReadable(description, f[1]);
+        AppendReadableUtf8(description, f[1]);
     }
     TrimSpaces(description);
 }
 
+// Which optional properties a record's event has: bit 0 DESCRIPTION, bits
+// 1..5 the X- fields (an empty field has none), bit 6 an all-day start.
 unsigned MaskOf(const std::array<std::string, 5>& f, const EventTexts& texts, bool allDay) {
     unsigned mask = texts.description.empty() ? 0u : 1u;
     for (std::size_t i = 0; i < f.size(); ++i) mask |= f[i].empty() ? 0u : 2u << i;
