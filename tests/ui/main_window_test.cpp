@@ -17,6 +17,7 @@ TEST_F(ShellTest, StartUpShowsTodaysAppointmentsSortedInTheColourOfTheIni) {
     MainWindow& w = Open();
     EXPECT_EQ(w.frameGeometry().topLeft(), QPoint(96, 13));
     EXPECT_EQ(w.size(), QSize(1160, 955));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.windowIcon().isNull(); }));  // set after the first frame
     EXPECT_EQ(w.focusWidget(), &w.CommandLine());
     EXPECT_EQ(QStringList({Cell(0, 1), Cell(1, 1), Cell(2, 1), Cell(2, 2), Cell(2, 3), Cell(2, 4)}),
               QStringList({"08:15", "600 11 12 22", "Ana", "Bea", "Carlos", ""}));

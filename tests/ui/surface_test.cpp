@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 
+#include "surface/graphic_control.h"
 #include "surface/surface.h"
 #include "ui/pixels.h"
 #include "window/command_line_edit.h"
@@ -27,6 +28,9 @@ protected:
 
 TEST_F(SurfaceTest, EqualDescriptionsShareAFontAndEmHeightsRoundHalfToEven) {
     EXPECT_EQ(surface.NewFont("Tahoma", 9, kBold, 1), surface.NewFont("  Tahoma ", 9, kBold, 1));
+    auto picture = Cleared(40, 20, kWhite);  // no font selected: the default one draws
+    surface.PrintLine("Mm");
+    EXPECT_GT(CountOther(picture->image, picture->image.rect(), kWhite), 0);
     // dpi, points, pixels; the last two are exact halves
     const int ems[][3] = {{96, 9, 12}, {96, 10, 13}, {96, 19, 25}, {96, 90, 120}, {36, 1, 0}, {108, 1, 2}};
     for (const auto& em : ems) EXPECT_EQ(Surface(em[0]).EmHeight(em[1]), em[2]) << em[0] << " " << em[1];
@@ -54,6 +58,18 @@ TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
     surface.SelectTarget(*target);
     surface.CopyPicture(*target, 10, 0);  // onto itself, shifted: from what it held before
     EXPECT_EQ(target->image.copy(10, 0, 10, 10), painted.copy(0, 0, 10, 10));
+}
+
+// An undrawn picture holds whatever its memory held: the control shows black
+// until the picture is first drawn, then the picture.
+TEST_F(SurfaceTest, AGraphicControlShowsBlackUntilItsPictureIsFirstDrawn) {
+    GraphicControl control(nullptr, 1, QRect(0, 0, 40, 20));
+    control.RetainedPicture().image.fill(Qt::red);
+    EXPECT_EQ(CountOther(Grab(control), control.rect(), 0), 0);
+    surface.SelectTarget(control);
+    surface.DrawBox(0, 0, 10, 10, kBlue, kBlue);
+    const QImage shown = Grab(control);
+    EXPECT_EQ(QList<QRgb>({At(shown, 5, 5), At(shown, 30, 15)}), QList<QRgb>({0x0000FF, 0xFF0000}));
 }
 
 TEST_F(SurfaceTest, SplitToWidthBreaksAtASpaceAsMeasuringEveryPrefixWould) {

@@ -73,7 +73,8 @@ void MainWindow::BuildFrame() {
     InstallScreenAccess();
     setWindowTitle(QStringLiteral("Quimbaro"));
     setAccessibleName(QStringLiteral("Quimbaro"));
-    setWindowIcon(QIcon(QStringLiteral(":/quimbaro.png")));
+    // The icon is not part of the first frame: it is decoded after it.
+    QTimer::singleShot(0, this, [this] { setWindowIcon(QIcon(QStringLiteral(":/quimbaro.png"))); });
     setFixedSize(kClientWidth, kClientHeight);
     move(kWindowLeft, kWindowTop);  // places the frame's outer corner
     QPalette colours = palette();
@@ -103,7 +104,6 @@ void MainWindow::BuildControls() {
 
 GraphicControl* MainWindow::AddGraphicControl(int id, const QRect& geometry) {
     auto* control = new GraphicControl(this, id, geometry);
-    // The control starts black already; only its colours are set here.
     state_->surface.SelectTarget(*control);
     state_->surface.SetColours(kSystemColour, kBlack);
     return control;
