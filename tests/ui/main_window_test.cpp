@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "ui/shell_fixture.h"
+#include "window/after_first_frame.h"
 
 namespace quimbaro::testing {
 namespace {
@@ -28,6 +29,24 @@ TEST_F(ShellTest, StartUpShowsTodaysAppointmentsSortedInTheColourOfTheIni) {
     EXPECT_TRUE(SameImage(shown.copy(0, 0, 1160, 232), PanelImage().copy(0, 0, 1160, 232)));
     EXPECT_TRUE(SameImage(shown.copy(0, 232, 1160, 704), area));
     EXPECT_EQ(CountOther(shown, {10, 936, 1150, 19}, 0), 0);  // right of the cursor
+}
+
+// What the first frame need not wait for runs once, after that frame.
+TEST(AfterFirstFrameTest, RunsOnceAfterTheFirstPaint) {
+    struct Counted : QWidget {
+        int paints = 0;
+        void paintEvent(QPaintEvent*) override { ++paints; }
+    } widget;
+    int runs = 0, paintsBefore = -1;
+    new AfterFirstFrame(widget, [&] { paintsBefore = widget.paints, ++runs; });
+    QCoreApplication::processEvents();
+    EXPECT_EQ(runs, 0);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runs == 1; }));
+    EXPECT_EQ(paintsBefore, 1);
+    widget.repaint();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QList<int>({widget.paints, runs}), QList<int>({2, 1}));
 }
 
 // Tab and Enter belong to the area while it has the focus; an activation

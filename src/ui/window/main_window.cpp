@@ -7,6 +7,7 @@
 
 #include "access/screen_access.h"
 #include "access/spoken_texts.h"
+#include "window/after_first_frame.h"
 #include "window/book_watcher.h"
 #include "window/command_line_edit.h"
 #include "dialogs/programmer_message.h"
@@ -56,8 +57,11 @@ MainWindow::MainWindow(ShellContext& context)
     Initialise();
     reminders_ = new ReminderService({context_.dataFolder, context_.now, context_.settings.reminderMinutes}, this);
     connect(reminders_, &ReminderService::Clicked, this, &MainWindow::ComeForwardWithToday);
-    // The bus is asked once the window is up, so it never delays the first frame.
-    QTimer::singleShot(0, reminders_, &ReminderService::Start);
+    // Neither the icon nor the bus is part of the first frame.
+    new AfterFirstFrame(*this, [this] {
+        setWindowIcon(QIcon(QStringLiteral(":/quimbaro.png")));
+        reminders_->Start();
+    });
     bookWatcher_ = new BookWatcher(context_.dataFolder, this);
     bookWatcher_->Follow(session_.ShownYearFile());
     connect(bookWatcher_, &BookWatcher::Changed, this, &MainWindow::ShowBookChange);
@@ -73,8 +77,6 @@ void MainWindow::BuildFrame() {
     InstallScreenAccess();
     setWindowTitle(QStringLiteral("Quimbaro"));
     setAccessibleName(QStringLiteral("Quimbaro"));
-    // The icon is not part of the first frame: it is decoded after it.
-    QTimer::singleShot(0, this, [this] { setWindowIcon(QIcon(QStringLiteral(":/quimbaro.png"))); });
     setFixedSize(kClientWidth, kClientHeight);
     move(kWindowLeft, kWindowTop);  // places the frame's outer corner
     QPalette colours = palette();
