@@ -223,9 +223,20 @@ TEST_F(ShellTest, FillAnimationCoversTheEntryStepByStepWhateverTheLineLength) {
 
 TEST_F(ShellTest, UnreadableDayAtStartIsToldOnceTheWindowIsUp) {
     std::filesystem::create_directory(folder / "2026.log");
+    struct PaintsBeforeBox : QObject {
+        int paints = 0, paintsWhenBoxShown = -1;
+        bool eventFilter(QObject* object, QEvent* event) override {
+            if (event->type() == QEvent::Paint && qobject_cast<MainWindow*>(object)) ++paints;
+            if (event->type() == QEvent::Show && qobject_cast<QMessageBox*>(object)) paintsWhenBoxShown = paints;
+            return false;
+        }
+    } order;
+    qApp->installEventFilter(&order);
     BoxCatcher boxes;
     Open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.seen.size() == 1; }, 60000));
+    qApp->removeEventFilter(&order);
+    EXPECT_GE(order.paintsWhenBoxShown, 1);
     EXPECT_TRUE(boxes.seen[0].startsWith("No se pudieron leer las citas del día: ")) << boxes.seen[0].toStdString();
 }
 

@@ -3,7 +3,6 @@
 #include <QEvent>
 #include <QIcon>
 #include <QPalette>
-#include <QTimer>
 
 #include "access/screen_access.h"
 #include "access/spoken_texts.h"
@@ -123,7 +122,7 @@ void MainWindow::Initialise() {
     PaintDay(*first.show);
     // The window is not on screen yet: tell the user once it is.
     first.show.reset();
-    if (!first.messages.empty()) QTimer::singleShot(0, this, [this, first] { Carry(first); });
+    if (!first.messages.empty()) new AfterFirstFrame(*this, [this, first] { Carry(first); });
 }
 
 void MainWindow::DrawDay(const DayView& view) {
