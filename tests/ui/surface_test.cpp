@@ -44,6 +44,7 @@ TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
     surface.DrawBox(0, 0, 3, 3, kWhite, kWhite);  // a painter left open on the target
     surface.CopyPicture(*source, 0, 0);
     EXPECT_EQ(target->image, painted);
+    EXPECT_EQ(target->image.constBits(), source->image.constBits());  // shared: no second buffer
 
     surface.DrawBox(10, 0, 20, 10, kWhite, kWhite);  // drawing on the copy
     EXPECT_EQ(source->image, painted);
@@ -58,6 +59,26 @@ TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
     surface.SelectTarget(*target);
     surface.CopyPicture(*target, 10, 0);  // onto itself, shifted: from what it held before
     EXPECT_EQ(target->image.copy(10, 0, 10, 10), painted.copy(0, 0, 10, 10));
+}
+
+// A text's box takes the background set before its line; a transparent one
+// leaves what lies under it.
+TEST_F(SurfaceTest, EachLinesTextBoxHasItsOwnBackground) {
+    constexpr Colour kGreen = Rgb(0, 255, 0);
+    auto picture = Cleared(60, 60, kRed);
+    surface.SelectFont(surface.NewFont("Tahoma", 9, 0, kAnsiCharset));
+    QList<int> tops{0};
+    for (Colour background : {kBlue, kGreen, kTransparent}) {
+        surface.SetColours(kWhite, background);
+        surface.PrintLine("Mm");
+        tops << surface.GetPosition().y();
+    }
+    auto band = [&](int line) { return QRect(0, tops[line], 60, tops[line + 1] - tops[line]); };
+    const QImage& image = picture->image;
+    EXPECT_EQ(QList<int>({CountColour(image, band(0), 0x0000FF) > 0, CountColour(image, band(1), 0x00FF00) > 0,
+                          CountColour(image, band(1), 0x0000FF), CountColour(image, band(2), 0x00FF00)}),
+              QList<int>({1, 1, 0, 0}));
+    EXPECT_GT(CountOther(image, band(2), 0xFF0000), 0);  // its text is drawn all the same
 }
 
 // An undrawn picture holds whatever its memory held: the control shows black
