@@ -47,6 +47,11 @@ TEST(AfterFirstFrameTest, RunsOnceAfterTheFirstPaint) {
     widget.repaint();
     QCoreApplication::processEvents();
     EXPECT_EQ(QList<int>({widget.paints, runs}), QList<int>({2, 1}));
+
+    QWidget neverShown;  // started minimised: the work is done all the same
+    bool done = false;
+    new AfterFirstFrame(neverShown, [&] { done = true; }, std::chrono::milliseconds(50));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done; }));
 }
 
 // Tab and Enter belong to the area while it has the focus; an activation
