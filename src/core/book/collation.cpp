@@ -46,6 +46,20 @@ std::optional<char> CharacterAt(std::string_view text, std::size_t k) {
     return text[k - 1];
 }
 
+// The weights of a time field's characters, the first in the highest byte:
+// a time collates after another (CollateCompare gives 2) exactly when its key
+// is the greater, since both compare weight by weight with 0 past the end.
+// The sort compares each pair many times; this reads each field once.
+uint64_t TimeKey(const char (&time)[sizeof(Appointment::time)]) {
+    uint64_t key = 0;
+    bool ended = false;
+    for (const char ch : time) {
+        ended = ended || ch == '\0';
+        key = key << 8 | static_cast<uint64_t>(ended ? 0 : kWeights[static_cast<unsigned char>(LowerWin1252(ch))]);
+    }
+    return key;
+}
+
 }  // namespace
 
 int CollationWeight(std::optional<char> ch) {
@@ -72,16 +86,26 @@ int CollateCompare(std::string_view a, std::string_view b) {
 
 void SortDay(DayList& list, int count, SortOrder sortOrder) {
     if (count > kDaySlots) count = kDaySlots;
+    if (count < 2) return;
+    // The exchanges move keys and slot numbers only; the records move once, at the end.
+    std::array<uint64_t, kDaySlots> keys{};
+    std::array<int, kDaySlots> from{};
+    for (int i = 0; i < count; ++i) {
+        keys[static_cast<std::size_t>(i)] = TimeKey(list.slots[static_cast<std::size_t>(i)].time);
+        from[static_cast<std::size_t>(i)] = i;
+    }
     // Exchanges slots j - 1 and j (slot n lives at index n - 1) when their
     // times compare as the sort order asks.
+    bool moved = false;
     auto exchangeIfDue = [&](int j) {
-        Appointment& earlier = list.slots[static_cast<std::size_t>(j - 2)];
-        Appointment& later = list.slots[static_cast<std::size_t>(j - 1)];
-        const bool after = CollateCompare(ReadField(earlier.time), ReadField(later.time)) == 2;
+        const std::size_t earlier = static_cast<std::size_t>(j - 2);
+        const std::size_t later = static_cast<std::size_t>(j - 1);
+        const bool after = keys[earlier] > keys[later];
         const bool due = sortOrder == SortOrder::EarliestFirst ? after : sortOrder == SortOrder::LatestFirst && !after;
         if (!due) return false;
-        std::swap(earlier, later);
-        std::swap(list.offsets[static_cast<std::size_t>(j - 2)], list.offsets[static_cast<std::size_t>(j - 1)]);
+        std::swap(keys[earlier], keys[later]);
+        std::swap(from[earlier], from[later]);
+        moved = true;
         return true;
     };
     int low = 2;
@@ -97,6 +121,12 @@ void SortDay(DayList& list, int count, SortOrder sortOrder) {
         }
         high = last - 1;
     } while (low <= high);
+    if (!moved) return;
+    const DayList before = list;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        list.slots[i] = before.slots[static_cast<std::size_t>(from[i])];
+        list.offsets[i] = before.offsets[static_cast<std::size_t>(from[i])];
+    }
 }
 
 }  // namespace quimbaro
