@@ -115,6 +115,7 @@ TEST(SortDay, TheExamplesBothWaysEqualTimesAndOrdersThatSortNothing) {
     EXPECT_EQ(Sorted(times, 5, 1), (Strings{"9:30#2", "12:00#4", "10:00#0", "09:30#1", "#3"}));
     EXPECT_EQ(Sorted(equal, 3, 2), (Strings{"10:00#0", "10:00#1", "10:00#2"}));
     EXPECT_EQ(Sorted(equal, 3, 1), (Strings{"10:00#2", "10:00#1", "10:00#0"}));
+    EXPECT_EQ(Sorted({"11", "9", "10", "10"}, 4, 1), (Strings{"9#1", "11#0", "10#2", "10#3"}));
     // Other order values and counts below two leave file order; slots past the count stay.
     const Strings hours = {"12:00", "10:00", "11:00", "09:00", "08:00"};
     const Strings fileOrder = {"12:00#0", "10:00#1", "11:00#2", "09:00#3", "08:00#4"};

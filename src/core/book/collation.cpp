@@ -87,45 +87,51 @@ int CollateCompare(std::string_view a, std::string_view b) {
 void SortDay(DayList& list, int count, SortOrder sortOrder) {
     if (count > kDaySlots) count = kDaySlots;
     if (count < 2) return;
-    // The exchanges move keys and slot numbers only; the records move once, at the end.
-    std::array<uint64_t, kDaySlots> keys{};
-    std::array<int, kDaySlots> from{};
-    for (int i = 0; i < count; ++i) {
-        keys[static_cast<std::size_t>(i)] = TimeKey(list.slots[static_cast<std::size_t>(i)].time);
-        from[static_cast<std::size_t>(i)] = i;
-    }
-    // Exchanges slots j - 1 and j (slot n lives at index n - 1) when their
-    // times compare as the sort order asks.
-    bool moved = false;
-    auto exchangeIfDue = [&](int j) {
-        const std::size_t earlier = static_cast<std::size_t>(j - 2);
-        const std::size_t later = static_cast<std::size_t>(j - 1);
-        const bool after = keys[earlier] > keys[later];
-        const bool due = sortOrder == SortOrder::EarliestFirst ? after : sortOrder == SortOrder::LatestFirst && !after;
-        if (!due) return false;
-        std::swap(keys[earlier], keys[later]);
-        std::swap(from[earlier], from[later]);
-        moved = true;
-        return true;
+    // The passes move a slot's time key (the high bytes) with its slot number
+    // (the low byte) and no record; the records move once, at the end.
+    std::array<uint64_t, kDaySlots> items{};
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) items[i] = TimeKey(list.slots[i].time) << 8 | i;
+    const bool earliestFirst = sortOrder == SortOrder::EarliestFirst;
+    const bool latestFirst = sortOrder == SortOrder::LatestFirst;
+    // Whether the item in the earlier slot and the one after it are exchanged.
+    const auto due = [&](uint64_t earlier, uint64_t later) {
+        const bool after = earlier >> 8 > later >> 8;
+        return earliestFirst ? after : latestFirst && !after;
     };
+    // Slot n lives at index n - 1. Each pass compares slots j - 1 and j, and
+    // holds the item that travels along in a register, chosen without a
+    // branch: which way two times go is a coin toss the processor would lose.
     int low = 2;
     int high = count;
     int last = count;
     do {
+        uint64_t travelling = items[static_cast<std::size_t>(high - 1)];
         for (int j = high; j >= low; --j) {
-            if (exchangeIfDue(j)) last = j;
+            const uint64_t earlier = items[static_cast<std::size_t>(j - 2)];
+            const bool exchange = due(earlier, travelling);
+            items[static_cast<std::size_t>(j - 1)] = exchange ? earlier : travelling;
+            travelling = exchange ? travelling : earlier;
+            last = exchange ? j : last;
         }
+        items[static_cast<std::size_t>(low - 2)] = travelling;
         low = last + 1;
+        if (low > high) break;
+        travelling = items[static_cast<std::size_t>(low - 2)];
         for (int j = low; j <= high; ++j) {
-            if (exchangeIfDue(j)) last = j;
+            const uint64_t later = items[static_cast<std::size_t>(j - 1)];
+            const bool exchange = due(travelling, later);
+            items[static_cast<std::size_t>(j - 2)] = exchange ? later : travelling;
+            travelling = exchange ? travelling : later;
+            last = exchange ? j : last;
         }
+        items[static_cast<std::size_t>(high - 1)] = travelling;
         high = last - 1;
     } while (low <= high);
-    if (!moved) return;
     const DayList before = list;
     for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
-        list.slots[i] = before.slots[static_cast<std::size_t>(from[i])];
-        list.offsets[i] = before.offsets[static_cast<std::size_t>(from[i])];
+        const std::size_t from = items[i] & 0xFF;
+        list.slots[i] = before.slots[from];
+        list.offsets[i] = before.offsets[from];
     }
 }
 
