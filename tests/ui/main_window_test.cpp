@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "ui/shell_fixture.h"
+#include "window/after_first_frame.h"
 
 namespace quimbaro::testing {
 namespace {
@@ -17,6 +18,7 @@ TEST_F(ShellTest, StartUpShowsTodaysAppointmentsSortedInTheColourOfTheIni) {
     MainWindow& w = Open();
     EXPECT_EQ(w.frameGeometry().topLeft(), QPoint(96, 13));
     EXPECT_EQ(w.size(), QSize(1160, 955));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.windowIcon().isNull(); }));  // set after the first frame
     EXPECT_EQ(w.focusWidget(), &w.CommandLine());
     EXPECT_EQ(QStringList({Cell(0, 1), Cell(1, 1), Cell(2, 1), Cell(2, 2), Cell(2, 3), Cell(2, 4)}),
               QStringList({"08:15", "600 11 12 22", "Ana", "Bea", "Carlos", ""}));
@@ -27,6 +29,24 @@ TEST_F(ShellTest, StartUpShowsTodaysAppointmentsSortedInTheColourOfTheIni) {
     EXPECT_TRUE(SameImage(shown.copy(0, 0, 1160, 232), PanelImage().copy(0, 0, 1160, 232)));
     EXPECT_TRUE(SameImage(shown.copy(0, 232, 1160, 704), area));
     EXPECT_EQ(CountOther(shown, {10, 936, 1150, 19}, 0), 0);  // right of the cursor
+}
+
+// What the first frame need not wait for runs once, after that frame.
+TEST(AfterFirstFrameTest, RunsOnceAfterTheFirstPaint) {
+    struct Counted : QWidget {
+        int paints = 0;
+        void paintEvent(QPaintEvent*) override { ++paints; }
+    } widget;
+    int runs = 0, paintsBefore = -1;
+    new AfterFirstFrame(widget, [&] { paintsBefore = widget.paints, ++runs; });
+    QCoreApplication::processEvents();
+    EXPECT_EQ(runs, 0);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runs == 1; }));
+    EXPECT_EQ(paintsBefore, 1);
+    widget.repaint();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QList<int>({widget.paints, runs}), QList<int>({2, 1}));
 }
 
 // Tab and Enter belong to the area while it has the focus; an activation
@@ -203,9 +223,20 @@ TEST_F(ShellTest, FillAnimationCoversTheEntryStepByStepWhateverTheLineLength) {
 
 TEST_F(ShellTest, UnreadableDayAtStartIsToldOnceTheWindowIsUp) {
     std::filesystem::create_directory(folder / "2026.log");
+    struct PaintsBeforeBox : QObject {
+        int paints = 0, paintsWhenBoxShown = -1;
+        bool eventFilter(QObject* object, QEvent* event) override {
+            if (event->type() == QEvent::Paint && qobject_cast<MainWindow*>(object)) ++paints;
+            if (event->type() == QEvent::Show && qobject_cast<QMessageBox*>(object)) paintsWhenBoxShown = paints;
+            return false;
+        }
+    } order;
+    qApp->installEventFilter(&order);
     BoxCatcher boxes;
     Open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.seen.size() == 1; }, 60000));
+    qApp->removeEventFilter(&order);
+    EXPECT_GE(order.paintsWhenBoxShown, 1);
     EXPECT_TRUE(boxes.seen[0].startsWith("No se pudieron leer las citas del día: ")) << boxes.seen[0].toStdString();
 }
 

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 
+#include "surface/graphic_control.h"
 #include "surface/surface.h"
 #include "ui/pixels.h"
 #include "window/command_line_edit.h"
@@ -27,6 +28,9 @@ protected:
 
 TEST_F(SurfaceTest, EqualDescriptionsShareAFontAndEmHeightsRoundHalfToEven) {
     EXPECT_EQ(surface.NewFont("Tahoma", 9, kBold, 1), surface.NewFont("  Tahoma ", 9, kBold, 1));
+    auto picture = Cleared(40, 20, kWhite);  // no font selected: the default one draws
+    surface.PrintLine("Mm");
+    EXPECT_GT(CountOther(picture->image, picture->image.rect(), kWhite), 0);
     // dpi, points, pixels; the last two are exact halves
     const int ems[][3] = {{96, 9, 12}, {96, 10, 13}, {96, 19, 25}, {96, 90, 120}, {36, 1, 0}, {108, 1, 2}};
     for (const auto& em : ems) EXPECT_EQ(Surface(em[0]).EmHeight(em[1]), em[2]) << em[0] << " " << em[1];
@@ -40,6 +44,7 @@ TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
     surface.DrawBox(0, 0, 3, 3, kWhite, kWhite);  // a painter left open on the target
     surface.CopyPicture(*source, 0, 0);
     EXPECT_EQ(target->image, painted);
+    EXPECT_EQ(target->image.constBits(), source->image.constBits());  // shared: no second buffer
 
     surface.DrawBox(10, 0, 20, 10, kWhite, kWhite);  // drawing on the copy
     EXPECT_EQ(source->image, painted);
@@ -54,6 +59,38 @@ TEST_F(SurfaceTest, AWholePictureCopyStaysApartFromItsSource) {
     surface.SelectTarget(*target);
     surface.CopyPicture(*target, 10, 0);  // onto itself, shifted: from what it held before
     EXPECT_EQ(target->image.copy(10, 0, 10, 10), painted.copy(0, 0, 10, 10));
+}
+
+// A text's box takes the background set before its line; a transparent one
+// leaves what lies under it.
+TEST_F(SurfaceTest, EachLinesTextBoxHasItsOwnBackground) {
+    constexpr Colour kGreen = Rgb(0, 255, 0);
+    auto picture = Cleared(60, 60, kRed);
+    surface.SelectFont(surface.NewFont("Tahoma", 9, 0, kAnsiCharset));
+    QList<int> tops{0};
+    for (Colour background : {kBlue, kGreen, kTransparent}) {
+        surface.SetColours(kWhite, background);
+        surface.PrintLine("Mm");
+        tops << surface.GetPosition().y();
+    }
+    auto band = [&](int line) { return QRect(0, tops[line], 60, tops[line + 1] - tops[line]); };
+    const QImage& image = picture->image;
+    EXPECT_EQ(QList<int>({CountColour(image, band(0), 0x0000FF) > 0, CountColour(image, band(1), 0x00FF00) > 0,
+                          CountColour(image, band(1), 0x0000FF), CountColour(image, band(2), 0x00FF00)}),
+              QList<int>({1, 1, 0, 0}));
+    EXPECT_GT(CountOther(image, band(2), 0xFF0000), 0);  // its text is drawn all the same
+}
+
+// An undrawn picture holds whatever its memory held: the control shows black
+// until the picture is first drawn, then the picture.
+TEST_F(SurfaceTest, AGraphicControlShowsBlackUntilItsPictureIsFirstDrawn) {
+    GraphicControl control(nullptr, 1, QRect(0, 0, 40, 20));
+    control.RetainedPicture().image.fill(Qt::red);
+    EXPECT_EQ(CountOther(Grab(control), control.rect(), 0), 0);
+    surface.SelectTarget(control);
+    surface.DrawBox(0, 0, 10, 10, kBlue, kBlue);
+    const QImage shown = Grab(control);
+    EXPECT_EQ(QList<QRgb>({At(shown, 5, 5), At(shown, 30, 15)}), QList<QRgb>({0x0000FF, 0xFF0000}));
 }
 
 TEST_F(SurfaceTest, SplitToWidthBreaksAtASpaceAsMeasuringEveryPrefixWould) {

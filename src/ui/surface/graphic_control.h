@@ -1,6 +1,8 @@
 #pragma once
 // A graphic control: a child widget that shows a retained picture of its own
-// size, takes the focus when clicked and has no tab stop.
+// size, takes the focus when clicked and has no tab stop. Like any new
+// picture, the retained one is undefined until first drawn; until then the
+// control shows black.
 
 #include <QRect>
 #include <QWidget>
@@ -30,6 +32,7 @@ private:
     int id_;
     Picture picture_;
     bool repaintPending_ = false;
+    bool pictureDrawn_ = false;
 };
 
 }  // namespace quimbaro

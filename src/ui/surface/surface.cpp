@@ -70,7 +70,11 @@ qsizetype EstimatedFit(const Font& font, const QString& text, int limit) {
     return text.size();
 }
 
-std::unique_ptr<Font> MakeFont(const QFont& qfont) {
+// A font equal to one made before (the character set tells fonts apart but
+// draws alike) takes its measurements: testing for the second stroke draws
+// and counts a sample twice.
+std::unique_ptr<Font> MakeFont(const QFont& qfont, const Font* equal) {
+    if (equal) return std::make_unique<Font>(*equal);
     QFontMetrics metrics(qfont);
     auto font = std::make_unique<Font>(Font{qfont, metrics});
     font->averageCharWidth = metrics.averageCharWidth();
@@ -97,10 +101,7 @@ QColor ToQColor(Colour colour) {
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }
 
-Surface::Surface(int dotsPerInch) : dotsPerInch_(dotsPerInch) {
-    const QString face = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
-    defaultFont_ = NewFont(face, kDefaultPoints, 0, kDefaultCharset);
-}
+Surface::Surface(int dotsPerInch) : dotsPerInch_(dotsPerInch) {}
 
 Surface::~Surface() { EndDrawing(); }
 
@@ -141,6 +142,10 @@ void Surface::ClearTarget(Colour colour) {
 }
 
 const Font* Surface::NewFont(const QString& face, int points, int style, int charset) {
+    return FontFor(face, points, style, charset);
+}
+
+const Font* Surface::FontFor(const QString& face, int points, int style, int charset) const {
     const QString trimmed = face.trimmed();
     FontKey key{trimmed, points, style, charset};
     auto found = fonts_.find(key);
@@ -157,8 +162,11 @@ const Font* Surface::NewFont(const QString& face, int points, int style, int cha
     // measures text, and measuring needs no shaping.
     qfont.setKerning(false);
     qfont.setStyleStrategy(QFont::PreferNoShaping);
+    const Font* equal = nullptr;
+    for (const auto& [made, font] : fonts_)
+        if (font->font == qfont) equal = font.get();
     auto& slot = fonts_[key];
-    slot = MakeFont(qfont);
+    slot = MakeFont(qfont, equal);
     return slot.get();
 }
 
@@ -330,6 +338,12 @@ bool Surface::CanDraw() const { return target_ && !target_->image.isNull(); }
 
 const Font& Surface::CurrentFont() const {
     if (target_ && target_->state.font) return *target_->state.font;
+    // Made when first needed: drawing nearly always selects a font first, and
+    // loading a face is among the dearest steps of the start.
+    if (!defaultFont_) {
+        const QString face = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+        defaultFont_ = FontFor(face, kDefaultPoints, 0, kDefaultCharset);
+    }
     return *defaultFont_;
 }
 

@@ -149,8 +149,11 @@ private:
     Picture* target_ = nullptr;
     GraphicControl* control_ = nullptr;
     using FontKey = std::tuple<QString, int, int, int>;
-    std::map<FontKey, std::unique_ptr<Font>> fonts_;
-    const Font* defaultFont_ = nullptr;
+    // Fonts are made when first asked for and kept: a cache, which the
+    // measuring (const) calls may fill.
+    const Font* FontFor(const QString& face, int points, int style, int charset) const;
+    mutable std::map<FontKey, std::unique_ptr<Font>> fonts_;
+    mutable const Font* defaultFont_ = nullptr;
     // The painter left open on the current target; it expires with its picture.
     std::weak_ptr<PictureDrawing> openDrawing_;
 };

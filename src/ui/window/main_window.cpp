@@ -3,10 +3,10 @@
 #include <QEvent>
 #include <QIcon>
 #include <QPalette>
-#include <QTimer>
 
 #include "access/screen_access.h"
 #include "access/spoken_texts.h"
+#include "window/after_first_frame.h"
 #include "window/book_watcher.h"
 #include "window/command_line_edit.h"
 #include "dialogs/programmer_message.h"
@@ -56,8 +56,11 @@ MainWindow::MainWindow(ShellContext& context)
     Initialise();
     reminders_ = new ReminderService({context_.dataFolder, context_.now, context_.settings.reminderMinutes}, this);
     connect(reminders_, &ReminderService::Clicked, this, &MainWindow::ComeForwardWithToday);
-    // The bus is asked once the window is up, so it never delays the first frame.
-    QTimer::singleShot(0, reminders_, &ReminderService::Start);
+    // Neither the icon nor the bus is part of the first frame.
+    new AfterFirstFrame(*this, [this] {
+        setWindowIcon(QIcon(QStringLiteral(":/quimbaro.png")));
+        reminders_->Start();
+    });
     bookWatcher_ = new BookWatcher(context_.dataFolder, this);
     bookWatcher_->Follow(session_.ShownYearFile());
     connect(bookWatcher_, &BookWatcher::Changed, this, &MainWindow::ShowBookChange);
@@ -73,7 +76,6 @@ void MainWindow::BuildFrame() {
     InstallScreenAccess();
     setWindowTitle(QStringLiteral("Quimbaro"));
     setAccessibleName(QStringLiteral("Quimbaro"));
-    setWindowIcon(QIcon(QStringLiteral(":/quimbaro.png")));
     setFixedSize(kClientWidth, kClientHeight);
     move(kWindowLeft, kWindowTop);  // places the frame's outer corner
     QPalette colours = palette();
@@ -103,7 +105,6 @@ void MainWindow::BuildControls() {
 
 GraphicControl* MainWindow::AddGraphicControl(int id, const QRect& geometry) {
     auto* control = new GraphicControl(this, id, geometry);
-    // The control starts black already; only its colours are set here.
     state_->surface.SelectTarget(*control);
     state_->surface.SetColours(kSystemColour, kBlack);
     return control;
@@ -121,7 +122,7 @@ void MainWindow::Initialise() {
     PaintDay(*first.show);
     // The window is not on screen yet: tell the user once it is.
     first.show.reset();
-    if (!first.messages.empty()) QTimer::singleShot(0, this, [this, first] { Carry(first); });
+    if (!first.messages.empty()) new AfterFirstFrame(*this, [this, first] { Carry(first); });
 }
 
 void MainWindow::DrawDay(const DayView& view) {
