@@ -115,12 +115,27 @@ TEST(SortDay, TheExamplesBothWaysEqualTimesAndOrdersThatSortNothing) {
     EXPECT_EQ(Sorted(times, 5, 1), (Strings{"9:30#2", "12:00#4", "10:00#0", "09:30#1", "#3"}));
     EXPECT_EQ(Sorted(equal, 3, 2), (Strings{"10:00#0", "10:00#1", "10:00#2"}));
     EXPECT_EQ(Sorted(equal, 3, 1), (Strings{"10:00#2", "10:00#1", "10:00#0"}));
+    EXPECT_EQ(Sorted({"11", "9", "10", "10"}, 4, 1), (Strings{"9#1", "11#0", "10#2", "10#3"}));
     // Other order values and counts below two leave file order; slots past the count stay.
     const Strings hours = {"12:00", "10:00", "11:00", "09:00", "08:00"};
     const Strings fileOrder = {"12:00#0", "10:00#1", "11:00#2", "09:00#3", "08:00#4"};
     const std::pair<int, int16_t> unsorted[] = {{5, 0}, {5, 3}, {5, -1}, {5, 258}, {1, 2}, {0, 2}, {-3, 2}};
     for (const auto& [count, order] : unsorted) EXPECT_EQ(Sorted(hours, count, order), fileOrder) << count << " " << order;
     EXPECT_EQ(Sorted(hours, 3, 2), (Strings{"10:00#1", "11:00#2", "12:00#0", "09:00#3", "08:00#4"}));
+    // A file's time may fill all six bytes with no zero (the sixth counts) or
+    // hold bytes after its zero (they do not): first, second, which comes first.
+    const std::tuple<std::string, std::string, std::size_t> raw[] = {
+        {"10:002", "10:001", 1}, {"10:001", "10:002", 0}, {std::string("9\0zzzz", 6), "9~", 0}};
+    for (const auto& [first, second, which] : raw) {
+        DayList day;
+        std::memcpy(day.slots[0].time, first.data(), first.size());
+        std::memcpy(day.slots[1].time, second.data(), second.size());
+        day.offsets = {0, 155};
+        SortDay(day, 2, SortOrder::EarliestFirst);
+        const std::string& expected = which == 0 ? first : second;
+        EXPECT_EQ(std::string(day.slots[0].time, expected.size()), expected) << first;
+        EXPECT_EQ(day.offsets[0], which * 155) << first;
+    }
 }
 
 TEST(SortDay, AgreesWithAStableSortOnRandomFullDays) {

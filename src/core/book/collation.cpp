@@ -46,6 +46,20 @@ std::optional<char> CharacterAt(std::string_view text, std::size_t k) {
     return text[k - 1];
 }
 
+// The weights of a time field's characters, the first in the highest byte:
+// a time collates after another (CollateCompare gives 2) exactly when its key
+// is the greater, since both compare weight by weight with 0 past the end.
+// The sort compares each pair many times; this reads each field once.
+uint64_t TimeKey(const char (&time)[sizeof(Appointment::time)]) {
+    uint64_t key = 0;
+    bool ended = false;
+    for (const char ch : time) {
+        ended = ended || ch == '\0';
+        key = key << 8 | static_cast<uint64_t>(ended ? 0 : kWeights[static_cast<unsigned char>(LowerWin1252(ch))]);
+    }
+    return key;
+}
+
 }  // namespace
 
 int CollationWeight(std::optional<char> ch) {
@@ -72,31 +86,53 @@ int CollateCompare(std::string_view a, std::string_view b) {
 
 void SortDay(DayList& list, int count, SortOrder sortOrder) {
     if (count > kDaySlots) count = kDaySlots;
-    // Exchanges slots j - 1 and j (slot n lives at index n - 1) when their
-    // times compare as the sort order asks.
-    auto exchangeIfDue = [&](int j) {
-        Appointment& earlier = list.slots[static_cast<std::size_t>(j - 2)];
-        Appointment& later = list.slots[static_cast<std::size_t>(j - 1)];
-        const bool after = CollateCompare(ReadField(earlier.time), ReadField(later.time)) == 2;
-        const bool due = sortOrder == SortOrder::EarliestFirst ? after : sortOrder == SortOrder::LatestFirst && !after;
-        if (!due) return false;
-        std::swap(earlier, later);
-        std::swap(list.offsets[static_cast<std::size_t>(j - 2)], list.offsets[static_cast<std::size_t>(j - 1)]);
-        return true;
+    if (count < 2) return;
+    // The passes move a slot's time key (the high bytes) with its slot number
+    // (the low byte) and no record; the records move once, at the end.
+    std::array<uint64_t, kDaySlots> items{};
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) items[i] = TimeKey(list.slots[i].time) << 8 | i;
+    const bool earliestFirst = sortOrder == SortOrder::EarliestFirst;
+    const bool latestFirst = sortOrder == SortOrder::LatestFirst;
+    // Whether the item in the earlier slot and the one after it are exchanged.
+    const auto due = [&](uint64_t earlier, uint64_t later) {
+        const bool after = earlier >> 8 > later >> 8;
+        return earliestFirst ? after : latestFirst && !after;
     };
+    // Slot n lives at index n - 1. Each pass compares slots j - 1 and j, and
+    // holds the item that travels along in a register, chosen without a
+    // branch: which way two times go is a coin toss the processor would lose.
     int low = 2;
     int high = count;
     int last = count;
     do {
+        uint64_t travelling = items[static_cast<std::size_t>(high - 1)];
         for (int j = high; j >= low; --j) {
-            if (exchangeIfDue(j)) last = j;
+            const uint64_t earlier = items[static_cast<std::size_t>(j - 2)];
+            const bool exchange = due(earlier, travelling);
+            items[static_cast<std::size_t>(j - 1)] = exchange ? earlier : travelling;
+            travelling = exchange ? travelling : earlier;
+            last = exchange ? j : last;
         }
+        items[static_cast<std::size_t>(low - 2)] = travelling;
         low = last + 1;
+        if (low > high) break;
+        travelling = items[static_cast<std::size_t>(low - 2)];
         for (int j = low; j <= high; ++j) {
-            if (exchangeIfDue(j)) last = j;
+            const uint64_t later = items[static_cast<std::size_t>(j - 1)];
+            const bool exchange = due(travelling, later);
+            items[static_cast<std::size_t>(j - 2)] = exchange ? later : travelling;
+            travelling = exchange ? travelling : later;
+            last = exchange ? j : last;
         }
+        items[static_cast<std::size_t>(high - 1)] = travelling;
         high = last - 1;
     } while (low <= high);
+    const DayList before = list;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        const std::size_t from = items[i] & 0xFF;
+        list.slots[i] = before.slots[from];
+        list.offsets[i] = before.offsets[from];
+    }
 }
 
 }  // namespace quimbaro

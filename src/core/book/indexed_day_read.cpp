@@ -70,10 +70,8 @@ StoreResult ReadDayRecords(const std::filesystem::path& path, std::string_view k
         }
     DayIndexBuilder builder;
     const int error = StreamRecords(file.fd(), [&](const char* records, std::size_t count, uint64_t firstOffset) {
-        for (std::size_t i = 0; i < count; ++i) {
-            const char* record = records + i * kRecordSize;
-            if (matches(record)) keep(record, firstOffset + i * kRecordSize);
-        }
+        matches.ForEachMatch(records, count,
+                             [&](std::size_t i) { keep(records + i * kRecordSize, firstOffset + i * kRecordSize); });
         if (indexed) builder.Add(records, count, firstOffset / kRecordSize);
     });
     if (error != 0) return ReadFailure(error);

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
+#include <new>
 
 #include "book/fd_io.h"
 #include "book/locked_file.h"
@@ -22,6 +24,34 @@ StoreResult Failure(StoreError error, int systemError, const std::filesystem::pa
     return result;
 }
 
+// The kernel copies each block out of page-cache pages, which start on 4 KiB
+// boundaries. A destination a few bytes further into its 4 KiB span than the
+// source (as when malloc puts a large block just past a boundary and the read
+// starts on one) has the copy's loads wait on its own just-made stores that
+// share their low twelve address bits: 8 times slower, measured on one
+// processor. Half the span apart they never share them, so each block goes
+// there, wherever it starts in the file.
+constexpr std::size_t kAliasSpan = 4096;
+
+struct FreeMemory {
+    void operator()(char* memory) const { std::free(memory); }
+};
+
+// Room for `bytes` read from any file offset, placed as above.
+class ReadBlock {
+public:
+    explicit ReadBlock(std::size_t bytes)
+        : memory_(static_cast<char*>(std::aligned_alloc(kAliasSpan, (bytes / kAliasSpan + 2) * kAliasSpan))) {
+        if (!memory_) throw std::bad_alloc();
+    }
+    char* For(uint64_t fileOffset) const {
+        return memory_.get() + (fileOffset + kAliasSpan / 2) % kAliasSpan;
+    }
+
+private:
+    std::unique_ptr<char, FreeMemory> memory_;
+};
+
 }  // namespace
 
 int StreamRecords(int fd, const RecordBlockVisitor& visit) {
@@ -30,13 +60,15 @@ int StreamRecords(int fd, const RecordBlockVisitor& visit) {
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // helps when the file is not cached
     uint64_t records = static_cast<uint64_t>(info.st_size) / kRecordSize;
     uint64_t offset = 0;
-    const auto block = std::make_unique_for_overwrite<char[]>(kStreamBlockRecords * kRecordSize);
+    if (records == 0) return 0;
+    const ReadBlock block(static_cast<std::size_t>(std::min<uint64_t>(records, kStreamBlockRecords)) * kRecordSize);
     while (records > 0) {
         const std::size_t wanted = static_cast<std::size_t>(std::min<uint64_t>(records, kStreamBlockRecords));
-        const ssize_t got = ReadFully(fd, block.get(), wanted * kRecordSize);
+        char* const at = block.For(offset);
+        const ssize_t got = ReadFully(fd, at, wanted * kRecordSize);
         if (got < 0) return errno;
         const std::size_t whole = static_cast<std::size_t>(got) / kRecordSize;
-        if (whole > 0) visit(block.get(), whole, offset);
+        if (whole > 0) visit(at, whole, offset);
         if (whole < wanted) break;  // the file got shorter than its size said
         records -= wanted;
         offset += wanted * kRecordSize;

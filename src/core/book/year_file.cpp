@@ -58,10 +58,8 @@ template <typename KeepRecord>
 StoreResult ReadYearFile(const std::filesystem::path& path, std::string_view key, KeepRecord keep) {
     const DateMatcher matches(key);
     return StreamYearFile(path, [&](const char* records, std::size_t count, uint64_t firstOffset) {
-        for (std::size_t i = 0; i < count; ++i) {
-            const char* record = records + i * kRecordSize;
-            if (matches(record)) keep(record, firstOffset + i * kRecordSize);
-        }
+        matches.ForEachMatch(records, count,
+                             [&](std::size_t i) { keep(records + i * kRecordSize, firstOffset + i * kRecordSize); });
     });
 }
 
