@@ -104,26 +104,23 @@ void SortDay(DayList& list, int count, SortOrder sortOrder) {
     int low = 2;
     int high = count;
     int last = count;
+    // The travelling item meets the one at `metAt`; whichever stays goes into
+    // the slot the travelling one left, `leftAt`.
+    const auto meet = [&](uint64_t& travelling, int metAt, int leftAt, bool travellingIsLater, int j) {
+        const uint64_t met = items[static_cast<std::size_t>(metAt)];
+        const bool exchange = travellingIsLater ? due(met, travelling) : due(travelling, met);
+        items[static_cast<std::size_t>(leftAt)] = exchange ? met : travelling;
+        travelling = exchange ? travelling : met;
+        last = exchange ? j : last;
+    };
     do {
         uint64_t travelling = items[static_cast<std::size_t>(high - 1)];
-        for (int j = high; j >= low; --j) {
-            const uint64_t earlier = items[static_cast<std::size_t>(j - 2)];
-            const bool exchange = due(earlier, travelling);
-            items[static_cast<std::size_t>(j - 1)] = exchange ? earlier : travelling;
-            travelling = exchange ? travelling : earlier;
-            last = exchange ? j : last;
-        }
+        for (int j = high; j >= low; --j) meet(travelling, j - 2, j - 1, true, j);
         items[static_cast<std::size_t>(low - 2)] = travelling;
         low = last + 1;
         if (low > high) break;
         travelling = items[static_cast<std::size_t>(low - 2)];
-        for (int j = low; j <= high; ++j) {
-            const uint64_t later = items[static_cast<std::size_t>(j - 1)];
-            const bool exchange = due(travelling, later);
-            items[static_cast<std::size_t>(j - 2)] = exchange ? later : travelling;
-            travelling = exchange ? travelling : later;
-            last = exchange ? j : last;
-        }
+        for (int j = low; j <= high; ++j) meet(travelling, j - 1, j - 2, false, j);
         items[static_cast<std::size_t>(high - 1)] = travelling;
         high = last - 1;
     } while (low <= high);
