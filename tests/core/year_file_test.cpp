@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <future>
 
+#include "book/append_records.h"
 #include "book/change_record.h"
 #include "book/locked_file.h"
 #include "book/record_stream.h"
@@ -202,6 +203,25 @@ TEST_F(YearFile, ChangesRefuseChangedRecordsBadPlacesAndBadDatesAndAFullDiskKeep
     }));
     EXPECT_EQ(ReadFile(file), original);
     EXPECT_EQ(fs::directory_iterator(folder)->path(), file);  // nothing else was made
+}
+
+// A record read from a file may fill a field to its last byte. Its key is
+// the record as it would be stored again: the last byte zero, nothing after
+// a field's text counted, and nothing read past the field.
+TEST(RecordKey, AFullFieldKeysAsStoredAgainAndBytesAfterTheTextDoNotCount) {
+    Appointment full;
+    std::memset(static_cast<void*>(&full), 'x', sizeof full);
+    Appointment stored = full;
+    stored.date[10] = stored.time[5] = stored.phone[12] = stored.name[49] = stored.subject[74] = '\0';
+    EXPECT_EQ(RecordKey(full), RecordKey(stored));
+    Appointment shorter = stored;  // the text keeps all but the last byte
+    shorter.subject[73] = '\0';
+    EXPECT_NE(RecordKey(shorter), RecordKey(stored));
+    Appointment cut = stored, cutClean = stored;
+    cut.name[3] = '\0';
+    std::memset(cutClean.name + 3, 0, sizeof cutClean.name - 3);
+    EXPECT_EQ(RecordKey(cut), RecordKey(cutClean));
+    EXPECT_NE(RecordKey(cut), RecordKey(stored));
 }
 
 }  // namespace quimbaro
