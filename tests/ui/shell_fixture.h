@@ -40,6 +40,29 @@ private:
     QTimer timer_;
 };
 
+// A box that no catcher closes would wait for a click until ctest's limit:
+// after a minute open it is closed and the test fails, naming the box.
+class UnclosedBoxGuard {
+public:
+    UnclosedBoxGuard() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QMessageBox* open = nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) open = box;
+            ticksOpen_ = open ? ticksOpen_ + 1 : 0;
+            if (ticksOpen_ < kTicksAllowed) return;
+            ADD_FAILURE() << "a message box stayed open: " << open->text().toStdString();
+            open->button(QMessageBox::Ok)->click();
+        });
+        timer_.start(1000);
+    }
+
+private:
+    static constexpr int kTicksAllowed = 60;
+    QTimer timer_;
+    int ticksOpen_ = 0;
+};
+
 class ShellTest : public ::testing::Test {
 protected:
     MainWindow& Open() {
@@ -85,6 +108,7 @@ protected:
     std::vector<int> exitCodes;
     std::unique_ptr<ShellContext> context;
     std::unique_ptr<MainWindow> window;
+    UnclosedBoxGuard unclosedBoxes;
 };
 
 }  // namespace quimbaro::testing
