@@ -26,7 +26,7 @@ public:
     // The first word alone turns away nearly every record of another day, so
     // the second is read only when it matches.
     bool operator()(const char* record) const {
-        if (!FirstWordMatches(record) || !possible_) return false;
+        if (!possible_ || !FirstWordMatches(record)) return false;
         uint64_t word;  // within the record: it is 155 bytes long
         std::memcpy(&word, record + sizeof word, sizeof word);
         return (word & mask_[1]) == pattern_[1];
@@ -38,6 +38,7 @@ public:
     // records ahead are asked for meanwhile.
     template <typename Keep>
     void ForEachMatch(const char* records, std::size_t count, Keep keep) const {
+        if (!possible_) return;
         std::size_t i = 0;
         for (; i + 4 <= count; i += 4) {
             const char* four = records + i * kRecordSize;
