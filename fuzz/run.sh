@@ -27,13 +27,15 @@ max_len_for() {
   esac
 }
 
-# A hang or a blow-up is a fault too, for the targets that read outside files.
+# A hang or a blow-up is a fault too: every target reads outside input (year
+# files, typed lines, settings, calendars), so every one has its limits.
 limits_for() {
   case $1 in
     vdir) echo -timeout=10 -rss_limit_mb=1024 ;;
     icalimport | rules | eventfile) echo -timeout=5 -rss_limit_mb=512 ;;
     seriesline) echo -timeout=2 -rss_limit_mb=256 ;;
     syncstate) echo -timeout=5 -rss_limit_mb=512 ;;
+    *) echo -timeout=10 -rss_limit_mb=1024 ;;
   esac
 }
 
