@@ -18,6 +18,7 @@ done
 work=$(mktemp -d)
 pids=()
 source "$(dirname "${BASH_SOURCE[0]}")/../stop_children.sh"
+source "$here/../x_display.sh"
 cleanup() {
   stop_children
   rm -rf "$work"
@@ -34,10 +35,7 @@ wait_line() {
   exit 1
 }
 
-Xvfb -displayfd 3 -screen 0 1400x1050x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-wait_line "$work/display"
-export DISPLAY=:$(head -1 "$work/display")
+start_with_retries start_xvfb 1400x1050x24 || exit 1
 
 dbus-daemon --session --nofork --print-address=3 3>"$work/bus" &
 pids+=($!)
@@ -65,6 +63,7 @@ status=0
 "$python" "$here/read_window.py" || status=$?
 if ((status != 0)); then
   echo "--- program:"; cat "$work/program.log"
+  echo "--- display $DISPLAY:"; xdotool getdisplaygeometry 2>&1 || true; cat "$work/xvfb.log"
   echo "--- launcher:"; cat "$work/launcher.log"
 fi
 exit $status
