@@ -10,7 +10,7 @@
 #include <string>
 
 #include "book/appointment.h"
-#include "book/year_file_write.h"
+#include "book/cache_file.h"
 #include "files/unique_fd.h"
 
 namespace quimbaro {
@@ -18,14 +18,11 @@ namespace {
 
 constexpr int kSlots = 12 * 31;
 constexpr char kMagic[8] = {'Q', 'D', 'I', 'A', 'S', 0, 0, 1};
-// A change this close before the index is made might share its time stamps
-// with a later change; file system clocks tick in at most 10 ms.
-constexpr auto kSettledFor = std::chrono::milliseconds(200);
+constexpr std::string_view kKind = "dias";
 
 struct Header {
     char magic[8];
-    uint64_t device, inode, size;
-    int64_t changedSeconds, changedNanoseconds, modifiedSeconds, modifiedNanoseconds;
+    CacheStamp stamp;
     uint32_t total;  // record numbers after the header
     uint32_t unused;
     std::array<uint32_t, kSlots + 1> start;  // slot s lists numbers [start[s], start[s + 1])
@@ -35,19 +32,13 @@ struct Header {
 Header HeaderFor(const struct stat& year) {
     Header header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);
-    header.device = year.st_dev;
-    header.inode = year.st_ino;
-    header.size = static_cast<uint64_t>(year.st_size);
-    header.changedSeconds = year.st_ctim.tv_sec;
-    header.changedNanoseconds = year.st_ctim.tv_nsec;
-    header.modifiedSeconds = year.st_mtim.tv_sec;
-    header.modifiedNanoseconds = year.st_mtim.tv_nsec;
+    header.stamp = StampOf(year);
     return header;
 }
 
 // Describes the same file as it was: everything but the tables.
 bool SameFile(const Header& stored, const Header& now) {
-    return std::memcmp(&stored, &now, offsetof(Header, total)) == 0;
+    return std::memcmp(stored.magic, now.magic, sizeof kMagic) == 0 && stored.stamp == now.stamp;
 }
 
 uint32_t SlotCheck(int slot, const uint32_t* numbers, std::size_t count) {
@@ -57,10 +48,6 @@ uint32_t SlotCheck(int slot, const uint32_t* numbers, std::size_t count) {
     return hash ^ static_cast<uint32_t>(count);
 }
 
-std::filesystem::path IndexPath(const DayIndexPlace& place, const struct stat& year) {
-    return place.folder / ("dias-" + std::to_string(year.st_dev) + "-" + std::to_string(year.st_ino));
-}
-
 bool ReadAt(int fd, void* buffer, std::size_t size, off_t offset) {
     return ::pread(fd, buffer, size, offset) == static_cast<ssize_t>(size);
 }
@@ -68,13 +55,6 @@ bool ReadAt(int fd, void* buffer, std::size_t size, off_t offset) {
 int TwoDigits(const char* text) {
     const auto digit = [](char c) { return c >= '0' && c <= '9' ? c - '0' : -100; };
     return digit(text[0]) * 10 + digit(text[1]);
-}
-
-bool Settled(const DayIndexPlace& place, const struct stat& year) {
-    const auto changed = std::chrono::system_clock::time_point(
-        std::chrono::duration_cast<std::chrono::system_clock::duration>(
-            std::chrono::seconds(year.st_ctim.tv_sec) + std::chrono::nanoseconds(year.st_ctim.tv_nsec)));
-    return place.now() - changed > kSettledFor;
 }
 
 }  // namespace
@@ -95,10 +75,10 @@ std::optional<int> DaySlot(const char* dateField) {
 
 std::optional<std::vector<uint32_t>> ReadDayIndex(const DayIndexPlace& place, const struct stat& year, int slot) {
     if (place.folder.empty() || slot < 0 || slot >= kSlots) return {};
-    const files::UniqueFd fd(::open(IndexPath(place, year).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    const files::UniqueFd fd(OpenCacheFile(CachePath(place, kKind, year)));
     struct stat info {};
     Header header;
-    if (fd.get() < 0 || fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+    if (fd.get() < 0 || fstat(fd.get(), &info) != 0 ||
         !ReadAt(fd.get(), &header, sizeof header, 0) || !SameFile(header, HeaderFor(year)))
         return {};
     const uint64_t records = static_cast<uint64_t>(year.st_size) / kRecordSize;
@@ -123,7 +103,7 @@ void DayIndexBuilder::Add(const char* records, std::size_t count, uint64_t first
 }
 
 void DayIndexBuilder::Write(const DayIndexPlace& place, const struct stat& year) const {
-    if (place.folder.empty() || !Settled(place, year) || uint64_t(year.st_size) / kRecordSize > UINT32_MAX) return;
+    if (place.folder.empty() || !SettledForCache(place, year) || uint64_t(year.st_size) / kRecordSize > UINT32_MAX) return;
     Header header = HeaderFor(year);
     header.total = static_cast<uint32_t>(entries_.size());
     // Each slot's numbers in file order, the slots one after another.
@@ -134,27 +114,18 @@ void DayIndexBuilder::Write(const DayIndexPlace& place, const struct stat& year)
     for (const auto& [slot, number] : entries_) numbers[header.start[slot] + next[slot]++] = number;
     for (int slot = 0; slot < kSlots; ++slot)
         header.check[slot] = SlotCheck(slot, numbers.data() + header.start[slot], next[slot]);
-    // A whole index or none: written aside, then renamed into its place.
-    std::error_code ignored;
-    std::filesystem::create_directories(place.folder, ignored);
-    const std::filesystem::path path = IndexPath(place, year);
-    const std::filesystem::path temporary = path.string() + "." + std::to_string(::getpid());
-    const files::UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (fd.get() < 0) return;
-    const bool written = WriteFully(fd.get(), reinterpret_cast<const char*>(&header), sizeof header, 0) &&
-                         WriteFully(fd.get(), reinterpret_cast<const char*>(numbers.data()),
-                                    numbers.size() * sizeof(uint32_t), sizeof header);
-    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
-    KeepNewestIndexes(place.folder);
+    WriteCacheFile(place, kKind, year,
+                   {std::string_view(reinterpret_cast<const char*>(&header), sizeof header),
+                    std::string_view(reinterpret_cast<const char*>(numbers.data()), numbers.size() * sizeof(uint32_t))});
 }
 
-void KeepNewestIndexes(const std::filesystem::path& folder) {
+void KeepNewestIndexes(const std::filesystem::path& folder, std::string_view kind) {
     // Every rewrite of a year file by rename gives it a new inode and so a new
     // index; the old ones and a killed write's temporaries would pile up.
     std::vector<std::pair<std::filesystem::file_time_type, std::filesystem::path>> indexes;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        if (!entry.path().filename().string().starts_with("dias-")) continue;
+        if (!entry.path().filename().string().starts_with(std::string(kind) + "-")) continue;
         const auto time = entry.symlink_status(error).type() == std::filesystem::file_type::regular
                               ? entry.last_write_time(error)
                               : std::filesystem::file_time_type::min();  // a link or odd entry goes first

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace quimbaro {
@@ -54,10 +55,11 @@ private:
     std::vector<std::pair<uint16_t, uint32_t>> entries_;  // slot, record number
 };
 
-// The index files kept in the folder: the newest ones, a few per year file.
+// The cache files of each kind kept in the folder: the newest ones, a few
+// per year file.
 inline constexpr std::size_t kKeptIndexes = 32;
-// Removes all but the newest kKeptIndexes "dias-*" entries (links included,
-// never followed); nothing else in the folder is touched.
-void KeepNewestIndexes(const std::filesystem::path& folder);
+// Removes all but the newest kKeptIndexes entries named "<kind>-*" (links
+// included, never followed); nothing else in the folder is touched.
+void KeepNewestIndexes(const std::filesystem::path& folder, std::string_view kind = "dias");
 
 }  // namespace quimbaro

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "book/cache_file.h"
 #include "book/date_matcher.h"
 #include "book/locked_file.h"
 #include "book/record_stream.h"
@@ -22,11 +23,7 @@ StoreResult ReadFailure(int systemError) {
     return result;
 }
 
-bool SameState(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec &&
-           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
-}
+bool SameState(const struct stat& a, const struct stat& b) { return StampOf(a) == StampOf(b); }
 
 // The index's slot for the key, when the key is a date the index can hold.
 std::optional<int> KeySlot(std::string_view key) {

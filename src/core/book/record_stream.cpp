@@ -76,15 +76,18 @@ int StreamRecords(int fd, const RecordBlockVisitor& visit) {
     return 0;
 }
 
-StoreResult StreamYearFile(const std::filesystem::path& path, const RecordBlockVisitor& visit) {
+StoreResult ReadYearFile(const std::filesystem::path& path, const std::function<int(int fd)>& read) {
     LockedFile file;
     StoreResult result = file.Open(path, O_RDONLY, kLockWaitMilliseconds);
     result.fileName = path.filename().string();
     if (result.FileMissing()) return {.fileName = result.fileName};
     if (!result.Stored()) return result;
-    if (const int readError = StreamRecords(file.fd(), visit); readError != 0)
-        return Failure(StoreError::ReadFailed, readError, path);
+    if (const int readError = read(file.fd()); readError != 0) return Failure(StoreError::ReadFailed, readError, path);
     return result;
+}
+
+StoreResult StreamYearFile(const std::filesystem::path& path, const RecordBlockVisitor& visit) {
+    return ReadYearFile(path, [&visit](int fd) { return StreamRecords(fd, visit); });
 }
 
 }  // namespace quimbaro

@@ -29,6 +29,11 @@ using RecordBlockVisitor =
 // the errno of a failed read.
 int StreamRecords(int fd, const RecordBlockVisitor& visit);
 
+// Opens the year file and holds its lock while `read` reads it from the
+// descriptor; `read` answers 0 or the errno of a failed read. A missing file
+// is not read and not created; the result names the file.
+StoreResult ReadYearFile(const std::filesystem::path& path, const std::function<int(int fd)>& read);
+
 // Opens the year file, holds its lock while streaming it, and names it in the
 // result; a missing file streams nothing and is not created.
 StoreResult StreamYearFile(const std::filesystem::path& path, const RecordBlockVisitor& visit);

@@ -1,5 +1,7 @@
 #include "search/book_search.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -7,9 +9,11 @@
 #include <string>
 #include <system_error>
 
+#include "book/cache_file.h"
 #include "book/collation.h"
 #include "book/record_stream.h"
 #include "search/matched_days.h"
+#include "search/search_table.h"
 
 namespace quimbaro {
 namespace {
@@ -44,6 +48,32 @@ std::vector<StoreResult> EachYearFile(const std::filesystem::path& folder, ReadF
     return skipped;
 }
 
+// A large year file is searched in its search table when it has a sound one;
+// else it is read whole, and the table made on the way for the next search.
+// 0, or the errno of a failed read.
+int SearchYearFile(int fd, const std::string& name, const RecordMatcher& matcher, const DayIndexPlace& cache,
+                   MatchedDays& days) {
+    struct stat before {};
+    if (fstat(fd, &before) != 0) return errno;
+    const bool tabled = !cache.folder.empty() && TableCanAnswer(matcher) &&
+                        uint64_t(before.st_size) / kRecordSize >= kIndexedRecords;
+    if (tabled)
+        if (const auto found = FindInSearchTable(cache, before, std::stoi(name.substr(0, 4)), matcher)) {
+            days.Add(*found);
+            return 0;
+        }
+    SearchTableBuilder builder(name);
+    const int error = StreamRecords(fd, [&](const char* records, std::size_t count, uint64_t) {
+        days.Add(records, count);
+        if (tabled) builder.Add(records, count);
+    });
+    if (error != 0) return error;
+    // Tabled only when the file stayed as it was while it was read.
+    struct stat after {};
+    if (tabled && fstat(fd, &after) == 0 && StampOf(before) == StampOf(after)) builder.Write(cache, before);
+    return 0;
+}
+
 }  // namespace
 
 std::vector<std::filesystem::path> YearFiles(const std::filesystem::path& folder,
@@ -61,12 +91,12 @@ std::vector<std::filesystem::path> YearFiles(const std::filesystem::path& folder
     return files;
 }
 
-DaySearch FindMatchingDays(const std::filesystem::path& folder, const RecordMatcher& matcher) {
+DaySearch FindMatchingDays(const std::filesystem::path& folder, const RecordMatcher& matcher,
+                           const DayIndexPlace& cache) {
     DaySearch search;
     search.skipped = EachYearFile(folder, [&](const std::filesystem::path& file, const std::string& name) {
         MatchedDays days(matcher, name);
-        const StoreResult read =
-            StreamYearFile(file, [&](const char* records, std::size_t count, uint64_t) { days.Add(records, count); });
+        const StoreResult read = ReadYearFile(file, [&](int fd) { return SearchYearFile(fd, name, matcher, cache, days); });
         for (const CalendarDate& day : days.Days()) search.days.push_back(day);
         return read;
     });

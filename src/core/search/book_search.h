@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "book/appointment.h"
+#include "book/day_index.h"
 #include "book/year_file.h"
 #include "calendar/dates.h"
 #include "search/record_matcher.h"
@@ -27,8 +28,11 @@ struct DaySearch {
     std::vector<CalendarDate> days;  // in date order, each once
     std::vector<StoreResult> skipped;
 };
-// Memory stays a day table per file however many records match.
-DaySearch FindMatchingDays(const std::filesystem::path& folder, const RecordMatcher& matcher);
+// Memory stays a day table per file however many records match. Large year
+// files are searched in their search tables (search_table.h) kept in `cache`
+// (empty: none are read or made).
+DaySearch FindMatchingDays(const std::filesystem::path& folder, const RecordMatcher& matcher,
+                           const DayIndexPlace& cache = {});
 
 struct RecordSearch {
     std::vector<Appointment> records;  // in date order, then time order (as a day sorts them)

@@ -51,6 +51,10 @@ void MatchedDays::Add(const char* records, std::size_t count) {
     way_ = looked * 12 > count ? (way_ == Way::Scan ? Way::DateFirst : Way::Scan) : way_;
 }
 
+void MatchedDays::Add(const FoundDays& days) {
+    for (std::size_t d = 0; d < days.size(); ++d) found_[d] = found_[d] || days[d];
+}
+
 std::vector<CalendarDate> MatchedDays::Days() const {
     std::vector<CalendarDate> days;
     for (int16_t month = 1; month <= 12; ++month)

@@ -15,6 +15,7 @@
 
 #include "calendar/dates.h"
 #include "search/record_matcher.h"
+#include "search/search_table.h"
 
 namespace quimbaro {
 
@@ -26,6 +27,8 @@ public:
 
     // `count` records one after the other.
     void Add(const char* records, std::size_t count);
+    // Days found elsewhere (the file's search table).
+    void Add(const FoundDays& days);
     // The days found so far, in date order.
     std::vector<CalendarDate> Days() const;
 
@@ -37,8 +40,7 @@ private:
     char year_[4];
     int16_t yearNumber_;
     Way way_ = Way::Scan;
-    static constexpr std::size_t kDayIndexes = 13 * 32;  // month * 32 + day
-    std::array<bool, kDayIndexes> found_{};
+    FoundDays found_{};  // by month * 32 + day
 };
 
 }  // namespace quimbaro

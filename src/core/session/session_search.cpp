@@ -25,7 +25,7 @@ void Session::Search(const std::string& query, SessionAnswer& answer) {
     search_ = {};
     if (query.empty()) return RepaintShownDay(answer);
     RecordMatcher matcher(query);
-    DaySearch found = FindMatchingDays(folder_, matcher);
+    DaySearch found = FindMatchingDays(folder_, matcher, dayIndex_);
     AddSeriesMatchDays(matcher, found.days);
     const std::optional<CalendarDate> first = FirstDayToShow(found.days, today_());
     if (first) {

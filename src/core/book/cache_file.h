@@ -1,0 +1,45 @@
+#pragma once
+// What the caches kept beside the book (the day index, the search table)
+// share: each is made from one year file as it was, and is used only while
+// that file still has the same device, inode, size, change and modification
+// times. Each is written whole or not at all, and only a few are kept.
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "book/day_index.h"
+
+namespace quimbaro {
+
+// Stored at the head of a cache file, as is: eight-byte fields, no padding.
+struct CacheStamp {
+    uint64_t device, inode, size;
+    int64_t changedSeconds, changedNanoseconds, modifiedSeconds, modifiedNanoseconds;
+    bool operator==(const CacheStamp&) const = default;
+};
+CacheStamp StampOf(const struct stat& year);
+
+// A file changed less than a moment before now is not cached: a change
+// within the same tick of the file system's clock could leave its times as
+// they were.
+bool SettledForCache(const DayIndexPlace& place, const struct stat& year);
+
+// The cache file of this kind ("dias", "textos") for the year file.
+std::filesystem::path CachePath(const DayIndexPlace& place, std::string_view kind, const struct stat& year);
+
+// Written aside, then renamed into its place; then all but the newest
+// kKeptIndexes files of the kind are removed. Best effort, as for any
+// cache: a failure leaves no file and is not reported.
+void WriteCacheFile(const DayIndexPlace& place, std::string_view kind, const struct stat& year,
+                    const std::vector<std::string_view>& parts);
+
+// Opens a cache file for reading: a regular file, never through a link; -1
+// when there is none.
+int OpenCacheFile(const std::filesystem::path& path);
+
+}  // namespace quimbaro

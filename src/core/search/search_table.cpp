@@ -1,0 +1,186 @@
+#include "search/search_table.h"
+
+#include <string.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "book/appointment.h"
+#include "book/cache_file.h"
+#include "calendar/dates.h"
+#include "files/unique_fd.h"
+#include "search/folding.h"
+
+namespace quimbaro {
+namespace {
+
+constexpr char kMagic[8] = {'Q', 'T', 'E', 'X', 'T', 'O', 'S', 1};
+constexpr std::string_view kKind = "textos";
+// Read this much of a region at a time; a query must be shorter than half.
+constexpr std::size_t kBlock = 256 * 1024;
+constexpr std::size_t kLongestQuery = 1024;
+
+// The texts follow the header, then the digits. Day d's texts are the bytes
+// [textStart[d], textStart[d + 1]) of the texts: for each of its records the
+// folded name, a zero, the folded subject and a zero. Its digits likewise:
+// each record's phone digits and a zero.
+struct Header {
+    char magic[8];
+    CacheStamp stamp;
+    uint64_t textBytes, digitBytes;
+    std::array<uint32_t, kTableDays + 1> textStart, digitStart;
+};
+
+std::size_t DayOf(int month, int day) { return static_cast<std::size_t>(month * 32 + day); }
+
+// Offsets from 0 to the region's size, never going back.
+bool SoundStarts(const std::array<uint32_t, kTableDays + 1>& starts, uint64_t bytes) {
+    return starts[0] == 0 && starts[kTableDays] == bytes && std::is_sorted(starts.begin(), starts.end());
+}
+
+// Only a real day of the year may hold anything.
+bool OnlyRealDays(const Header& header, int yearNumber) {
+    for (std::size_t d = 0; d < kTableDays; ++d) {
+        const bool empty = header.textStart[d] == header.textStart[d + 1] && header.digitStart[d] == header.digitStart[d + 1];
+        const int month = static_cast<int>(d / 32), day = static_cast<int>(d % 32);
+        if (!empty && (month < 1 || month > 12 || day < 1 || day > DaysInMonth(month, yearNumber))) return false;
+    }
+    return true;
+}
+
+bool Sound(const Header& header, const struct stat& table, const struct stat& year, int yearNumber) {
+    return std::memcmp(header.magic, kMagic, sizeof kMagic) == 0 && header.stamp == StampOf(year) &&
+           header.textBytes <= SearchTableBuilder::kMaxTableBytes &&
+           header.digitBytes <= SearchTableBuilder::kMaxTableBytes &&
+           uint64_t(table.st_size) == sizeof header + header.textBytes + header.digitBytes &&
+           SoundStarts(header.textStart, header.textBytes) && SoundStarts(header.digitStart, header.digitBytes) &&
+           OnlyRealDays(header, yearNumber);
+}
+
+bool ReadAt(int fd, char* buffer, std::size_t size, uint64_t offset) {
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, buffer, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        buffer += got, size -= static_cast<std::size_t>(got), offset += static_cast<uint64_t>(got);
+    }
+    return true;
+}
+
+// One region of the table read front to back, a block at a time, so that
+// the ranges of consecutive days come from the same read.
+class RegionScan {
+public:
+    RegionScan(int fd, uint64_t base, uint64_t size) : fd_(fd), base_(base), size_(size) {}
+
+    // Whether the bytes [from, to) of the region hold the needle (not empty).
+    bool Holds(uint64_t from, uint64_t to, std::string_view needle) {
+        while (!failed_ && from < to && to - from >= needle.size()) {
+            const uint64_t end = std::min<uint64_t>(to, from + kBlock);
+            if (!Cover(from, end)) return false;
+            const char* at = window_.data() + (from - windowStart_);
+            if (memmem(at, end - from, needle.data(), needle.size())) return true;
+            if (end == to) return false;
+            from = end - (needle.size() - 1);  // a match across the two blocks
+        }
+        return false;
+    }
+    bool Failed() const { return failed_; }
+
+private:
+    bool Cover(uint64_t from, uint64_t end) {
+        if (from >= windowStart_ && end <= windowEnd_) return true;
+        if (window_.empty()) window_.resize(kBlock);
+        const std::size_t length = static_cast<std::size_t>(std::min<uint64_t>(kBlock, size_ - from));
+        failed_ = !ReadAt(fd_, window_.data(), length, base_ + from);
+        windowStart_ = from, windowEnd_ = failed_ ? from : from + length;
+        return !failed_;
+    }
+
+    int fd_;
+    uint64_t base_, size_;
+    std::vector<char> window_;
+    uint64_t windowStart_ = 0, windowEnd_ = 0;
+    bool failed_ = false;
+};
+
+void AppendFolded(std::string& texts, const char* field, std::size_t width) {
+    const auto& table = FoldTable();
+    for (std::size_t i = 0; i < width && field[i] != 0; ++i) texts += static_cast<char>(table[static_cast<unsigned char>(field[i])]);
+    texts += '\0';
+}
+
+}  // namespace
+
+bool TableCanAnswer(const RecordMatcher& matcher) {
+    const std::string& folded = matcher.FoldedQuery();
+    return !folded.empty() && folded.size() < kLongestQuery && folded.find('\0') == std::string::npos;
+}
+
+std::optional<FoundDays> FindInSearchTable(const DayIndexPlace& place, const struct stat& year, int yearNumber,
+                                           const RecordMatcher& matcher) {
+    if (place.folder.empty() || !TableCanAnswer(matcher)) return {};
+    const files::UniqueFd fd(OpenCacheFile(CachePath(place, kKind, year)));
+    struct stat table {};
+    Header header;
+    if (fd.get() < 0 || fstat(fd.get(), &table) != 0 ||
+        !ReadAt(fd.get(), reinterpret_cast<char*>(&header), sizeof header, 0) ||
+        !Sound(header, table, year, yearNumber))
+        return {};
+    RegionScan texts(fd.get(), sizeof header, header.textBytes);
+    RegionScan digits(fd.get(), sizeof header + header.textBytes, header.digitBytes);
+    const std::string& folded = matcher.FoldedQuery();
+    const std::string& phone = matcher.PhoneDigits();
+    FoundDays found{};
+    for (std::size_t d = 0; d < kTableDays; ++d)
+        found[d] = texts.Holds(header.textStart[d], header.textStart[d + 1], folded) ||
+                   (!phone.empty() && digits.Holds(header.digitStart[d], header.digitStart[d + 1], phone));
+    if (texts.Failed() || digits.Failed()) return {};
+    return found;
+}
+
+SearchTableBuilder::SearchTableBuilder(std::string_view fileName) {
+    std::memcpy(year_, fileName.data(), sizeof year_);
+}
+
+// The records a search can find: dated on a real day of the file's year.
+void SearchTableBuilder::Add(const char* records, std::size_t count) {
+    for (std::size_t i = 0; i < count && !tooLarge_; ++i) {
+        const char* record = records + i * kRecordSize;
+        if (std::memcmp(record + 6, year_, sizeof year_) != 0) continue;  // DD/MM/YYYY
+        const std::optional<CalendarDate> day = RecordDay(record);
+        if (!day) continue;
+        std::string& texts = texts_[DayOf(day->month, day->day)];
+        std::string& digits = digits_[DayOf(day->month, day->day)];
+        const std::size_t before = texts.size() + digits.size();
+        AppendFolded(texts, record + offsetof(Appointment, name), sizeof(Appointment::name));
+        AppendFolded(texts, record + offsetof(Appointment, subject), sizeof(Appointment::subject));
+        const char* phone = record + offsetof(Appointment, phone);
+        for (std::size_t at = 0; at < sizeof(Appointment::phone) && phone[at] != 0; ++at)
+            if (phone[at] >= '0' && phone[at] <= '9') digits += phone[at];
+        digits += '\0';
+        bytes_ += texts.size() + digits.size() - before;
+        tooLarge_ = bytes_ > kMaxTableBytes;
+    }
+    if (tooLarge_) texts_ = {}, digits_ = {};
+}
+
+void SearchTableBuilder::Write(const DayIndexPlace& place, const struct stat& year) const {
+    if (tooLarge_ || place.folder.empty() || !SettledForCache(place, year)) return;
+    Header header{};
+    std::memcpy(header.magic, kMagic, sizeof kMagic);
+    header.stamp = StampOf(year);
+    std::string body;
+    body.reserve(bytes_);
+    for (std::size_t d = 0; d < kTableDays; ++d) header.textStart[d] = static_cast<uint32_t>(body.size()), body += texts_[d];
+    header.textBytes = header.textStart[kTableDays] = static_cast<uint32_t>(body.size());
+    for (std::size_t d = 0; d < kTableDays; ++d)
+        header.digitStart[d] = static_cast<uint32_t>(body.size() - header.textBytes), body += digits_[d];
+    header.digitBytes = header.digitStart[kTableDays] = static_cast<uint32_t>(body.size() - header.textBytes);
+    WriteCacheFile(place, kKind, year,
+                   {std::string_view(reinterpret_cast<const char*>(&header), sizeof header), body});
+}
+
+}  // namespace quimbaro
