@@ -10,7 +10,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(loadday classify daykey settings sortday cli reminders change search icalimport vdir syncstate seriesline rules eventfile)
+  targets=(loadday classify daykey settings sortday cli reminders change search searchtable icalimport vdir syncstate seriesline rules eventfile)
 fi
 jobs=${FUZZ_BUILD_JOBS:-$(nproc)}
 
@@ -22,7 +22,7 @@ cmake --build build-fuzz --target fuzz_targets -j "$jobs"
 # Year files of a whole day need room for more than 29 records.
 max_len_for() {
   case $1 in
-    loadday | reminders | change | rules) echo 20000 ;;
+    loadday | reminders | change | rules | searchtable) echo 20000 ;;
     *) echo 4096 ;;
   esac
 }

@@ -62,7 +62,7 @@ protected:
 
 TEST_F(SearchTable, FindsWhatTheYearFileFindsFirstTimeAndFromTheTable) {
     const std::vector<std::string> queries = {"pilar", "lupe", "n", testing::W("Ñü"), testing::W("ÿ"), "s", testing::W("ß"),
-                                              "612 34", "(612) 345-678", "6", "a a", " ", "p\xFF"};
+                                              "612 34", "(612) 345-678", "6", "a a", " ", "p\xFF", "eaz"};
     for (const std::string& query : queries) {
         WriteBook(query);
         fs::remove_all(cache.folder);
@@ -105,19 +105,22 @@ TEST_F(SearchTable, AYearFileChangedAfterwardsIsReadAgainAndTabledAgain) {
 }
 
 // One day of full fields: 127 bytes of texts a record, read 256 KiB at a
-// time, so the name of record 2064 runs across the first two reads.
-TEST_F(SearchTable, AMatchAcrossTwoReadsIsFound) {
-    std::string bytes;
-    for (std::size_t i = 0; i < kRecords; ++i) {
-        Appointment record = MakeAppointment("09/09/2026", "10:00", "", "", "");
-        std::memset(record.name, 'x', sizeof record.name);
-        std::memset(record.subject, 'y', sizeof record.subject);
-        if (i == 2064) std::memcpy(record.name + 14, "pilar", 5);  // bytes 262142 to 262146
-        bytes += testing::Bytes(record);
+// time, so the name of record 2064 holds the end of the first read, at its
+// 16th byte: the query is put just before it, across it and just after it.
+TEST_F(SearchTable, AMatchAtTheEndOfAReadOrAcrossTwoIsFound) {
+    for (const std::size_t at : {11, 14, 16}) {
+        std::string bytes;
+        for (std::size_t i = 0; i < kRecords; ++i) {
+            Appointment record = MakeAppointment("09/09/2026", "10:00", "", "", "");
+            std::memset(record.name, 'x', sizeof record.name);
+            std::memset(record.subject, 'y', sizeof record.subject);
+            if (i == 2064) std::memcpy(record.name + at, "pilar", 5);
+            bytes += testing::Bytes(record);
+        }
+        testing::WriteFile(file, bytes);
+        EXPECT_EQ(Days("pilar", cache), (std::vector<CalendarDate>{{2026, 9, 9}})) << at;
+        EXPECT_EQ(Days("pilar", cache), (std::vector<CalendarDate>{{2026, 9, 9}})) << at << ", from the table";
     }
-    testing::WriteFile(file, bytes);
-    EXPECT_EQ(Days("pilar", cache), (std::vector<CalendarDate>{{2026, 9, 9}}));
-    EXPECT_EQ(Days("pilar", cache), (std::vector<CalendarDate>{{2026, 9, 9}})) << "from the table";
 }
 
 // A file changed a moment ago may change again within the same clock tick.

@@ -62,7 +62,7 @@ int SearchYearFile(int fd, const std::string& name, const RecordMatcher& matcher
             days.Add(*found);
             return 0;
         }
-    SearchTableBuilder builder(name);
+    SearchTableBuilder builder(name, tabled ? uint64_t(before.st_size) / kRecordSize : 0);
     const int error = StreamRecords(fd, [&](const char* records, std::size_t count, uint64_t) {
         days.Add(records, count);
         if (tabled) builder.Add(records, count);

@@ -70,36 +70,41 @@ RecordMatcher::RecordMatcher(std::string_view query)
     if (second_.count && second_.at < first_.at) std::swap(first_, second_);
     gap_ = second_.count ? second_.at - first_.at : 0;
     if (gap_ + 16 > kTextWidth) second_ = {}, gap_ = 0;  // too far apart to look at both in one pass
-    rarest_ = RarestCharacters(folded_);
+    rarePlaces_ = FindRarestPlaces(folded_);
+    rarest_ = RarestCharacters(folded_, rarePlaces_);
     for (std::size_t i = 0; i < kLeadDigits; ++i)
         i < digits_.size() ? leadDigits_[i].fill(digits_[i]) : void(leadUnused_[i] = ~0u);
 }
 
 // The two query characters least common in records whose folding bytes fit
-// the scan, the earlier one first; none when every character is a space or
-// folds from too many bytes.
-CaselessPair RecordMatcher::RarestCharacters(const std::string& folded) {
+// the scan, the earlier one first; npos for none: when every character is a
+// space or folds from too many bytes, or the query has one character only.
+RecordMatcher::RarePlaces RecordMatcher::FindRarestPlaces(const std::string& folded) {
     const auto rarest = [&folded](std::size_t skip) {
-        std::size_t best = folded.size();
+        std::size_t best = std::string::npos;
         int bestCommonness = 0;
         for (std::size_t at = 0; at < folded.size(); ++at) {
             const std::set<unsigned char> set = ProbeSet(folded[at]);
             const int commonness = Commonness(static_cast<unsigned char>(folded[at]));
             if (at == skip || set.size() > CaselessBytes::kMax || set.contains(kCaseBit)) continue;
-            if (best == folded.size() || commonness < bestCommonness) best = at, bestCommonness = commonness;
+            if (best == std::string::npos || commonness < bestCommonness) best = at, bestCommonness = commonness;
         }
         return best;
     };
+    const std::size_t first = rarest(std::string::npos), second = first == std::string::npos ? first : rarest(first);
+    return {std::min(first, second), second == std::string::npos ? second : std::max(first, second)};
+}
+
+// The raw-byte scan for the two characters: each with every byte that folds to it.
+CaselessPair RecordMatcher::RarestCharacters(const std::string& folded, const RarePlaces& places) {
     const auto bytes = [&folded](std::size_t at) {
         CaselessBytes wanted;
         if (at < folded.size())
             for (const unsigned char byte : ProbeSet(folded[at])) wanted.bytes[wanted.count++] = byte;
         return wanted;
     };
-    std::size_t first = rarest(folded.size()), second = rarest(first);
-    if (second < first) std::swap(first, second);
-    if (second == folded.size()) return {bytes(first), {}, 0};
-    return {bytes(first), bytes(second), second - first};
+    if (places.second == std::string::npos) return {bytes(places.first), {}, 0};
+    return {bytes(places.first), bytes(places.second), places.second - places.first};
 }
 
 std::size_t RecordMatcher::NextTextCandidate(const char* records, std::size_t count, std::size_t from) const {

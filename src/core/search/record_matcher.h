@@ -38,6 +38,13 @@ public:
     void ForEachCandidate(const char* records, std::size_t count, Visit visit) const;
 
     const std::string& FoldedQuery() const { return folded_; }
+    // Where the two characters the scan of raw bytes looks for stand in the
+    // folded query, the earlier first; npos for none (the second: npos when
+    // the scan looks for one character).
+    struct RarePlaces {
+        std::size_t first = std::string::npos, second = std::string::npos;
+    };
+    const RarePlaces& RarestPlaces() const { return rarePlaces_; }
     // The query's digits when it is a phone number, empty otherwise.
     const std::string& PhoneDigits() const { return digits_; }
 
@@ -51,7 +58,8 @@ private:
         std::size_t at = 0;
     };
     static Probe ProbeFor(const std::string& folded, std::size_t skip);
-    static CaselessPair RarestCharacters(const std::string& folded);
+    static RarePlaces FindRarestPlaces(const std::string& folded);
+    static CaselessPair RarestCharacters(const std::string& folded, const RarePlaces& places);
 
     // The first record at or after `from` whose name or subject holds the
     // query's two rarest characters as far apart as in the query; `count`
@@ -74,6 +82,7 @@ private:
     // first probe and the byte `gap_` further on passes the second.
     Probe first_, second_;
     std::size_t gap_ = 0;
+    RarePlaces rarePlaces_;
     CaselessPair rarest_;  // first empty: no character rules a record out
     std::string distinctDigits_;  // each digit of the query once
     // The query's first digits, each in all 16 lanes, for the quick look at

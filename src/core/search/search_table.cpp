@@ -11,6 +11,7 @@
 #include "book/cache_file.h"
 #include "calendar/dates.h"
 #include "files/unique_fd.h"
+#include "search/caseless_scan.h"
 #include "search/folding.h"
 
 namespace quimbaro {
@@ -69,6 +70,39 @@ bool ReadAt(int fd, char* buffer, std::size_t size, uint64_t offset) {
     return true;
 }
 
+// A needle in folded text: its two characters that rule out the most,
+// looked for by the raw-byte scan (exact bytes here, the texts being folded
+// already), each place they stand compared whole.
+class ExactScan {
+public:
+    ExactScan(std::string_view needle, std::size_t first, std::size_t second) : needle_(needle) {
+        if (first >= needle.size()) return;
+        at_ = first;
+        pair_.first = Exactly(needle[first]);
+        if (second < needle.size()) pair_.second = Exactly(needle[second]), pair_.gap = second - first;
+    }
+    std::string_view Needle() const { return needle_; }
+
+    bool FoundIn(const char* data, std::size_t size) const {
+        if (size < needle_.size()) return false;
+        if (pair_.first.count == 0) return memmem(data, size, needle_.data(), needle_.size()) != nullptr;
+        const std::size_t end = size - needle_.size() + at_ + 1;  // past the last place the first can stand
+        for (std::size_t p = FindCaseless(data, size, at_, pair_); p < end; p = FindCaseless(data, size, p + 1, pair_))
+            if (std::memcmp(data + p - at_, needle_.data(), needle_.size()) == 0) return true;
+        return false;
+    }
+
+private:
+    // The scan sets the 0x20 bit of every byte: a byte differing only there
+    // passes too, and is turned away by the whole compare.
+    static CaselessBytes Exactly(char ch) {
+        return {{static_cast<unsigned char>(static_cast<unsigned char>(ch) | 0x20)}, 1};
+    }
+    std::string_view needle_;
+    std::size_t at_ = 0;
+    CaselessPair pair_;
+};
+
 // One region of the table read front to back, a block at a time, so that
 // the ranges of consecutive days come from the same read.
 class RegionScan {
@@ -76,12 +110,13 @@ public:
     RegionScan(int fd, uint64_t base, uint64_t size) : fd_(fd), base_(base), size_(size) {}
 
     // Whether the bytes [from, to) of the region hold the needle (not empty).
-    bool Holds(uint64_t from, uint64_t to, std::string_view needle) {
+    bool Holds(uint64_t from, uint64_t to, const ExactScan& scan) {
+        const std::string_view needle = scan.Needle();
         while (!failed_ && from < to && to - from >= needle.size()) {
             const uint64_t end = std::min<uint64_t>(to, from + kBlock);
             if (!Cover(from, end)) return false;
             const char* at = window_.data() + (from - windowStart_);
-            if (memmem(at, end - from, needle.data(), needle.size())) return true;
+            if (scan.FoundIn(at, end - from)) return true;
             if (end == to) return false;
             from = end - (needle.size() - 1);  // a match across the two blocks
         }
@@ -106,10 +141,14 @@ private:
     bool failed_ = false;
 };
 
+// The field up to its first zero, folded, and a zero.
 void AppendFolded(std::string& texts, const char* field, std::size_t width) {
+    const void* zero = std::memchr(field, 0, width);
+    const std::size_t length = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : width;
+    const std::size_t at = texts.size();
+    texts.resize(at + length + 1);
     const auto& table = FoldTable();
-    for (std::size_t i = 0; i < width && field[i] != 0; ++i) texts += static_cast<char>(table[static_cast<unsigned char>(field[i])]);
-    texts += '\0';
+    for (std::size_t i = 0; i < length; ++i) texts[at + i] = static_cast<char>(table[static_cast<unsigned char>(field[i])]);
 }
 
 }  // namespace
@@ -130,19 +169,25 @@ std::optional<FoundDays> FindInSearchTable(const DayIndexPlace& place, const str
         !Sound(header, table, year, yearNumber))
         return {};
     RegionScan texts(fd.get(), sizeof header, header.textBytes);
-    RegionScan digits(fd.get(), sizeof header + header.textBytes, header.digitBytes);
-    const std::string& folded = matcher.FoldedQuery();
+    RegionScan phones(fd.get(), sizeof header + header.textBytes, header.digitBytes);
+    const ExactScan folded(matcher.FoldedQuery(), matcher.RarestPlaces().first, matcher.RarestPlaces().second);
     const std::string& phone = matcher.PhoneDigits();
+    const ExactScan digits(phone, 0, phone.size() - 1);
     FoundDays found{};
     for (std::size_t d = 0; d < kTableDays; ++d)
         found[d] = texts.Holds(header.textStart[d], header.textStart[d + 1], folded) ||
-                   (!phone.empty() && digits.Holds(header.digitStart[d], header.digitStart[d + 1], phone));
-    if (texts.Failed() || digits.Failed()) return {};
+                   (!phone.empty() && phones.Holds(header.digitStart[d], header.digitStart[d + 1], digits));
+    if (texts.Failed() || phones.Failed()) return {};
     return found;
 }
 
-SearchTableBuilder::SearchTableBuilder(std::string_view fileName) {
+SearchTableBuilder::SearchTableBuilder(std::string_view fileName, uint64_t records) {
     std::memcpy(year_, fileName.data(), sizeof year_);
+    // Pages are taken only as they are written.
+    constexpr std::size_t kMostText = sizeof(Appointment::name) + sizeof(Appointment::subject) + 2;
+    texts_.reserve(std::min<uint64_t>(records * kMostText, kMaxTableBytes));
+    digits_.reserve(std::min<uint64_t>(records * (sizeof(Appointment::phone) + 1), kMaxTableBytes));
+    entries_.reserve(std::min<uint64_t>(records, kMaxTableBytes / 2 / sizeof(Entry)));
 }
 
 // The records a search can find: dated on a real day of the file's year.
@@ -152,19 +197,17 @@ void SearchTableBuilder::Add(const char* records, std::size_t count) {
         if (std::memcmp(record + 6, year_, sizeof year_) != 0) continue;  // DD/MM/YYYY
         const std::optional<CalendarDate> day = RecordDay(record);
         if (!day) continue;
-        std::string& texts = texts_[DayOf(day->month, day->day)];
-        std::string& digits = digits_[DayOf(day->month, day->day)];
-        const std::size_t before = texts.size() + digits.size();
-        AppendFolded(texts, record + offsetof(Appointment, name), sizeof(Appointment::name));
-        AppendFolded(texts, record + offsetof(Appointment, subject), sizeof(Appointment::subject));
+        AppendFolded(texts_, record + offsetof(Appointment, name), sizeof(Appointment::name));
+        AppendFolded(texts_, record + offsetof(Appointment, subject), sizeof(Appointment::subject));
         const char* phone = record + offsetof(Appointment, phone);
         for (std::size_t at = 0; at < sizeof(Appointment::phone) && phone[at] != 0; ++at)
-            if (phone[at] >= '0' && phone[at] <= '9') digits += phone[at];
-        digits += '\0';
-        bytes_ += texts.size() + digits.size() - before;
-        tooLarge_ = bytes_ > kMaxTableBytes;
+            if (phone[at] >= '0' && phone[at] <= '9') digits_ += phone[at];
+        digits_ += '\0';
+        entries_.push_back({static_cast<uint16_t>(DayOf(day->month, day->day)), static_cast<uint32_t>(texts_.size()),
+                            static_cast<uint32_t>(digits_.size())});
+        tooLarge_ = texts_.size() + digits_.size() + entries_.size() * sizeof(Entry) > kMaxTableBytes;
     }
-    if (tooLarge_) texts_ = {}, digits_ = {};
+    if (tooLarge_) entries_ = {}, texts_ = {}, digits_ = {};
 }
 
 void SearchTableBuilder::Write(const DayIndexPlace& place, const struct stat& year) const {
@@ -172,13 +215,30 @@ void SearchTableBuilder::Write(const DayIndexPlace& place, const struct stat& ye
     Header header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);
     header.stamp = StampOf(year);
-    std::string body;
-    body.reserve(bytes_);
-    for (std::size_t d = 0; d < kTableDays; ++d) header.textStart[d] = static_cast<uint32_t>(body.size()), body += texts_[d];
-    header.textBytes = header.textStart[kTableDays] = static_cast<uint32_t>(body.size());
-    for (std::size_t d = 0; d < kTableDays; ++d)
-        header.digitStart[d] = static_cast<uint32_t>(body.size() - header.textBytes), body += digits_[d];
-    header.digitBytes = header.digitStart[kTableDays] = static_cast<uint32_t>(body.size() - header.textBytes);
+    header.textBytes = texts_.size();
+    header.digitBytes = digits_.size();
+    // Each day's bytes counted, then placed after the days before it.
+    uint32_t textFrom = 0, digitFrom = 0;
+    for (const Entry& entry : entries_) {
+        header.textStart[entry.day + 1] += entry.textEnd - textFrom;
+        header.digitStart[entry.day + 1] += entry.digitEnd - digitFrom;
+        textFrom = entry.textEnd, digitFrom = entry.digitEnd;
+    }
+    for (std::size_t d = 0; d < kTableDays; ++d) {
+        header.textStart[d + 1] += header.textStart[d];
+        header.digitStart[d + 1] += header.digitStart[d];
+    }
+    std::string body(texts_.size() + digits_.size(), '\0');
+    auto textNext = header.textStart, digitNext = header.digitStart;
+    textFrom = digitFrom = 0;
+    for (const Entry& entry : entries_) {
+        std::memcpy(body.data() + textNext[entry.day], texts_.data() + textFrom, entry.textEnd - textFrom);
+        std::memcpy(body.data() + texts_.size() + digitNext[entry.day], digits_.data() + digitFrom,
+                    entry.digitEnd - digitFrom);
+        textNext[entry.day] += entry.textEnd - textFrom;
+        digitNext[entry.day] += entry.digitEnd - digitFrom;
+        textFrom = entry.textEnd, digitFrom = entry.digitEnd;
+    }
     WriteCacheFile(place, kKind, year,
                    {std::string_view(reinterpret_cast<const char*>(&header), sizeof header), body});
 }

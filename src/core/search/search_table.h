@@ -41,18 +41,25 @@ std::optional<FoundDays> FindInSearchTable(const DayIndexPlace& place, const str
 // kMaxTableBytes gets no table: memory stays bounded whatever the file.
 class SearchTableBuilder {
 public:
-    // The year is the first four characters of `fileName` (NNNN.log).
-    explicit SearchTableBuilder(std::string_view fileName);
+    // The year is the first four characters of `fileName` (NNNN.log); the
+    // file holds `records` records.
+    SearchTableBuilder(std::string_view fileName, uint64_t records);
     void Add(const char* records, std::size_t count);
     void Write(const DayIndexPlace& place, const struct stat& year) const;
 
     static constexpr std::size_t kMaxTableBytes = std::size_t(64) << 20;
 
 private:
+    // The records' texts and digits in file order, grouped by day only when
+    // written: one buffer each, made room for once.
+    struct Entry {
+        uint16_t day;
+        uint32_t textEnd, digitEnd;
+    };
     char year_[4];
     bool tooLarge_ = false;
-    std::size_t bytes_ = 0;
-    std::array<std::string, kTableDays> texts_, digits_;
+    std::vector<Entry> entries_;
+    std::string texts_, digits_;
 };
 
 }  // namespace quimbaro
