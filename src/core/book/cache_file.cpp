@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <utility>
 
 #include "book/year_file_write.h"
 #include "files/unique_fd.h"
@@ -34,23 +35,42 @@ std::filesystem::path CachePath(const DayIndexPlace& place, std::string_view kin
            (std::string(kind) + "-" + std::to_string(year.st_dev) + "-" + std::to_string(year.st_ino));
 }
 
-void WriteCacheFile(const DayIndexPlace& place, std::string_view kind, const struct stat& year,
-                    const std::vector<std::string_view>& parts) {
+CacheWriter::CacheWriter(const DayIndexPlace& place, std::string_view kind, const struct stat& year)
+    : folder_(place.folder), kind_(kind) {
     if (place.folder.empty() || !SettledForCache(place, year)) return;
     std::error_code ignored;
     std::filesystem::create_directories(place.folder, ignored);
-    const std::filesystem::path path = CachePath(place, kind, year);
-    const std::filesystem::path temporary = path.string() + "." + std::to_string(::getpid());
-    const files::UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (fd.get() < 0) return;
-    bool written = true;
-    uint64_t offset = 0;
-    for (const std::string_view part : parts) {
-        written = written && WriteFully(fd.get(), part.data(), part.size(), offset);
-        offset += part.size();
-    }
-    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
-    KeepNewestIndexes(place.folder, kind);
+    path_ = CachePath(place, kind, year);
+    temporary_ = path_.string() + "." + std::to_string(::getpid());
+    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd_ >= 0) buffer_.reserve(kBuffer);
+}
+
+CacheWriter::~CacheWriter() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    ::unlink(temporary_.c_str());
+}
+
+void CacheWriter::Flush() {
+    failed_ = failed_ || fd_ < 0 || !WriteFully(fd_, buffer_.data(), buffer_.size(), static_cast<off_t>(offset_));
+    offset_ += buffer_.size();
+    buffer_.clear();
+}
+
+void CacheWriter::PutPast(std::string_view bytes) {
+    Flush();
+    if (bytes.size() <= kBuffer) return buffer_.append(bytes), void();
+    failed_ = failed_ || fd_ < 0 || !WriteFully(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset_));
+    offset_ += bytes.size();
+}
+
+void CacheWriter::Commit() {
+    if (fd_ < 0) return;
+    Flush();
+    const bool closed = ::close(std::exchange(fd_, -1)) == 0;
+    if (failed_ || !closed || ::rename(temporary_.c_str(), path_.c_str()) != 0) ::unlink(temporary_.c_str());
+    KeepNewestIndexes(folder_, kind_);
 }
 
 int OpenCacheFile(const std::filesystem::path& path) {

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "book/day_index.h"
 
@@ -32,11 +31,35 @@ bool SettledForCache(const DayIndexPlace& place, const struct stat& year);
 // The cache file of this kind ("dias", "textos") for the year file.
 std::filesystem::path CachePath(const DayIndexPlace& place, std::string_view kind, const struct stat& year);
 
-// Written aside, then renamed into its place; then all but the newest
-// kKeptIndexes files of the kind are removed. Best effort, as for any
-// cache: a failure leaves no file and is not reported.
-void WriteCacheFile(const DayIndexPlace& place, std::string_view kind, const struct stat& year,
-                    const std::vector<std::string_view>& parts);
+// A cache file written aside, through a small buffer, and renamed into its
+// place by Commit; then all but the newest kKeptIndexes files of the kind
+// are removed. Best effort, as for any cache: a failure leaves no file and
+// is not reported; a writer not committed leaves none either.
+class CacheWriter {
+public:
+    CacheWriter(const DayIndexPlace& place, std::string_view kind, const struct stat& year);
+    ~CacheWriter();
+    CacheWriter(const CacheWriter&) = delete;
+    CacheWriter& operator=(const CacheWriter&) = delete;
+
+    void Put(std::string_view bytes) {
+        if (buffer_.size() + bytes.size() <= kBuffer) buffer_.append(bytes);
+        else PutPast(bytes);
+    }
+    void Commit();
+
+private:
+    static constexpr std::size_t kBuffer = 256 * 1024;
+    void PutPast(std::string_view bytes);
+    void Flush();
+
+    std::filesystem::path folder_, path_, temporary_;
+    std::string kind_;
+    int fd_ = -1;  // -1: nothing is written
+    uint64_t offset_ = 0;
+    bool failed_ = false;
+    std::string buffer_;
+};
 
 // Opens a cache file for reading: a regular file, never through a link; -1
 // when there is none.

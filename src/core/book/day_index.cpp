@@ -114,9 +114,10 @@ void DayIndexBuilder::Write(const DayIndexPlace& place, const struct stat& year)
     for (const auto& [slot, number] : entries_) numbers[header.start[slot] + next[slot]++] = number;
     for (int slot = 0; slot < kSlots; ++slot)
         header.check[slot] = SlotCheck(slot, numbers.data() + header.start[slot], next[slot]);
-    WriteCacheFile(place, kKind, year,
-                   {std::string_view(reinterpret_cast<const char*>(&header), sizeof header),
-                    std::string_view(reinterpret_cast<const char*>(numbers.data()), numbers.size() * sizeof(uint32_t))});
+    CacheWriter writer(place, kKind, year);
+    writer.Put(std::string_view(reinterpret_cast<const char*>(&header), sizeof header));
+    writer.Put(std::string_view(reinterpret_cast<const char*>(numbers.data()), numbers.size() * sizeof(uint32_t)));
+    writer.Commit();
 }
 
 void KeepNewestIndexes(const std::filesystem::path& folder, std::string_view kind) {

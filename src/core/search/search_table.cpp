@@ -217,30 +217,30 @@ void SearchTableBuilder::Write(const DayIndexPlace& place, const struct stat& ye
     header.stamp = StampOf(year);
     header.textBytes = texts_.size();
     header.digitBytes = digits_.size();
+    // Where each record's bytes start: where the one before ended.
+    const auto textBegin = [this](std::size_t i) { return i ? entries_[i - 1].textEnd : 0; };
+    const auto digitBegin = [this](std::size_t i) { return i ? entries_[i - 1].digitEnd : 0; };
     // Each day's bytes counted, then placed after the days before it.
-    uint32_t textFrom = 0, digitFrom = 0;
-    for (const Entry& entry : entries_) {
-        header.textStart[entry.day + 1] += entry.textEnd - textFrom;
-        header.digitStart[entry.day + 1] += entry.digitEnd - digitFrom;
-        textFrom = entry.textEnd, digitFrom = entry.digitEnd;
+    std::array<uint32_t, kTableDays + 1> records{};
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const Entry& entry = entries_[i];
+        header.textStart[entry.day + 1] += entry.textEnd - textBegin(i);
+        header.digitStart[entry.day + 1] += entry.digitEnd - digitBegin(i);
+        ++records[entry.day + 1];
     }
     for (std::size_t d = 0; d < kTableDays; ++d) {
         header.textStart[d + 1] += header.textStart[d];
         header.digitStart[d + 1] += header.digitStart[d];
+        records[d + 1] += records[d];
     }
-    std::string body(texts_.size() + digits_.size(), '\0');
-    auto textNext = header.textStart, digitNext = header.digitStart;
-    textFrom = digitFrom = 0;
-    for (const Entry& entry : entries_) {
-        std::memcpy(body.data() + textNext[entry.day], texts_.data() + textFrom, entry.textEnd - textFrom);
-        std::memcpy(body.data() + texts_.size() + digitNext[entry.day], digits_.data() + digitFrom,
-                    entry.digitEnd - digitFrom);
-        textNext[entry.day] += entry.textEnd - textFrom;
-        digitNext[entry.day] += entry.digitEnd - digitFrom;
-        textFrom = entry.textEnd, digitFrom = entry.digitEnd;
-    }
-    WriteCacheFile(place, kKind, year,
-                   {std::string_view(reinterpret_cast<const char*>(&header), sizeof header), body});
+    // The records in day order, each day's in file order.
+    std::vector<uint32_t> order(entries_.size());
+    for (std::size_t i = 0; i < entries_.size(); ++i) order[records[entries_[i].day]++] = static_cast<uint32_t>(i);
+    CacheWriter writer(place, kKind, year);
+    writer.Put(std::string_view(reinterpret_cast<const char*>(&header), sizeof header));
+    for (const uint32_t i : order) writer.Put({texts_.data() + textBegin(i), entries_[i].textEnd - textBegin(i)});
+    for (const uint32_t i : order) writer.Put({digits_.data() + digitBegin(i), entries_[i].digitEnd - digitBegin(i)});
+    writer.Commit();
 }
 
 }  // namespace quimbaro
