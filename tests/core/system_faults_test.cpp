@@ -20,6 +20,7 @@
 #include "book/record_stream.h"
 #include "book/year_file.h"
 #include "ical/book_export.h"
+#include "search/book_search.h"
 #include "ical/book_import.h"
 #include "ical/vdir_export.h"
 #include "temp_folder.h"
@@ -160,6 +161,33 @@ TEST_F(SystemFaults, FailedWritesAndSyncsAreReportedWithTheirCause) {
         // A record the user was told is not stored never turns up later.
         EXPECT_EQ(ReadFile(file), first + (result.Stored() ? bytes("Eva") : "") + bytes("Ana")) << c.reason;
     }
+}
+
+// A search table that cannot be written whole is not there at all, and
+// leaves nothing behind; one written in short, interrupted pieces is whole.
+TEST_F(SystemFaults, ASearchTableThatCannotBeWrittenWholeLeavesNothing) {
+    std::string bytes;
+    for (std::size_t n = 0; n < kIndexedRecords + 10; ++n)
+        bytes += Record(n == 9 ? "05/12/2026" : "04/12/2026", "09:00", n == 9 ? "Pilar" : "Ana");
+    WriteFile(file, bytes);
+    const DayIndexPlace cache{temp.path() / "cache", [] { return std::chrono::system_clock::now() + std::chrono::hours(1); }};
+    const auto days = [&] { return FindMatchingDays(folder, RecordMatcher("pilar"), cache).days; };
+    const auto cacheFiles = [&] {
+        return fs::exists(cache.folder) ? std::distance(fs::directory_iterator(cache.folder), {}) : 0;
+    };
+    const std::vector<CalendarDate> expected{{2026, 12, 5}};
+    for (const Faults fault : {Faults{.pwriteError = ENOSPC}, Faults{.pwriteError = -1}}) {
+        faults = fault;
+        EXPECT_EQ(days(), expected);
+        faults = {};
+        EXPECT_EQ(cacheFiles(), 0);
+    }
+    faults = {.longest = 1000, .interrupt = true};
+    EXPECT_EQ(days(), expected);
+    faults = {};
+    EXPECT_EQ(cacheFiles(), 1);
+    WriteFile(file, bytes + Record("06/12/2026", "09:00", "PILAR"));  // the same inode, a new size
+    EXPECT_EQ(days(), (std::vector<CalendarDate>{{2026, 12, 5}, {2026, 12, 6}}));
 }
 
 // A failed export says why, and the previous export stays as it was.

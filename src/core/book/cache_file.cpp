@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -15,19 +16,19 @@ namespace {
 // File system clocks tick in at most 10 ms.
 constexpr auto kSettledFor = std::chrono::milliseconds(200);
 
+bool SettledForCache(const DayIndexPlace& place, const struct stat& year) {
+    const auto changed = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(year.st_ctim.tv_sec) + std::chrono::nanoseconds(year.st_ctim.tv_nsec)));
+    return place.now() - changed > kSettledFor;
+}
+
 }  // namespace
 
 CacheStamp StampOf(const struct stat& year) {
     return {static_cast<uint64_t>(year.st_dev), static_cast<uint64_t>(year.st_ino),
             static_cast<uint64_t>(year.st_size), year.st_ctim.tv_sec, year.st_ctim.tv_nsec,
             year.st_mtim.tv_sec, year.st_mtim.tv_nsec};
-}
-
-bool SettledForCache(const DayIndexPlace& place, const struct stat& year) {
-    const auto changed = std::chrono::system_clock::time_point(
-        std::chrono::duration_cast<std::chrono::system_clock::duration>(
-            std::chrono::seconds(year.st_ctim.tv_sec) + std::chrono::nanoseconds(year.st_ctim.tv_nsec)));
-    return place.now() - changed > kSettledFor;
 }
 
 std::filesystem::path CachePath(const DayIndexPlace& place, std::string_view kind, const struct stat& year) {
@@ -58,11 +59,14 @@ void CacheWriter::Flush() {
     buffer_.clear();
 }
 
+// Fills the buffer, writes it out and goes on with the rest.
 void CacheWriter::PutPast(std::string_view bytes) {
-    Flush();
-    if (bytes.size() <= kBuffer) return buffer_.append(bytes), void();
-    failed_ = failed_ || fd_ < 0 || !WriteFully(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset_));
-    offset_ += bytes.size();
+    while (!bytes.empty()) {
+        const std::size_t room = std::min(kBuffer - buffer_.size(), bytes.size());
+        buffer_.append(bytes.substr(0, room));
+        bytes.remove_prefix(room);
+        if (buffer_.size() == kBuffer) Flush();
+    }
 }
 
 void CacheWriter::Commit() {

@@ -23,18 +23,15 @@ struct CacheStamp {
 };
 CacheStamp StampOf(const struct stat& year);
 
-// A file changed less than a moment before now is not cached: a change
-// within the same tick of the file system's clock could leave its times as
-// they were.
-bool SettledForCache(const DayIndexPlace& place, const struct stat& year);
-
 // The cache file of this kind ("dias", "textos") for the year file.
 std::filesystem::path CachePath(const DayIndexPlace& place, std::string_view kind, const struct stat& year);
 
 // A cache file written aside, through a small buffer, and renamed into its
-// place by Commit; then all but the newest kKeptIndexes files of the kind
-// are removed. Best effort, as for any cache: a failure leaves no file and
-// is not reported; a writer not committed leaves none either.
+// place by Commit, which then removes all but the newest kKeptIndexes files
+// of the kind. None is made for a year file changed less than a moment
+// before now: a change within the same tick of the file system's clock could
+// leave its times as they were. Best effort, as for any cache: a failure
+// leaves no file and is not reported; a writer not committed leaves none.
 class CacheWriter {
 public:
     CacheWriter(const DayIndexPlace& place, std::string_view kind, const struct stat& year);
@@ -43,7 +40,7 @@ public:
     CacheWriter& operator=(const CacheWriter&) = delete;
 
     void Put(std::string_view bytes) {
-        if (buffer_.size() + bytes.size() <= kBuffer) buffer_.append(bytes);
+        if (buffer_.size() + bytes.size() < kBuffer) buffer_.append(bytes);
         else PutPast(bytes);
     }
     void Commit();

@@ -103,7 +103,7 @@ void DayIndexBuilder::Add(const char* records, std::size_t count, uint64_t first
 }
 
 void DayIndexBuilder::Write(const DayIndexPlace& place, const struct stat& year) const {
-    if (place.folder.empty() || !SettledForCache(place, year) || uint64_t(year.st_size) / kRecordSize > UINT32_MAX) return;
+    if (place.folder.empty() || uint64_t(year.st_size) / kRecordSize > UINT32_MAX) return;
     Header header = HeaderFor(year);
     header.total = static_cast<uint32_t>(entries_.size());
     // Each slot's numbers in file order, the slots one after another.

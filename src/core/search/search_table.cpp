@@ -211,7 +211,7 @@ void SearchTableBuilder::Add(const char* records, std::size_t count) {
 }
 
 void SearchTableBuilder::Write(const DayIndexPlace& place, const struct stat& year) const {
-    if (tooLarge_ || place.folder.empty() || !SettledForCache(place, year)) return;
+    if (tooLarge_ || place.folder.empty()) return;
     Header header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);
     header.stamp = StampOf(year);
