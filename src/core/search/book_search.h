@@ -30,7 +30,8 @@ struct DaySearch {
 };
 // Memory stays a day table per file however many records match. Large year
 // files are searched in their search tables (search_table.h) kept in `cache`
-// (empty: none are read or made).
+// (empty: none are read or made); making one holds the file's folded texts,
+// about half its size and at most SearchTableBuilder::kMaxTableBytes.
 DaySearch FindMatchingDays(const std::filesystem::path& folder, const RecordMatcher& matcher,
                            const DayIndexPlace& cache = {});
 
