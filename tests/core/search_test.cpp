@@ -60,6 +60,7 @@ TEST(RecordMatcher, FoldsTextMatchesPhoneDigitsAndNeedsARealDay) {
         {true, "pena", "Peña López"}, {true, "jose", "Ana", "Llamar a JOSÉ"}, {true, "JOSÉ", "jose"}, {true, "n", "Ñ"},
         {true, "y", "Ÿ"}, {true, "lopez ana", "López Ana"}, {true, "612 34", "Bea", "", "612345678"},
         {true, "(612) 345-678", "Bea", "", "612 34 56 78"}, {false, "612 35", "Bea", "", "612345678"},
+        {true, "600 10", "Bea", "", "900-600-105"},  // zeros are digits on both sides
         {false, "ana 612", "Bea", "", "612345678"},  // no phone number: text only
         {true, "ana", "Ana", "", "", "29/02/2028"}, {false, "ana", "Ana", "", "", "29/02/2026"},
         {false, "ana", "Ana", "", "", "05/13/2026"}, {false, "ana", "Ana", "", "", "00/12/2026"},
@@ -85,6 +86,11 @@ TEST(RecordMatcher, FieldsEndAtTheirZeroOrTheirWidthNeverCrossing) {
     EXPECT_FALSE(RecordMatcher("xab").Matches(record.data()));
     record.replace(80, 75, std::string(72, 'y') + "fin");  // the subject ends the record, with no zero
     EXPECT_TRUE(RecordMatcher("yfin").Matches(record.data()));
+    // A phone of 13 digits with no zero after it, and a name starting with one.
+    record.replace(17, 13, "6001112223334");
+    record.replace(30, 5, "5 Ana");
+    EXPECT_TRUE(RecordMatcher("33 34").Matches(record.data()));
+    EXPECT_FALSE(RecordMatcher("334 5").Matches(record.data()));
 }
 
 class BookSearch : public ::testing::Test {
