@@ -11,6 +11,7 @@
 
 #include "book/appointment.h"
 #include "book/cache_file.h"
+#include "book/fd_io.h"
 #include "files/unique_fd.h"
 
 namespace quimbaro {
@@ -48,10 +49,6 @@ uint32_t SlotCheck(int slot, const uint32_t* numbers, std::size_t count) {
     return hash ^ static_cast<uint32_t>(count);
 }
 
-bool ReadAt(int fd, void* buffer, std::size_t size, off_t offset) {
-    return ::pread(fd, buffer, size, offset) == static_cast<ssize_t>(size);
-}
-
 int TwoDigits(const char* text) {
     const auto digit = [](char c) { return c >= '0' && c <= '9' ? c - '0' : -100; };
     return digit(text[0]) * 10 + digit(text[1]);
@@ -79,7 +76,7 @@ std::optional<std::vector<uint32_t>> ReadDayIndex(const DayIndexPlace& place, co
     struct stat info {};
     Header header;
     if (fd.get() < 0 || fstat(fd.get(), &info) != 0 ||
-        !ReadAt(fd.get(), &header, sizeof header, 0) || !SameFile(header, HeaderFor(year)))
+        !ReadExactlyAt(fd.get(), &header, sizeof header, 0) || !SameFile(header, HeaderFor(year)))
         return {};
     const uint64_t records = static_cast<uint64_t>(year.st_size) / kRecordSize;
     const uint32_t first = header.start[slot], end = header.start[slot + 1];
@@ -87,8 +84,8 @@ std::optional<std::vector<uint32_t>> ReadDayIndex(const DayIndexPlace& place, co
         end > header.total || end - first > records)
         return {};
     std::vector<uint32_t> numbers(end - first);
-    if (!ReadAt(fd.get(), numbers.data(), numbers.size() * sizeof(uint32_t),
-                static_cast<off_t>(sizeof header + uint64_t(first) * sizeof(uint32_t))) ||
+    if (!ReadExactlyAt(fd.get(), numbers.data(), numbers.size() * sizeof(uint32_t),
+                sizeof header + uint64_t(first) * sizeof(uint32_t)) ||
         SlotCheck(slot, numbers.data(), numbers.size()) != header.check[slot])
         return {};
     for (const uint32_t number : numbers)

@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "book/appointment.h"
 #include "book/cache_file.h"
+#include "book/fd_io.h"
 #include "calendar/dates.h"
 #include "files/unique_fd.h"
 #include "search/caseless_scan.h"
@@ -58,16 +58,6 @@ bool Sound(const Header& header, const struct stat& table, const struct stat& ye
            uint64_t(table.st_size) == sizeof header + header.textBytes + header.digitBytes &&
            SoundStarts(header.textStart, header.textBytes) && SoundStarts(header.digitStart, header.digitBytes) &&
            OnlyRealDays(header, yearNumber);
-}
-
-bool ReadAt(int fd, char* buffer, std::size_t size, uint64_t offset) {
-    while (size > 0) {
-        const ssize_t got = ::pread(fd, buffer, size, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        buffer += got, size -= static_cast<std::size_t>(got), offset += static_cast<uint64_t>(got);
-    }
-    return true;
 }
 
 // A needle in folded text: its two characters that rule out the most,
@@ -129,7 +119,7 @@ private:
         if (from >= windowStart_ && end <= windowEnd_) return true;
         if (window_.empty()) window_.resize(kBlock);
         const std::size_t length = static_cast<std::size_t>(std::min<uint64_t>(kBlock, size_ - from));
-        failed_ = !ReadAt(fd_, window_.data(), length, base_ + from);
+        failed_ = !ReadExactlyAt(fd_, window_.data(), length, base_ + from);
         windowStart_ = from, windowEnd_ = failed_ ? from : from + length;
         return !failed_;
     }
@@ -165,7 +155,7 @@ std::optional<FoundDays> FindInSearchTable(const DayIndexPlace& place, const str
     struct stat table {};
     Header header;
     if (fd.get() < 0 || fstat(fd.get(), &table) != 0 ||
-        !ReadAt(fd.get(), reinterpret_cast<char*>(&header), sizeof header, 0) ||
+        !ReadExactlyAt(fd.get(), &header, sizeof header, 0) ||
         !Sound(header, table, year, yearNumber))
         return {};
     RegionScan texts(fd.get(), sizeof header, header.textBytes);
