@@ -37,6 +37,7 @@ bool SeriesSide::Claim(const std::string& uid, const std::string& file) {
 void SeriesSide::Put(const Series& series, const std::string& file) {
     claims_[series.uid] = file;
     changed_ = true;
+    brought_.push_back({series.uid, SeriesDigest(series)});
     for (Series& one : series_)
         if (one.uid == series.uid) return void(one = series);
     series_.push_back(series);

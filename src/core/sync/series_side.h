@@ -29,10 +29,13 @@ public:
 
     // Whether the file may stand for the UID: false when another file does.
     bool Claim(const std::string& uid, const std::string& file);
+    bool Claimed(const std::string& uid) const { return claims_.count(uid) > 0; }
     void Release(const std::string& uid) { claims_.erase(uid); }
 
     // Replaces the series of that UID, or adds it, for the file.
     void Put(const Series& series, const std::string& file);
+    // The series Put so far, as they will stand in the rules file.
+    const std::vector<SyncedSeries>& Brought() const { return brought_; }
     void Remove(const std::string& uid);
     // The series goes on under a new UID, for a file of its own.
     void MoveAside(const std::string& uid);
@@ -45,6 +48,7 @@ public:
 private:
     std::vector<Series> series_;
     std::map<std::string, std::string> claims_;  // UID -> the file that stands for it
+    std::vector<SyncedSeries> brought_;
     std::string problem_;
     bool changed_ = false;
 };

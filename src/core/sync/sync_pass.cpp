@@ -63,6 +63,7 @@ public:
         book_ = ReadBook(place_.data);
         if (!book_.error.empty()) return book_.error;
         series_.Read(place_.dataFd, place_.data);
+        FindLeftoverSeries();
         for (const SyncEntry& entry : state_.entries) names_.insert(entry.name);
         FindRetired();
         std::vector<Look> looks(state_.entries.size());
@@ -84,8 +85,8 @@ public:
         state_.entries = std::move(kept);
         RemoveFiles();
         if (error_.empty()) TakeNewFiles();
-        // The rules before any state that counts on them: a run cut short
-        // after this finds the book's series agreeing with the files.
+        if (error_.empty()) DropUnclaimedLeftovers();
+        if (error_.empty()) NoteIncoming();
         if (error_.empty()) error_ = series_.Save(place_.dataFd, place_.data);
         if (error_.empty()) AddRecords();
         if (!error_.empty()) return error_;  // records not added: the state is left as noted
@@ -117,6 +118,43 @@ private:
     // records, and deleted once the book may be changed.
     void FindRetired() {
         std::erase_if(state_.retire, [&](const SyncedRecord& r) { return !Claim(r); });
+    }
+
+    // Series a pass cut short took from files: the files' versions, not
+    // changes made here, whatever the files hold by now.
+    void FindLeftoverSeries() {
+        for (const SyncedSeries& noted : state_.incomingSeries)
+            if (series_.Synced(noted.uid) == noted) leftovers_.insert(noted.uid);
+    }
+
+    bool Leftover(const SyncEntry& entry) const { return entry.series && leftovers_.count(entry.series->uid); }
+
+    // A leftover no file stands for any more was deleted there meanwhile.
+    void DropUnclaimedLeftovers() {
+        if (mode_ == PassMode::FolderOnly) return;
+        for (const std::string& uid : leftovers_)
+            if (!series_.Claimed(uid) && series_.Synced(uid)) series_.Remove(uid), ++counts_.deleted;
+    }
+
+    // What this pass brings into the book is noted, in the state as it was
+    // (which still has their files unsynced), before the book changes: a run
+    // cut short after that finds the records and the series there, for their
+    // files to take or, when no file wants them any more, to be deleted. A
+    // leftover stays noted until an entry holds it as synced.
+    void NoteIncoming() {
+        std::vector<SyncedSeries> leftovers;
+        for (const std::string& uid : leftovers_) {
+            const auto now = series_.Synced(uid);
+            const bool synced = std::any_of(state_.entries.begin(), state_.entries.end(),
+                                            [&](const SyncEntry& e) { return e.series == now; });
+            if (now && !synced) leftovers.push_back(*now);
+        }
+        state_.incomingSeries = leftovers;
+        if (appends_.empty() && series_.Brought().empty()) return;
+        SyncState noted = startState_;
+        for (const Append& a : appends_) noted.incoming.push_back({YearFileOf(a.record), -1, RecordDigest(a.record)});
+        noted.incomingSeries.insert(noted.incomingSeries.end(), series_.Brought().begin(), series_.Brought().end());
+        if (const std::string saved = SaveText(FormatSyncState(noted)); !saved.empty()) error_ = saved;
     }
 
     // Records a pass cut short added that no file took back: never synced, gone.
@@ -192,7 +230,11 @@ private:
     }
 
     void LookHere(const SyncEntry& entry, Look& look) {
-        if (entry.series) return void(look.local = series_.Local(*entry.series));
+        if (entry.series) {
+            look.local = series_.Local(*entry.series);
+            if (look.local == LocalSide::Edited && Leftover(entry)) look.local = LocalSide::Same;
+            return;
+        }
         if (look.present.size() == entry.records.size()) return;
         if (entry.records.size() == 1 && (look.edited = EditOf(entry.records[0]))) {
             look.local = LocalSide::Edited;
@@ -311,7 +353,7 @@ private:
     // What we wrote and the server may not have taken is our change: if the
     // file changed or went meanwhile, both sides changed it.
     void SentIsOurs(const SyncEntry& entry, Look& look) {
-        const bool ours = look.present.size() == 1 || SeriesHeld(entry);
+        const bool ours = look.present.size() == 1 || (SeriesHeld(entry) && !Leftover(entry));
         if (entry.pending == Pending::None || look.local != LocalSide::Same || !ours) return;
         if (look.remote != RemoteSide::Changed && look.remote != RemoteSide::Gone) return;
         look.local = LocalSide::Edited;
@@ -456,15 +498,9 @@ private:
         return taken;
     }
 
-    // The records are noted as coming in (in the state as it was, which
-    // still has their files unsynced) before they are appended: a run cut
-    // short after the append finds them there, for their files to take or,
-    // when no file wants them any more, to be deleted.
+    // Appended once noted as incoming (NoteIncoming).
     void AddRecords() {
         if (appends_.empty()) return;
-        SyncState noted = startState_;
-        for (const Append& a : appends_) noted.incoming.push_back({YearFileOf(a.record), -1, RecordDigest(a.record)});
-        if (const std::string saved = SaveText(FormatSyncState(noted)); !saved.empty()) return void(error_ = saved);
         std::map<std::string, SyncEntry*> byName;
         for (SyncEntry& entry : state_.entries) byName[entry.name] = &entry;
         std::map<std::string, std::vector<const Append*>> byYear;
@@ -553,7 +589,7 @@ private:
         const Series* held = series_.Find(theirs.uid);
         if (!held || SeriesDigest(*held) != SeriesDigest(theirs)) {
             if (mode_ == PassMode::FolderOnly) return false;  // its UID stays reserved
-            if (held) series_.MoveAside(theirs.uid), ++counts_.conflicts;
+            if (held && !leftovers_.count(theirs.uid)) series_.MoveAside(theirs.uid), ++counts_.conflicts;
             else ++counts_.added;
             series_.Put(theirs, entry.name);
         }
@@ -564,6 +600,7 @@ private:
 
     void WriteNewSeries() {
         for (const Series* series : series_.Unclaimed()) {
+            if (leftovers_.count(series->uid)) continue;  // the folder's, not ours: dropped by a pass that may
             const std::string base = ical::SeriesFileName(series->uid);
             std::string name = base;
             for (int k = 2; names_.count(name) || files::KindOf(place_.vdirFd, name) != EntryKind::Missing; ++k)
@@ -674,6 +711,7 @@ private:
     std::map<std::string, std::vector<char>> claimed_;  // year file -> claimed record indexes
     std::optional<std::unordered_map<uint64_t, std::vector<SyncedRecord>>> pool_;  // live records by key
     std::unordered_set<std::string> names_;             // file names the state holds or this pass makes
+    std::set<std::string> leftovers_;                   // UIDs of series a pass cut short brought in
     std::vector<SyncedRecord> newRecords_;              // to go out as files of their own
     std::map<std::string, std::string> writes_;         // file name -> bytes
     std::vector<std::string> removals_;

@@ -148,6 +148,10 @@ std::optional<SyncState> ParseSyncState(std::string_view text, std::string& erro
             SyncedRecord record;
             if (!ReadRecord(f, record)) return wrong("cita ilegible");
             state.entries.back().records.push_back(std::move(record));
+        } else if (f[0] == "J" && state.entries.empty()) {
+            SyncedSeries series;
+            if (!ReadSeries(f, series)) return wrong("serie ilegible");
+            state.incomingSeries.push_back(std::move(series));
         } else if (f[0] == "S" && !state.entries.empty() && !state.entries.back().series) {
             SyncedSeries series;
             if (!ReadSeries(f, series)) return wrong("serie ilegible");
@@ -181,17 +185,19 @@ std::string FormatSyncState(const SyncState& state) {
         text += std::string(kind) + " " + Escaped(r.yearFile) + " " +
                 (r.offset < 0 ? std::string("-") : std::to_string(r.offset)) + " " + std::string(key, end) + "\n";
     };
+    const auto seriesLine = [&](const char* kind, const SyncedSeries& s) {
+        const auto end = std::to_chars(key, key + 16, s.key, 16).ptr;
+        text += std::string(kind) + " " + Escaped(s.uid) + " " + std::string(key, end) + "\n";
+    };
     for (const auto& [name, mark] : state.dataMarks) text += "Y " + Escaped(name) + " " + MarkText(mark) + "\n";
     for (const SyncedRecord& r : state.retire) line("X", r);
     for (const SyncedRecord& r : state.incoming) line("I", r);
+    for (const SyncedSeries& s : state.incomingSeries) seriesLine("J", s);
     for (const SyncEntry& e : state.entries) {
         text += "F " + Escaped(e.name) + " " + DigestField(e.digest) + " " + MarkText(e.mark) + " " +
                 (e.pending == Pending::Write ? "w" : e.pending == Pending::Sent ? "s" : "-") + " " + DigestField(e.before) + "\n";
         for (const SyncedRecord& r : e.records) line("R", r);
-        if (e.series) {
-            const auto end = std::to_chars(key, key + 16, e.series->key, 16).ptr;
-            text += "S " + Escaped(e.series->uid) + " " + std::string(key, end) + "\n";
-        }
+        if (e.series) seriesLine("S", *e.series);
     }
     return text;
 }

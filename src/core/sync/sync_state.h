@@ -71,6 +71,9 @@ struct SyncState {
     // Records about to be appended (year file and key): a run cut short
     // after the append finds them, for their files to take.
     std::vector<SyncedRecord> incoming{};
+    // Series about to go into the rules file as a file had them: a run cut
+    // short after that finds them there as the file's, not as changes here.
+    std::vector<SyncedSeries> incomingSeries{};
     // How the data folder's files (year files, the rules file) stood when the
     // pass that wrote this state read them: a sync that finds them, and every
     // event file, as they were has nothing to do.

@@ -49,7 +49,8 @@ std::vector<std::pair<std::string, FileMark>> DataMarks(int dataFd, const std::s
 }
 
 bool NothingChanged(const PassPlace& place, const SyncState& state) {
-    if (state.dataMarks.empty() || !state.retire.empty() || !state.incoming.empty()) return false;
+    if (state.dataMarks.empty() || !state.retire.empty() || !state.incoming.empty() ||
+        !state.incomingSeries.empty()) return false;
     const auto marks = DataMarks(place.dataFd, place.data.string());
     const auto known = [](const FileMark& mark) { return mark.size >= 0; };
     if (marks != state.dataMarks ||
