@@ -487,6 +487,26 @@ TEST(SyncPass, AFileRemovedOrReplacedInAPassIsForgottenInThatPass) {
     }
 }
 
+// A killed sync leaves temporary files: the next one clears its own, under
+// the locks it holds, and nothing else (the settings are written beside the
+// state without that lock; another tool's names are its own).
+TEST(Sync, ASyncClearsOnlyTheTemporaryFilesAKilledSyncLeft) {
+    Desks desks;
+    const std::string state = ".quimbaro-sync-tmp-0123456789ab", event = ".quimbaro-tmp-0123456789ab";
+    const std::vector<std::string> dataKept = {event, ".quimbaro-sync-tmp-0123456789AB", ".quimbaro-sync-tmp-0123"};
+    for (const std::string& name : dataKept) testing::WriteFile(desks.a.path() / name, "x");
+    testing::WriteFile(desks.a.path() / state, "quimbaro-sync 1\n");
+    testing::WriteFile(desks.server.path() / event, "BEGIN:VCALENDAR");
+    testing::WriteFile(desks.server.path() / ".otra-herramienta-tmp", "x");
+    Add(desks.a, "Cita");
+    ASSERT_FALSE(desks.Sync(desks.a).Failed());
+    EXPECT_FALSE(fs::exists(desks.a.path() / state));
+    EXPECT_FALSE(fs::exists(desks.server.path() / event));
+    for (const std::string& name : dataKept) EXPECT_TRUE(fs::exists(desks.a.path() / name)) << name;
+    EXPECT_TRUE(fs::exists(desks.server.path() / ".otra-herramienta-tmp"));
+    EXPECT_EQ(EventFiles(desks.server).size(), 1u);
+}
+
 TEST(SyncState, ReadsWhatItWritesAndRefusesAnythingElse) {
     SyncState state{"/x y", {{"a b%.ics", "ab12", {10, 20, 30}, Pending::Write, "", {{"2026.log", 155, 0xfeed}, {"2027.log", -1, 1}}}},
                     {{"2026.log", 310, 7}}, {{"2027.log", -1, 8}}, {{"serie uno", 0xabc}}};

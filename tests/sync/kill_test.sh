@@ -2,7 +2,8 @@
 # `quimbaro sync` killed (SIGKILL) at random moments, hundreds of times, on
 # two desks that share one vdir folder while each changes its own
 # appointments, some of them series; then clean syncs: both books hold
-# exactly the appointments made and not deleted, each once.
+# exactly the appointments made and not deleted, each once, and no killed
+# run's temporary file is left.
 #   kill_test.sh PATH/TO/quimbaro [KILLS]
 set -euo pipefail
 quimbaro=$1
@@ -59,6 +60,8 @@ expected=$(printf '%s\n' "${!model[@]}" | sort)
 for name in a b a b; do
   desk "$name" sync --vdir "$tmp/vdir" >"$tmp/last.log" 2>&1 || fail "clean sync of $name: $(cat "$tmp/last.log")"
 done
+left=$(find "$tmp/a" "$tmp/b" "$tmp/vdir" -name '.*tmp-*')
+[[ -z $left ]] || fail "temporary files left behind: $left"
 for name in a b; do
   got=$(subjects "$name")
   [[ $(uniq -d <<<"$got") == "" ]] || fail "desk $name holds twice: $(uniq -d <<<"$got")"

@@ -134,15 +134,6 @@ std::vector<Appointment> NotElsewhere(const std::vector<Appointment>& records, s
     return kept;
 }
 
-// Leftovers of a run that stopped half-way; only ever ours, as the lock is held.
-void RemoveStaleTemps(const Folder& folder) {
-    std::vector<std::string> names;
-    files::ListNames(folder.fd, folder.shown, names);
-    for (const std::string& name : names)
-        if (files::IsTempName(name) && files::KindOf(folder.fd, name) == EntryKind::Plain)
-            ::unlinkat(folder.fd, name.c_str(), 0);
-}
-
 // What one run does to the folder, decided before anything is touched.
 struct Plan {
     Names keep;    // ours, already holding the right bytes
@@ -281,7 +272,7 @@ VdirOutcome ExportBookToVdir(const fs::path& folder, const DateRange& range, con
         outcome.error = ready.Reason();
         return outcome;
     }
-    RemoveStaleTemps(target);
+    files::RemoveTemps(target.fd, files::kTempPrefix);  // a run's that stopped half-way: the lock is held
     const Foreign others = ForeignEvents(target, listed, foreign);
     Files files = FilesOf(NotElsewhere(book.records, others.keys, outcome.elsewhere));
     AddSeriesFiles(series, others.seriesUids, files, outcome.elsewhere);

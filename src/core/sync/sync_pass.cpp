@@ -545,6 +545,8 @@ private:
         }
         std::sort(names.begin(), names.end());
         for (const std::string& name : names) {
+            if (files::IsTempName(name) && files::KindOf(place_.vdirFd, name) == EntryKind::Plain)
+                ::unlinkat(place_.vdirFd, name.c_str(), 0);  // a killed run's, as the folder's lock is held
             if (!name.ends_with(".ics") || names_.count(name) || files::IsTempName(name)) continue;
             Look look;
             struct stat info {};
@@ -691,7 +693,8 @@ private:
         std::string temp;
         const std::string shown = (place_.data / kStateFileName).string();
         const auto produce = [&](QIODevice& out) { return out.write(text.data(), qint64(text.size())) == qint64(text.size()); };
-        FileResult saved = files::WriteTemp(place_.dataFd, produce, 0600, shown, temp);
+        if (!std::exchange(tempsCleared_, true)) files::RemoveTemps(place_.dataFd, kStateTempPrefix);  // a killed run's
+        FileResult saved = files::WriteTemp(place_.dataFd, produce, 0600, shown, temp, kStateTempPrefix);
         if (saved.Done()) saved = files::ReplaceWith(place_.dataFd, temp, kStateFileName, shown);
         if (saved.Done()) saved = files::SyncFolder(place_.dataFd, place_.data.string());
         if (!saved.Done()) return saved.Reason();
@@ -706,6 +709,7 @@ private:
     SyncCounts& counts_;
     const SyncState startState_;  // as the pass found it
     std::string savedText_;
+    bool tempsCleared_ = false;
     BookSnapshot book_;
     SeriesSide series_;
     std::map<std::string, std::vector<char>> claimed_;  // year file -> claimed record indexes

@@ -19,6 +19,8 @@
 namespace quimbaro::sync {
 
 inline constexpr const char* kStateFileName = ".quimbaro-sync";
+// Its temporary files: only a sync writes them, under the data folder's lock.
+inline constexpr std::string_view kStateTempPrefix = ".quimbaro-sync-tmp-";
 inline constexpr std::size_t kMaxStateBytes = std::size_t{256} << 20;
 
 // What stat says of a file; two equal marks: the file was not touched.
