@@ -193,6 +193,69 @@ TEST(Sync, AnEventMadeElsewhereIsFollowedByItsUidAndKeepsWhatTheBookDoesNotMap) 
     EXPECT_EQ(Subjects(desks.a), std::vector<std::string>{});
 }
 
+// A change here touches in another program's event only the properties it
+// changed: a start in its own zone stays as written when only the subject
+// changed; the start and end are written anew when the time changed.
+TEST(Sync, AChangeHereRewritesOnlyTheChangedPropertiesOfAnEventMadeElsewhere) {
+    Desks desks;
+    const std::string event =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:phone-3\r\nDTSTAMP:20261201T000000Z\r\n"
+        "DTSTART;TZID=Europe/Madrid:20261207T100000\r\nDTEND;TZID=Europe/Madrid:20261207T110000\r\nSUMMARY:Cita\r\n"
+        "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const fs::path file = desks.server.path() / "phone-3.ics";
+    testing::WriteFile(file, event);
+    ASSERT_EQ(desks.Sync(desks.a).counts.added, 1);
+    desks.Sync(desks.a);
+    Edit(desks.a, "Cita", "Revision");
+    EXPECT_EQ(desks.Sync(desks.a).counts.written, 1);
+    const std::string renamed = testing::ReadFile(file);
+    for (const char* kept : {"DTSTART;TZID=Europe/Madrid:20261207T100000\r\n", "DTEND;TZID=Europe/Madrid:20261207T110000\r\n",
+                             "SUMMARY:Revision\r\n"})
+        EXPECT_NE(renamed.find(kept), std::string::npos) << kept << " not in\n" << renamed;
+    EXPECT_EQ(renamed.find("SUMMARY:Cita"), std::string::npos) << renamed;
+}
+
+// What the book holds but does not show, and a file that is no longer a plain
+// file or gives more than a file may, are left as they are on both sides.
+TEST(Sync, WhatCannotBeTakenWholeIsLeftAsItIsOnBothSides) {
+    {
+        SCOPED_TRACE("a record of another year in a year file: never sent");
+        Desks desks;
+        Add(desks.a, "Cita");
+        Appointment stray = MakeAppointment("07/12/2027", "09:00", "", "", "Extraviada");
+        std::string bytes = testing::ReadFile(desks.a.path() / "2026.log");
+        bytes.append(reinterpret_cast<const char*>(&stray), sizeof stray);
+        testing::WriteFile(desks.a.path() / "2026.log", bytes);
+        EXPECT_EQ(desks.Sync(desks.a).counts.written, 1);
+        EXPECT_EQ(EventFiles(desks.server).size(), 1u);
+    }
+    std::string many = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n";  // 201 events of 1,000 occurrences
+    for (int i = 0; i <= 200; ++i)
+        many += "BEGIN:VEVENT\r\nUID:m" + std::to_string(i) + "\r\nDTSTAMP:20261201T000000Z\r\nDTSTART:20261207T080000\r\n"
+                "RRULE:FREQ=MINUTELY;COUNT=1000\r\nSUMMARY:Muchas\r\nEND:VEVENT\r\n";
+    many += "END:VCALENDAR\r\n";
+    const struct {
+        const char* name;
+        std::function<void(const fs::path&)> replace;
+    } cases[] = {
+        {"replaced by a link", [](const fs::path& f) { fs::remove(f), fs::create_symlink("/etc/hostname", f); }},
+        {"replaced by a folder", [](const fs::path& f) { fs::remove(f), fs::create_directory(f); }},
+        {"giving more records than a file may", [&](const fs::path& f) { testing::WriteFile(f, many); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Desks desks;
+        Add(desks.a, "Cita");
+        for (int i = 0; i < 2; ++i) desks.Sync(desks.a);
+        c.replace(EventFiles(desks.server).empty() ? fs::path() : EventFiles(desks.server).at(0));
+        const SyncReport report = desks.Sync(desks.a);
+        EXPECT_EQ(report.error, "");
+        EXPECT_GE(report.counts.refused, 1);
+        EXPECT_EQ(report.counts.deleted + report.counts.changed + report.counts.added, 0);
+        EXPECT_EQ(Subjects(desks.a), std::vector<std::string>{"Cita"});
+    }
+}
+
 // Each series as "subject rule -removed days", sorted.
 std::vector<std::string> SeriesOf(const TempFolder& desk) {
     std::vector<std::string> all;
@@ -318,12 +381,44 @@ TEST(Sync, ARepeatingEventMadeElsewhereIsASeriesThatItsFileChangesAndEnds) {
     Skips(14)(desks.a);  // written back into its own file, keeping what the book does not map
     EXPECT_EQ(desks.Sync(desks.a).counts.written, 1);
     const std::string now = testing::ReadFile(file);
-    for (const char* kept : {"UID:phone-2", "LOCATION:Sala", "DTEND:20261207T110000", "RRULE:FREQ=WEEKLY;COUNT=5", "EXDATE"})
+    for (const char* kept : {"UID:phone-2", "LOCATION:Sala", "DTEND:20261207T110000", "RRULE:FREQ=WEEKLY;COUNT=5\r\n",
+                             "EXDATE:20261214T100000\r\n"})  // a floating start: the removed day floats too
         EXPECT_NE(now.find(kept), std::string::npos) << kept << " not in\n" << now;
     desks.Sync(desks.a);  // the server took it
     fs::remove(file);
     EXPECT_EQ(desks.Sync(desks.a).counts.deleted, 1);
     EXPECT_EQ(SeriesOf(desks.a), std::vector<std::string>{});
+}
+
+// RFC 5545: a rule's end is in the form of its start. A floating start keeps
+// a floating end when a day is removed here; a start in a zone gets its end
+// in UTC.
+TEST(Sync, ASeriesWrittenBackKeepsItsEndInTheFormOfItsStart) {
+    const struct {
+        const char* start;
+        const char* until;
+        const char* written;
+    } cases[] = {
+        {"DTSTART:20261207T100000", "20261228T100000", "UNTIL=20261228T235959"},  // the end of its last day
+        {"DTSTART;TZID=Europe/Madrid:20261207T100000", "20261228T090000Z", "UNTIL=20261228T"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        Desks desks;
+        const fs::path file = desks.server.path() / "phone-4.ics";
+        testing::WriteFile(file, std::string("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:phone-4\r\n"
+                                             "DTSTAMP:20261201T000000Z\r\n") + c.start + "\r\nRRULE:FREQ=WEEKLY;UNTIL=" + c.until +
+                                     "\r\nSUMMARY:Yoga\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+        ASSERT_EQ(desks.Sync(desks.a).counts.added, 1);
+        Skips(14)(desks.a);
+        EXPECT_EQ(desks.Sync(desks.a).counts.written, 1);
+        const std::string now = testing::ReadFile(file);
+        const std::size_t rule = now.find("RRULE:");
+        ASSERT_NE(rule, std::string::npos) << now;
+        const std::string line = now.substr(rule, now.find("\r\n", rule) - rule);
+        EXPECT_NE(line.find(c.written), std::string::npos) << line;
+        EXPECT_EQ(line.ends_with("Z"), std::string_view(c.start).find("TZID") != std::string_view::npos) << line;
+    }
 }
 
 TEST(Sync, TheVdirExportWritesEachSeriesAsOneFileThatASyncTakesAsTheBooksOwn) {
@@ -449,6 +544,23 @@ TEST(Sync, ASyncWithNothingNewTouchesNoFileAndAFailedCommandLeavesTheBook) {
     EXPECT_TRUE(failed.commandFailed);
     EXPECT_NE(SyncReportText(failed).find("el servidor no contesta"), std::string::npos);
     EXPECT_EQ(Subjects(desks.a), std::vector<std::string>{"Cita"});
+}
+
+// What a sync wrote is ours until the next sync finds it landed: a file
+// changed before then was changed on both sides, and both versions stay.
+TEST(Sync, OurWriteChangedBeforeItLandedKeepsBothVersions) {
+    Desks desks;
+    Add(desks.a, "Cita");
+    for (int i = 0; i < 2; ++i) desks.Sync(desks.a);
+    Edit(desks.a, "Cita", "Nuestra");
+    ASSERT_EQ(desks.Sync(desks.a).counts.written, 1);
+    const fs::path file = EventFiles(desks.server).at(0);
+    std::string bytes = testing::ReadFile(file);  // the server's version: every "Nuestra" in it is "Suya"
+    for (std::size_t at; (at = bytes.find("Nuestra")) != std::string::npos;) bytes.replace(at, 7, "Suya");
+    testing::WriteFile(file, bytes);
+    EXPECT_EQ(desks.Sync(desks.a).counts.conflicts, 1);
+    EXPECT_EQ(Subjects(desks.a), (std::vector<std::string>{"Nuestra", "Suya"}));
+    EXPECT_EQ(EventFiles(desks.server).size(), 2u);
 }
 
 // A pass alone (a sync runs two, and the second forgets what the first left):

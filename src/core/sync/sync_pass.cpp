@@ -60,6 +60,7 @@ public:
 
     std::string Run() {
         state_.dataMarks = DataMarks(place_.dataFd, place_.data.string());  // before anything is read
+        files::RemoveTemps(place_.dataFd, kStateTempPrefix);  // a killed run's: only a sync writes them, under the lock
         book_ = ReadBook(place_.data);
         if (!book_.error.empty()) return book_.error;
         series_.Read(place_.dataFd, place_.data);
@@ -693,7 +694,6 @@ private:
         std::string temp;
         const std::string shown = (place_.data / kStateFileName).string();
         const auto produce = [&](QIODevice& out) { return out.write(text.data(), qint64(text.size())) == qint64(text.size()); };
-        if (!std::exchange(tempsCleared_, true)) files::RemoveTemps(place_.dataFd, kStateTempPrefix);  // a killed run's
         FileResult saved = files::WriteTemp(place_.dataFd, produce, 0600, shown, temp, kStateTempPrefix);
         if (saved.Done()) saved = files::ReplaceWith(place_.dataFd, temp, kStateFileName, shown);
         if (saved.Done()) saved = files::SyncFolder(place_.dataFd, place_.data.string());
@@ -709,7 +709,6 @@ private:
     SyncCounts& counts_;
     const SyncState startState_;  // as the pass found it
     std::string savedText_;
-    bool tempsCleared_ = false;
     BookSnapshot book_;
     SeriesSide series_;
     std::map<std::string, std::vector<char>> claimed_;  // year file -> claimed record indexes
