@@ -546,6 +546,22 @@ TEST(Sync, ASyncWithNothingNewTouchesNoFileAndAFailedCommandLeavesTheBook) {
     EXPECT_EQ(Subjects(desks.a), std::vector<std::string>{"Cita"});
 }
 
+// Every file changed there replaces its old version here in the one sync.
+TEST(Sync, SeveralFilesChangedThereAreAllTakenInOneSync) {
+    Desks desks;
+    for (const char* subject : {"Uno", "Dos", "Tres"}) Add(desks.a, subject);
+    for (int i = 0; i < 2; ++i) desks.Sync(desks.a);
+    for (const fs::path& file : EventFiles(desks.server)) {
+        std::string bytes = testing::ReadFile(file);
+        for (std::size_t at; (at = bytes.find("Ana")) != std::string::npos;) bytes.replace(at, 3, "Eva");
+        testing::WriteFile(file, bytes);
+    }
+    EXPECT_EQ(desks.Sync(desks.a).counts.changed, 3);
+    std::vector<std::string> names;
+    for (const Appointment& r : ical::CollectBook(desks.a.path(), {}).records) names.push_back(ReadField(r.name));
+    EXPECT_EQ(names, (std::vector<std::string>{"Eva", "Eva", "Eva"}));
+}
+
 // What a sync wrote is ours until the next sync finds it landed: a file
 // changed before then was changed on both sides, and both versions stay.
 TEST(Sync, OurWriteChangedBeforeItLandedKeepsBothVersions) {
