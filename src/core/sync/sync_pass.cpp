@@ -87,6 +87,9 @@ public:
         RemoveFiles();
         if (error_.empty()) TakeNewFiles();
         if (error_.empty()) DropUnclaimedLeftovers();
+        KeepUnsettledLeftovers();
+        // What comes in is noted before the book changes: a run cut short
+        // after that finds it noted as incoming.
         if (error_.empty()) NoteIncoming();
         if (error_.empty()) error_ = series_.Save(place_.dataFd, place_.data);
         if (error_.empty()) AddRecords();
@@ -137,20 +140,23 @@ private:
             if (!series_.Claimed(uid) && series_.Synced(uid)) series_.Remove(uid), ++counts_.deleted;
     }
 
-    // What this pass brings into the book is noted, in the state as it was
-    // (which still has their files unsynced), before the book changes: a run
-    // cut short after that finds the records and the series there, for their
-    // files to take or, when no file wants them any more, to be deleted. A
-    // leftover stays noted until an entry holds it as synced.
-    void NoteIncoming() {
-        std::vector<SyncedSeries> leftovers;
+    // A leftover stays noted until an entry holds it as synced (a pass that
+    // may not change the book leaves it as it was).
+    void KeepUnsettledLeftovers() {
+        state_.incomingSeries.clear();
         for (const std::string& uid : leftovers_) {
             const auto now = series_.Synced(uid);
             const bool synced = std::any_of(state_.entries.begin(), state_.entries.end(),
                                             [&](const SyncEntry& e) { return e.series == now; });
-            if (now && !synced) leftovers.push_back(*now);
+            if (now && !synced) state_.incomingSeries.push_back(*now);
         }
-        state_.incomingSeries = leftovers;
+    }
+
+    // What this pass brings into the book, noted in the state as it was
+    // (which still has their files unsynced): a run cut short after the book
+    // changed finds the records and the series there, for their files to
+    // take or, when no file wants them any more, to be deleted.
+    void NoteIncoming() {
         if (appends_.empty() && series_.Brought().empty()) return;
         SyncState noted = startState_;
         for (const Append& a : appends_) noted.incoming.push_back({YearFileOf(a.record), -1, RecordDigest(a.record)});
@@ -603,7 +609,7 @@ private:
 
     void WriteNewSeries() {
         for (const Series* series : series_.Unclaimed()) {
-            if (leftovers_.count(series->uid)) continue;  // the folder's, not ours: dropped by a pass that may
+            if (leftovers_.count(series->uid)) continue;  // the folder's, not ours: never sent back
             const std::string base = ical::SeriesFileName(series->uid);
             std::string name = base;
             for (int k = 2; names_.count(name) || files::KindOf(place_.vdirFd, name) != EntryKind::Missing; ++k)
