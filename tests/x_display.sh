@@ -15,9 +15,11 @@ wait_for() {
 # Starts Xvfb at the given screen size on a free display number, which it
 # writes to descriptor 3, and exports DISPLAY once a client got through: a
 # number written is not yet a server that answers (one died right after).
+# Without -noreset the server resets when its last client leaves, as the
+# check's client does: whoever connects during the reset is refused or cut off.
 start_xvfb() {
   : >"$work/display"
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
   local xvfb=$!
   pids+=("$xvfb")
   wait_for "$xvfb" test -s "$work/display" || return 1
