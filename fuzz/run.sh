@@ -49,7 +49,11 @@ fi
 TMPDIR=$(mktemp -d "$base/quimbaro-fuzz-run.XXXXXX")
 export TMPDIR
 trap 'rm -rf "$TMPDIR"' EXIT
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+# ASan holds freed memory back (256 MiB by default) to catch late uses: an
+# input that allocates and frees a lot then reaches the memory limit with
+# almost nothing live (a rules file of 848 bytes: 221 MB resident, 43 MB with
+# nothing held back). A smaller hold keeps the limit about the parser's memory.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:quarantine_size_mb=32}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=()
 for target in "${targets[@]}"; do
