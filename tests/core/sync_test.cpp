@@ -150,12 +150,16 @@ TEST(Sync, EachPairOfChangesEndsTheSameOnBothDesksWithNothingLost) {
     }
 }
 
+// A file of another program: one event, its UID, then the given lines.
+std::string ForeignEvent(const std::string& uid, const std::string& lines) {
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20261201T000000Z\r\n" +
+           lines + "END:VEVENT\r\nEND:VCALENDAR\r\n";
+}
+
 TEST(Sync, AnEventMadeElsewhereIsFollowedByItsUidAndKeepsWhatTheBookDoesNotMap) {
     Desks desks;
-    const std::string event =
-        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:phone-1\r\nDTSTAMP:20261201T000000Z\r\n"
-        "DTSTART:20261207T100000\r\nDTEND:20261207T110000\r\nLOCATION:Consulta 2\r\nSUMMARY:Cita\r\n"
-        "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const std::string event = ForeignEvent(
+        "phone-1", "DTSTART:20261207T100000\r\nDTEND:20261207T110000\r\nLOCATION:Consulta 2\r\nSUMMARY:Cita\r\n");
     testing::WriteFile(desks.server.path() / "phone-1.ics", event);
     ASSERT_TRUE(AppendAppointment(desks.a.path(), "07/12/2026", "10:00", "", "Bea", "Otra").Stored());  // its hour
     const SyncReport first = desks.Sync(desks.a);
@@ -198,10 +202,9 @@ TEST(Sync, AnEventMadeElsewhereIsFollowedByItsUidAndKeepsWhatTheBookDoesNotMap) 
 // changed; the start and end are written anew when the time changed.
 TEST(Sync, AChangeHereRewritesOnlyTheChangedPropertiesOfAnEventMadeElsewhere) {
     Desks desks;
-    const std::string event =
-        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:phone-3\r\nDTSTAMP:20261201T000000Z\r\n"
-        "DTSTART;TZID=Europe/Madrid:20261207T100000\r\nDTEND;TZID=Europe/Madrid:20261207T110000\r\nSUMMARY:Cita\r\n"
-        "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const std::string event = ForeignEvent("phone-3",
+                                           "DTSTART;TZID=Europe/Madrid:20261207T100000\r\n"
+                                           "DTEND;TZID=Europe/Madrid:20261207T110000\r\nSUMMARY:Cita\r\n");
     const fs::path file = desks.server.path() / "phone-3.ics";
     testing::WriteFile(file, event);
     ASSERT_EQ(desks.Sync(desks.a).counts.added, 1);
@@ -364,10 +367,9 @@ TEST(Sync, ASeriesARunCutShortBroughtInFollowsItsFileAfterwards) {
 
 TEST(Sync, ARepeatingEventMadeElsewhereIsASeriesThatItsFileChangesAndEnds) {
     Desks desks;
-    const std::string event =
-        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:phone-2\r\nDTSTAMP:20261201T000000Z\r\n"
-        "DTSTART:20261207T100000\r\nDTEND:20261207T110000\r\nLOCATION:Sala\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\nSUMMARY:Yoga\r\n"
-        "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const std::string event = ForeignEvent("phone-2",
+                                           "DTSTART:20261207T100000\r\nDTEND:20261207T110000\r\nLOCATION:Sala\r\n"
+                                           "RRULE:FREQ=WEEKLY;COUNT=3\r\nSUMMARY:Yoga\r\n");
     const fs::path file = desks.server.path() / "phone-2.ics";
     testing::WriteFile(file, event);
     EXPECT_EQ(desks.Sync(desks.a).counts.added, 1);
@@ -406,9 +408,8 @@ TEST(Sync, ASeriesWrittenBackKeepsItsEndInTheFormOfItsStart) {
         SCOPED_TRACE(c.start);
         Desks desks;
         const fs::path file = desks.server.path() / "phone-4.ics";
-        testing::WriteFile(file, std::string("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:phone-4\r\n"
-                                             "DTSTAMP:20261201T000000Z\r\n") + c.start + "\r\nRRULE:FREQ=WEEKLY;UNTIL=" + c.until +
-                                     "\r\nSUMMARY:Yoga\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+        testing::WriteFile(file, ForeignEvent("phone-4", std::string(c.start) + "\r\nRRULE:FREQ=WEEKLY;UNTIL=" + c.until +
+                                                             "\r\nSUMMARY:Yoga\r\n"));
         ASSERT_EQ(desks.Sync(desks.a).counts.added, 1);
         Skips(14)(desks.a);
         EXPECT_EQ(desks.Sync(desks.a).counts.written, 1);

@@ -552,9 +552,11 @@ private:
         }
         std::sort(names.begin(), names.end());
         for (const std::string& name : names) {
-            if (files::IsTempName(name) && files::KindOf(place_.vdirFd, name) == EntryKind::Plain)
-                ::unlinkat(place_.vdirFd, name.c_str(), 0);  // a killed run's, as the folder's lock is held
-            if (!name.ends_with(".ics") || names_.count(name) || files::IsTempName(name)) continue;
+            if (files::IsTempName(name)) {  // a killed run's, as the folder's lock is held
+                if (files::KindOf(place_.vdirFd, name) == EntryKind::Plain) ::unlinkat(place_.vdirFd, name.c_str(), 0);
+                continue;
+            }
+            if (!name.ends_with(".ics") || names_.count(name)) continue;
             Look look;
             struct stat info {};
             if (files::KindOf(place_.vdirFd, name, info) != EntryKind::Plain || !ReadFile(name, look)) {
