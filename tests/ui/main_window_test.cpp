@@ -160,6 +160,7 @@ TEST_F(ShellTest, ColorOpensTheDialogWhoseColourShowsFromTheNextDay) {
         QTimer::singleShot(50, [] {
             auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->font(), QApplication::font());  // not the entry's, which the window holds
             dialog->setCurrentColor(QColor(0, 0, 255));
             dialog->accept();
         });

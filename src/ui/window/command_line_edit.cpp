@@ -20,20 +20,20 @@ constexpr int kLongestFillText = 1023;
 // Lines of 100,000 characters and more must fit.
 constexpr int kMaxLineLength = 1 << 24;
 
-QFont EntryFont(int emHeightPixels) {
+}  // namespace
+
+QFont CommandLineFont(int emHeightPixels) {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(emHeightPixels);
     font.setBold(true);
     return font;
 }
 
-}  // namespace
-
 CommandLineEdit::CommandLineEdit(QWidget* parent, int emHeightPixels) : QLineEdit(parent) {
     setObjectName(QStringLiteral("CommandLine"));
     setFrame(false);
     setMaxLength(kMaxLineLength);
-    setFont(EntryFont(emHeightPixels));
+    setFont(CommandLineFont(emHeightPixels));
     if (NeedsSecondStroke(font())) {
         secondStroke_ = new LightTextSecondStroke(this);
         setGraphicsEffect(secondStroke_);

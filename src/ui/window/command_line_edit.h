@@ -3,6 +3,7 @@
 // white bold text on black, with the fill bar the console paints over it.
 
 #include <QColor>
+#include <QFont>
 #include <QGraphicsEffect>
 #include <QLineEdit>
 #include <QString>
@@ -13,6 +14,9 @@
 namespace quimbaro {
 
 inline constexpr int kCommandLineId = 1003;
+
+// MS Sans Serif, bold, emHeightPixels high.
+QFont CommandLineFont(int emHeightPixels);
 
 class CommandLineEdit : public QLineEdit {
     Q_OBJECT

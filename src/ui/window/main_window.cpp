@@ -88,7 +88,12 @@ void MainWindow::BuildFrame() {
 void MainWindow::BuildControls() {
     calendarPanel_ = AddGraphicControl(kCalendarPanelId, QRect(0, 0, 1160, 233));
     appointmentsArea_ = AddGraphicControl(kAppointmentsAreaId, QRect(0, 232, 1160, 704));
-    commandLine_ = new CommandLineEdit(this, state_->surface.EmHeight(10));
+    const int entryEmHeight = state_->surface.EmHeight(10);
+    // The entry lays out its empty text as it is made, in the font it
+    // inherits. Inheriting its own spares loading a face no one sees; the
+    // window draws no text of its own, and dialogs do not inherit fonts.
+    setFont(CommandLineFont(entryEmHeight));
+    commandLine_ = new CommandLineEdit(this, entryEmHeight);
     commandLine_->setGeometry(0, 936, 1160, 21);  // its two lowest rows fall outside the window
     commandLine_->setAccessibleName(QString::fromUtf8(kEntryName));
     commandLine_->setAccessibleDescription(EntryDescription(entryMode_));
