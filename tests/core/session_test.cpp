@@ -333,6 +333,10 @@ TEST_F(SessionWeek, SemanaShowsMondayToSundayMovesByWeeksAndAnyDayEndsIt) {
         EXPECT_TRUE(last.messages.empty()) << line;
     }
     EXPECT_EQ(last.showWeek->today, today);
+    EXPECT_EQ(session->ShownYearFiles(), std::vector{folder / "2026.log"});
+    Enter("semana siguiente");  // 28/12/2026 to 03/01/2027: both years' files are watched
+    EXPECT_EQ(session->ShownYearFiles(), (std::vector{folder / "2026.log", folder / "2027.log"}));
+    Enter("semana anterior");
     Store({"22/12/2026 08:00 Fuera"});  // another copy writes into a day of the week shown
     EXPECT_EQ((last = session->BookChanged(false), Week()),
               "21/12: 22/12:Fuera, 23/12: 24/12: 25/12: 26/12: 27/12:Antes, shown 24/12/2026");

@@ -79,6 +79,23 @@ TEST_F(WeekWindow, SemanaDrawsTheWeekTheKeysScrollItAndADayComesBackAsBefore) {
 
 // The dialog is the step before: here the printer is set to a PDF file. The
 // pages are those print --pdf writes of the same days.
+// Another process adds to the shown week: it is drawn again where the user
+// had scrolled it.
+TEST_F(WeekWindow, AScrolledWeekStaysWhereItWasWhenTheBookChanges) {
+    StoreWeek();
+    Open();
+    Type("semana");
+    QTest::mouseClick(&window->AppointmentsArea(), Qt::LeftButton);
+    Press(Qt::Key_End);
+    const int32_t scrolled = window->State().scrollOffset;
+    const QImage before = AreaImage();
+    Store("03/01/2027", "07:00", "Recién llegada");  // Sunday's first row: the rows below it move
+    const QImage changed = WeekAt(*Answer({"semana"}).showWeek, scrolled);
+    ASSERT_FALSE(SameImage(before, changed));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SameImage(AreaImage(), changed); }, 30000));
+    EXPECT_EQ(window->State().scrollOffset, scrolled);
+}
+
 TEST_F(WeekWindow, ImprimirPrintsTheDayOrTheWeekOnDisplayAsThePdfPages) {
     StoreWeek();
     Open();

@@ -46,8 +46,11 @@ public:
     // shown day is read again, keeping the search and a pending edit.
     // lineBegun: the entry holds a line typed while the old rows were shown.
     SessionAnswer BookChanged(bool lineBegun);
-    // The year file the day on display is read from, to be watched.
+    // The year file the day on display is read from.
     std::filesystem::path ShownYearFile() const;
+    // Every year file the table area draws from: the shown day's, and while a
+    // week is shown, the other year's of a week across New Year.
+    std::vector<std::filesystem::path> ShownYearFiles() const;
 
 private:
     // The day on display as the last ShowDay named it; loaded is false when

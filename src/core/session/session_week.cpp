@@ -58,6 +58,17 @@ bool Session::RedrawShownWeek(SessionAnswer& answer) {
     return !told;
 }
 
+std::vector<std::filesystem::path> Session::ShownYearFiles() const {
+    std::vector<std::filesystem::path> files{ShownYearFile()};
+    if (!weekShown_) return files;
+    const CalendarDate monday = *MondayOf(shown_.date);
+    for (const CalendarDate& end : {monday, *DaysAfter(monday, kWeekDays - 1)}) {
+        std::filesystem::path file = YearFilePath(folder_, DayKey(end));
+        if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(std::move(file));
+    }
+    return files;
+}
+
 // The day as its table shows it (its rows as loaded, under the key it was
 // shown by), or the week on display read again. A day that could not be
 // read is not printed as if it were empty.

@@ -28,10 +28,10 @@ BookWatcher::BookWatcher(std::filesystem::path folder, QObject* parent)
     watcher_.addPath(PathText(folder_));
 }
 
-void BookWatcher::Follow(const std::filesystem::path& yearFile) {
-    if (yearFile == file_) return;
-    if (!file_.empty()) watcher_.removePath(PathText(file_));
-    file_ = yearFile;
+void BookWatcher::Follow(std::vector<std::filesystem::path> yearFiles) {
+    if (yearFiles == files_) return;
+    for (const auto& file : files_) watcher_.removePath(PathText(file));
+    files_ = std::move(yearFiles);
     Rearm();
 }
 
@@ -46,13 +46,14 @@ void BookWatcher::Settled() {
     Q_EMIT Changed();
 }
 
-// A file renamed over the year file is another file: the watch on the old one
+// A file renamed over a year file is another file: the watch on the old one
 // is replaced. The folder's watch goes when the folder is renamed away.
 void BookWatcher::Rearm() {
     if (watcher_.directories().isEmpty()) watcher_.addPath(PathText(folder_));
-    if (file_.empty()) return;
-    watcher_.removePath(PathText(file_));
-    if (Watchable(file_, folder_)) watcher_.addPath(PathText(file_));
+    for (const auto& file : files_) {
+        watcher_.removePath(PathText(file));
+        if (Watchable(file, folder_)) watcher_.addPath(PathText(file));
+    }
 }
 
 }  // namespace quimbaro

@@ -1,5 +1,5 @@
 #pragma once
-// Tells when the year file of the day on display may have changed on disk:
+// Tells when a year file on display may have changed on disk:
 // written to, or made, renamed over or deleted in the data folder. It rests
 // on the file system's notifications, so nothing runs while nothing changes,
 // and a burst of them comes out as one Changed shortly after the first.
@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 #include <filesystem>
+#include <vector>
 
 namespace quimbaro {
 
@@ -18,8 +19,8 @@ class BookWatcher : public QObject {
     Q_OBJECT
 public:
     BookWatcher(std::filesystem::path folder, QObject* parent);
-    // The year file to follow from now on.
-    void Follow(const std::filesystem::path& yearFile);
+    // The year files to follow from now on.
+    void Follow(std::vector<std::filesystem::path> yearFiles);
 
 Q_SIGNALS:
     void Changed();
@@ -30,7 +31,7 @@ private:
     void Rearm();
 
     std::filesystem::path folder_;
-    std::filesystem::path file_;
+    std::vector<std::filesystem::path> files_;
     QFileSystemWatcher watcher_;
     QTimer settle_;
 };

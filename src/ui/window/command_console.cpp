@@ -51,7 +51,7 @@ void MainWindow::AnimateCommandLine() {
 void MainWindow::Carry(const SessionAnswer& answer, const QString& typed) {
     if (answer.show) DrawDay(*answer.show);
     if (answer.showWeek) DrawWeek(*answer.showWeek);
-    if (answer.show && bookWatcher_) bookWatcher_->Follow(session_.ShownYearFile());
+    if ((answer.show || answer.showWeek) && bookWatcher_) bookWatcher_->Follow(session_.ShownYearFiles());
     if (answer.entryLine) commandLine_->setText(FromWin1252(*answer.entryLine));
     ShowEntryMode(answer.entry);
     for (const std::string& message : answer.messages) ShowProgrammerMessage(QString::fromStdString(message));

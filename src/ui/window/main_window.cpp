@@ -62,7 +62,7 @@ MainWindow::MainWindow(ShellContext& context)
         reminders_->Start();
     });
     bookWatcher_ = new BookWatcher(context_.dataFolder, this);
-    bookWatcher_->Follow(session_.ShownYearFile());
+    bookWatcher_->Follow(session_.ShownYearFiles());
     connect(bookWatcher_, &BookWatcher::Changed, this, &MainWindow::ShowBookChange);
     sync_ = new BackgroundSync({context_.dataFolder, context_.settings.file, context_.today,
                                 [this] { return !commandLine_->text().isEmpty(); }, ShowProgrammerMessage},
