@@ -158,6 +158,29 @@ TEST_F(SeriesSession, CadaBorrarEditarAndDeshacerOnOccurrences) {
     EXPECT_TRUE(last.handBackTyped);
 }
 
+// An occurrence edited or deleted after another copy ended its series is left
+// alone: the change is refused and the day drawn again as it now is.
+TEST_F(SeriesSession, AChangeToAnOccurrenceAnotherCopyEndedIsRefusedAndTheDayRedrawn) {
+    const std::string gone = "la serie ya no tiene esa cita (otra copia del programa la cambió)";
+    Session other(folder, [] { return CalendarDate{2026, 12, 7}; }, settings);
+    const auto otherEndsRowOne = [&] { other.Enter(W("15/12/2026")), other.Enter(W("borrar serie 1")); };
+    Enter("cada semana 08/12/2026|10:00|600|Ana|Fisio");
+    Show("15/12/2026");
+    Enter("editar 1");
+    otherEndsRowOne();
+    Enter("15/12/2026|11:00|600|Ana|Otra");
+    EXPECT_EQ(last.messages, Strings{"No se pudo guardar la cita: " + gone});
+    EXPECT_TRUE(last.handBackTyped);
+    EXPECT_EQ(Rows(), "");
+
+    Enter("cada semana 15/12/2026|09:00|600|Eva|Fisio");
+    Show("15/12/2026");
+    otherEndsRowOne();
+    Enter("borrar 1");
+    EXPECT_EQ(last.messages, Strings{std::string(kNotDeletedText) + gone});
+    EXPECT_EQ(Rows(), "");
+}
+
 // A count goes on in the split series less the days before the split; a
 // monthly rule on the 31st skips the shorter months.
 TEST_F(SeriesSession, CountsAndMonthEnds) {

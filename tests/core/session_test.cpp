@@ -236,7 +236,7 @@ TEST_F(SessionTest, BuscarStartsFromTodayAndSteppingStopsAtBothEnds) {
     EXPECT_EQ(Shown(), "Josefa,04/12/2026");
     Enter("anterior");
     EXPECT_EQ(Shown(), W("JOSÉ,03/12/2026"));
-    Enter("buscar zzz");
+    Enter("buscar   zzz  ");  // the spaces around the text are not looked for
     EXPECT_EQ(Shown(), W("JOSÉ,03/12/2026"));  // the day on display stays, its marks go
     EXPECT_TRUE(last.show->matchDays.empty() && last.show->matched.none());
     EXPECT_EQ(last.messages, Strings{"Ninguna cita contiene: zzz"});
@@ -262,6 +262,11 @@ TEST_F(SessionRows, BookChangedOnDiskRedrawsTheDayKeepingMarksAndThePendingEdit)
     EXPECT_EQ(ReadFile(folder / "2026.log"), file);
     Store({"31/12/2026 11:00 Bea"});  // a match again
     EXPECT_EQ(session->BookChanged(false).show->matchDays, std::vector<CalendarDate>{today});
+    fs::remove(folder / "2026.log");
+    fs::create_directory(folder / "2026.log");  // a day that cannot be read keeps its mark
+    last = session->BookChanged(false);
+    EXPECT_FALSE(last.messages.empty());
+    EXPECT_EQ(last.show->matchDays, std::vector<CalendarDate>{today});
     fs::remove(folder / "2026.log");
     EXPECT_EQ((last = session->BookChanged(false), Shown()), "31/12/2026");
 }
