@@ -66,6 +66,10 @@ TEST_F(ScreenAccessTest, TheDayIsReadAsATableOfItsAppointments) {
     EXPECT_EQ(cell->textInterface(), nullptr);  // a reader would take it for one
     EXPECT_EQ(table->childAt(cell->rect().center().x(), cell->rect().center().y()), cell);
     EXPECT_EQ(cell->rect().topLeft() - table->rect().topLeft(), QPoint(149, 50));
+    QAccessibleInterface* header = table->child(2);
+    EXPECT_EQ(table->childAt(header->rect().center().x(), header->rect().center().y()), header);
+    Type("ayer");  // another day's cells are other objects: the old ones are no longer children
+    EXPECT_EQ(table->indexOfChild(cell), -1);
 }
 
 // The week is read in the day table's place: a row per heading and appointment.
